@@ -1,0 +1,82 @@
+// The one running-task controller: selected day, active task, billable switch and the tick.
+#pragma once
+
+#include "Console.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QUuid>
+#include <QVariantList>
+#include <optional>
+
+class Store;
+class Task;
+
+class TimerManager : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QDateTime selectedDate READ selectedDate WRITE setSelectedDate NOTIFY selectedDateChanged)
+    Q_PROPERTY(QString activeTaskID READ activeTaskIDString NOTIFY activeTaskIDChanged)
+    Q_PROPERTY(bool showBillableTime READ showBillableTime WRITE setShowBillableTime NOTIFY showBillableTimeChanged)
+    Q_PROPERTY(qint64 tick READ tick WRITE setTick NOTIFY tickChanged)
+    Q_PROPERTY(QVariantList weekDates READ weekDatesList NOTIFY selectedDateChanged)
+
+public:
+    // `output` receives the save-failure lines; standard output by default.
+    explicit TimerManager(QObject *parent = nullptr, LineSink output = printLine);
+
+    double selectedDateSeconds() const { return m_selectedDate; }
+    void setSelectedDateSeconds(double date);
+    QDateTime selectedDate() const;
+    void setSelectedDate(const QDateTime &date);
+
+    std::optional<QUuid> activeTaskID() const { return m_activeTaskID; }
+    QString activeTaskIDString() const;
+    // Written by this class and by a row that stops the active task for a time edit.
+    void setActiveTaskID(std::optional<QUuid> id);
+
+    bool showBillableTime() const { return m_showBillableTime; }
+    void setShowBillableTime(bool show);
+
+    qint64 tick() const { return m_tick; }
+    void setTick(qint64 tick);
+    Q_INVOKABLE void advanceTick() { setTick(m_tick + 1); }
+
+    // Whether the one-second repeating timer exists.
+    bool hasTimer() const { return !m_timer.isNull(); }
+
+    void start(Task *task, const QList<Task *> &tasks, Store *context);
+    void stop(Task *task, Store *context);
+    void toggle(Task *task, const QList<Task *> &tasks, Store *context);
+    void stopAll(const QList<Task *> &tasks, Store *context);
+    // Adopts the first running task of the list, or goes idle when none runs. Does not save.
+    void syncActiveTask(const QList<Task *> &tasks);
+
+    // Monday to Sunday of the week holding selectedDate, whatever the locale.
+    QList<double> weekDates() const;
+    QVariantList weekDatesList() const;
+    Q_INVOKABLE void previousWeek() { shiftSelectedDate(-7); }
+    Q_INVOKABLE void nextWeek() { shiftSelectedDate(7); }
+    Q_INVOKABLE void shiftSelectedDate(int days);
+
+signals:
+    void selectedDateChanged();
+    void activeTaskIDChanged();
+    void showBillableTimeChanged();
+    void tickChanged();
+
+private:
+    void startTimer();
+    void stopTimer();
+    void saveOrReport(Store *context, const char *prefix);
+
+    double m_selectedDate;
+    std::optional<QUuid> m_activeTaskID;
+    bool m_showBillableTime = true;
+    qint64 m_tick = 0;
+    // Owned by this manager, so it can never outlive it or call into a dead one.
+    QPointer<QTimer> m_timer;
+    LineSink m_output;
+};

@@ -1,0 +1,3 @@
+# Files of this screen area.
+list(APPEND UI_SOURCES)
+list(APPEND UI_QML)

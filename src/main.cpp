@@ -1,0 +1,7 @@
+// Starts Timeglas.
+#include "TimeTrackerApp.h"
+
+int main(int argc, char *argv[])
+{
+    return TimeTrackerApp::run(argc, argv);
+}

@@ -1,0 +1,56 @@
+// Everything a screen needs from the app, handed to the QML root as one required property.
+#pragma once
+
+#include "QmlTypes.h"
+
+#include <QObject>
+#include <QtQml/qqmlregistration.h>
+
+class Store;
+
+class AppServices : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Made by the app")
+    Q_PROPERTY(TimerManager *timerManager READ timerManager CONSTANT)
+    Q_PROPERTY(Preferences *preferences READ preferences CONSTANT)
+    Q_PROPERTY(Theme *theme READ theme CONSTANT)
+    Q_PROPERTY(RecordListModel *allTasks READ allTasks CONSTANT)
+    Q_PROPERTY(RecordListModel *projectCodes READ projectCodes CONSTANT)
+    Q_PROPERTY(RecordListModel *templates READ templates CONSTANT)
+    Q_PROPERTY(RecordListModel *closedDays READ closedDays CONSTANT)
+
+public:
+    AppServices(Store *store, TimerManager *timerManager, Preferences *preferences, Theme *theme,
+                QObject *parent = nullptr);
+
+    Store *store() const { return m_store; }
+    TimerManager *timerManager() const { return m_timerManager; }
+    Preferences *preferences() const { return m_preferences; }
+    Theme *theme() const { return m_theme; }
+    // Live queries: all tasks in store order; codes and templates by sortOrder; closed days.
+    RecordListModel *allTasks() const { return m_allTasks; }
+    RecordListModel *projectCodes() const { return m_projectCodes; }
+    RecordListModel *templates() const { return m_templates; }
+    RecordListModel *closedDays() const { return m_closedDays; }
+
+    // While pinned (a dialog of ours is open), the popover does not hide on focus loss.
+    Q_INVOKABLE void setPopoverPinned(bool pinned);
+    bool isPopoverPinned() const { return m_pinned > 0; }
+
+signals:
+    // A window of the app became active, for instance the popover opening.
+    void windowBecameKey();
+
+private:
+    Store *m_store;
+    TimerManager *m_timerManager;
+    Preferences *m_preferences;
+    Theme *m_theme;
+    RecordListModel *m_allTasks;
+    RecordListModel *m_projectCodes;
+    RecordListModel *m_templates;
+    RecordListModel *m_closedDays;
+    int m_pinned = 0;
+};

@@ -1,0 +1,555 @@
+#include "Store.h"
+
+#include "Calendar.h"
+
+#include <QDir>
+#include <cmath>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <sqlite3.h>
+
+namespace {
+
+// Prepared statement that finalises itself.
+class Statement
+{
+public:
+    Statement(sqlite3 *db, const char *sql)
+    {
+        m_rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    bool ok() const { return m_rc == SQLITE_OK; }
+    sqlite3_stmt *get() const { return m_stmt; }
+
+    void bindText(int i, const QString &text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(m_stmt, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    void bindOptionalText(int i, const std::optional<QString> &text)
+    {
+        if (text)
+            bindText(i, *text);
+        else
+            sqlite3_bind_null(m_stmt, i);
+    }
+    void bindReal(int i, double v) { sqlite3_bind_double(m_stmt, i, v); }
+    void bindOptionalReal(int i, std::optional<double> v)
+    {
+        if (v)
+            bindReal(i, *v);
+        else
+            sqlite3_bind_null(m_stmt, i);
+    }
+    void bindInt(int i, qint64 v) { sqlite3_bind_int64(m_stmt, i, v); }
+
+    int step() { return sqlite3_step(m_stmt); }
+    void reset()
+    {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
+
+    QString text(int col) const
+    {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, col));
+        return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, col)) : QString();
+    }
+    std::optional<QString> optionalText(int col) const
+    {
+        if (sqlite3_column_type(m_stmt, col) == SQLITE_NULL)
+            return std::nullopt;
+        return text(col);
+    }
+    double real(int col) const { return sqlite3_column_double(m_stmt, col); }
+    std::optional<double> optionalReal(int col) const
+    {
+        if (sqlite3_column_type(m_stmt, col) == SQLITE_NULL)
+            return std::nullopt;
+        return real(col);
+    }
+    qint64 integer(int col) const { return sqlite3_column_int64(m_stmt, col); }
+    QUuid uuid(int col) const
+    {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, col));
+        return p ? QUuid::fromString(QLatin1StringView(p, sqlite3_column_bytes(m_stmt, col))) : QUuid();
+    }
+
+private:
+    sqlite3_stmt *m_stmt = nullptr;
+    int m_rc = SQLITE_ERROR;
+};
+
+QString lastError(sqlite3 *db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+bool exec(sqlite3 *db, const char *sql, QString *error)
+{
+    char *message = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK)
+        return true;
+    if (error)
+        *error = message ? QString::fromUtf8(message) : lastError(db);
+    sqlite3_free(message);
+    return false;
+}
+
+const char *const schemaSql = R"(
+CREATE TABLE Task (
+    id TEXT PRIMARY KEY NOT NULL,
+    name TEXT NOT NULL,
+    date REAL NOT NULL,
+    accumulatedSeconds INTEGER NOT NULL,
+    lastStartTime REAL,
+    sortOrder INTEGER NOT NULL,
+    createdAt REAL NOT NULL,
+    projectCode TEXT
+);
+CREATE TABLE TaskTemplate (
+    id TEXT PRIMARY KEY NOT NULL,
+    name TEXT NOT NULL,
+    projectCode TEXT,
+    sortOrder INTEGER NOT NULL,
+    createdAt REAL NOT NULL
+);
+CREATE TABLE ProjectCode (
+    id TEXT PRIMARY KEY NOT NULL,
+    code TEXT NOT NULL,
+    name TEXT NOT NULL,
+    sortOrder INTEGER NOT NULL,
+    createdAt REAL NOT NULL
+);
+CREATE TABLE ClosedDay (
+    id TEXT PRIMARY KEY NOT NULL,
+    date REAL NOT NULL,
+    billableHours REAL NOT NULL,
+    closedAt REAL NOT NULL
+);
+PRAGMA user_version = 10000;
+)";
+
+const char *tableName(Record::Kind kind)
+{
+    switch (kind) {
+    case Record::Kind::Task: return "Task";
+    case Record::Kind::TaskTemplate: return "TaskTemplate";
+    case Record::Kind::ProjectCode: return "ProjectCode";
+    case Record::Kind::ClosedDay: return "ClosedDay";
+    }
+    return "";
+}
+
+const char *upsertSql(Record::Kind kind)
+{
+    switch (kind) {
+    case Record::Kind::Task:
+        return "INSERT INTO Task (id, name, date, accumulatedSeconds, lastStartTime, sortOrder, createdAt, projectCode)"
+               " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) ON CONFLICT(id) DO UPDATE SET name = ?2, date = ?3,"
+               " accumulatedSeconds = ?4, lastStartTime = ?5, sortOrder = ?6, createdAt = ?7, projectCode = ?8";
+    case Record::Kind::TaskTemplate:
+        return "INSERT INTO TaskTemplate (id, name, projectCode, sortOrder, createdAt) VALUES (?1, ?2, ?3, ?4, ?5)"
+               " ON CONFLICT(id) DO UPDATE SET name = ?2, projectCode = ?3, sortOrder = ?4, createdAt = ?5";
+    case Record::Kind::ProjectCode:
+        return "INSERT INTO ProjectCode (id, code, name, sortOrder, createdAt) VALUES (?1, ?2, ?3, ?4, ?5)"
+               " ON CONFLICT(id) DO UPDATE SET code = ?2, name = ?3, sortOrder = ?4, createdAt = ?5";
+    case Record::Kind::ClosedDay:
+        return "INSERT INTO ClosedDay (id, date, billableHours, closedAt) VALUES (?1, ?2, ?3, ?4)"
+               " ON CONFLICT(id) DO UPDATE SET date = ?2, billableHours = ?3, closedAt = ?4";
+    }
+    return "";
+}
+
+void bindRecord(Statement &st, const Record *record)
+{
+    st.bindText(1, record->idString());
+    switch (record->kind()) {
+    case Record::Kind::Task: {
+        const auto *t = static_cast<const Task *>(record);
+        st.bindText(2, t->name());
+        st.bindReal(3, t->dateSeconds());
+        st.bindInt(4, t->accumulatedSeconds());
+        st.bindOptionalReal(5, t->lastStartTime());
+        st.bindInt(6, t->sortOrder());
+        st.bindReal(7, t->createdAt());
+        st.bindOptionalText(8, t->projectCode());
+        break;
+    }
+    case Record::Kind::TaskTemplate: {
+        const auto *t = static_cast<const TaskTemplate *>(record);
+        st.bindText(2, t->name());
+        st.bindOptionalText(3, t->projectCode());
+        st.bindInt(4, t->sortOrder());
+        st.bindReal(5, t->createdAt());
+        break;
+    }
+    case Record::Kind::ProjectCode: {
+        const auto *p = static_cast<const ProjectCode *>(record);
+        st.bindText(2, p->code());
+        st.bindText(3, p->name());
+        st.bindInt(4, p->sortOrder());
+        st.bindReal(5, p->createdAt());
+        break;
+    }
+    case Record::Kind::ClosedDay: {
+        const auto *c = static_cast<const ClosedDay *>(record);
+        st.bindReal(2, c->dateSeconds());
+        st.bindReal(3, c->billableHours());
+        st.bindReal(4, c->closedAt());
+        break;
+    }
+    }
+}
+
+constexpr Record::Kind allKinds[] = {Record::Kind::Task, Record::Kind::TaskTemplate, Record::Kind::ProjectCode,
+                                     Record::Kind::ClosedDay};
+
+} // namespace
+
+QString Store::defaultPath()
+{
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/timeglas/timeglas.sqlite");
+}
+
+std::unique_ptr<Store> Store::open(const QString &path, QString *error)
+{
+    auto fail = [&](const QString &why) -> std::unique_ptr<Store> {
+        if (error)
+            *error = QStringLiteral("%1 (%2)").arg(why, QDir::toNativeSeparators(path));
+        return nullptr;
+    };
+
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath()))
+        return fail(QStringLiteral("cannot create the folder of the store"));
+    if (info.exists() && !info.isFile())
+        return fail(QStringLiteral("the store path is not a regular file"));
+
+    sqlite3 *db = nullptr;
+    const QByteArray nativePath = QFile::encodeName(path);
+    if (sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+        != SQLITE_OK) {
+        const QString why = db ? lastError(db) : QStringLiteral("out of memory");
+        sqlite3_close(db);
+        return fail(QStringLiteral("cannot open the store: %1").arg(why));
+    }
+    auto closeAndFail = [&](const QString &why) {
+        sqlite3_close(db);
+        return fail(why);
+    };
+
+    // Read before anything is written, so that a foreign or damaged file stays untouched.
+    qint64 version = 0;
+    qint64 tables = 0;
+    {
+        Statement v(db, "PRAGMA user_version");
+        if (!v.ok() || v.step() != SQLITE_ROW)
+            return closeAndFail(QStringLiteral("cannot read the store: %1").arg(lastError(db)));
+        version = v.integer(0);
+        Statement t(db, "SELECT count(*) FROM sqlite_master");
+        if (!t.ok() || t.step() != SQLITE_ROW)
+            return closeAndFail(QStringLiteral("cannot read the store: %1").arg(lastError(db)));
+        tables = t.integer(0);
+    }
+    if (sqlite3_db_readonly(db, "main") == 1)
+        return closeAndFail(QStringLiteral("the store file is read-only"));
+    if (version > SchemaVersion)
+        return closeAndFail(QStringLiteral("the store has schema version %1.%2.%3, newer than this program's 1.0.0")
+                                .arg(version / 10000).arg(version / 100 % 100).arg(version % 100));
+    if (version != SchemaVersion && !(version == 0 && tables == 0))
+        return closeAndFail(QStringLiteral("the file is not a store of this program (schema version %1)").arg(version));
+
+    QString why;
+    if (!exec(db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL", &why))
+        return closeAndFail(QStringLiteral("cannot prepare the store: %1").arg(why));
+    sqlite3_busy_timeout(db, 1000);
+    if (version == 0) {
+        if (!exec(db, "BEGIN IMMEDIATE", &why))
+            return closeAndFail(QStringLiteral("cannot create the store: %1").arg(why));
+        if (!exec(db, schemaSql, &why)) {
+            exec(db, "ROLLBACK", nullptr);
+            return closeAndFail(QStringLiteral("cannot create the store: %1").arg(why));
+        }
+        if (!exec(db, "COMMIT", &why))
+            return closeAndFail(QStringLiteral("cannot create the store: %1").arg(why));
+    }
+
+    std::unique_ptr<Store> store(new Store(db, path));
+    if (const auto loadError = store->load())
+        return fail(QStringLiteral("cannot read the store: %1").arg(*loadError));
+    return store;
+}
+
+Store::Store(sqlite3 *db, const QString &path)
+    : m_db(db), m_path(path)
+{
+    m_autoSave.setSingleShot(true);
+    m_autoSave.setInterval(300);
+    connect(&m_autoSave, &QTimer::timeout, this, [this] {
+        if (const auto error = save()) {
+            emit autoSaveFailed(*error);
+            m_autoSave.start(2000); // try again; the changes stay pending
+        }
+    });
+}
+
+Store::~Store()
+{
+    if (hasPendingChanges())
+        save();
+    sqlite3_close(m_db);
+    purgeRemoved();
+    qDeleteAll(m_tasks);
+    qDeleteAll(m_templates);
+    qDeleteAll(m_projectCodes);
+    qDeleteAll(m_closedDays);
+}
+
+std::optional<QString> Store::load()
+{
+    {
+        Statement st(m_db, "SELECT id, name, date, accumulatedSeconds, lastStartTime, sortOrder, createdAt, projectCode"
+                           " FROM Task ORDER BY rowid");
+        if (!st.ok())
+            return lastError(m_db);
+        int rc;
+        while ((rc = st.step()) == SQLITE_ROW) {
+            auto *t = new Task(st.uuid(0), st.text(1), st.real(2), st.integer(3), st.optionalReal(4), st.integer(5),
+                               st.real(6), st.optionalText(7));
+            m_tasks.append(t);
+            t->m_store = this;
+            t->m_sequence = m_nextSequence++;
+            indexTask(t);
+            if (t->isRunning())
+                m_running.append(t);
+        }
+        if (rc != SQLITE_DONE)
+            return lastError(m_db);
+    }
+    {
+        Statement st(m_db, "SELECT id, name, projectCode, sortOrder, createdAt FROM TaskTemplate ORDER BY rowid");
+        if (!st.ok())
+            return lastError(m_db);
+        int rc;
+        while ((rc = st.step()) == SQLITE_ROW) {
+            auto *t = new TaskTemplate(st.uuid(0), st.text(1), st.optionalText(2), st.integer(3), st.real(4));
+            m_templates.append(t);
+            t->m_store = this;
+            t->m_sequence = m_nextSequence++;
+        }
+        if (rc != SQLITE_DONE)
+            return lastError(m_db);
+    }
+    {
+        Statement st(m_db, "SELECT id, code, name, sortOrder, createdAt FROM ProjectCode ORDER BY rowid");
+        if (!st.ok())
+            return lastError(m_db);
+        int rc;
+        while ((rc = st.step()) == SQLITE_ROW) {
+            auto *p = new ProjectCode(st.uuid(0), st.text(1), st.text(2), st.integer(3), st.real(4));
+            m_projectCodes.append(p);
+            p->m_store = this;
+            p->m_sequence = m_nextSequence++;
+        }
+        if (rc != SQLITE_DONE)
+            return lastError(m_db);
+    }
+    {
+        Statement st(m_db, "SELECT id, date, billableHours, closedAt FROM ClosedDay ORDER BY rowid");
+        if (!st.ok())
+            return lastError(m_db);
+        int rc;
+        while ((rc = st.step()) == SQLITE_ROW) {
+            auto *c = new ClosedDay(st.uuid(0), st.real(1), st.real(2), st.real(3));
+            m_closedDays.append(c);
+            c->m_store = this;
+            c->m_sequence = m_nextSequence++;
+        }
+        if (rc != SQLITE_DONE)
+            return lastError(m_db);
+    }
+    return std::nullopt;
+}
+
+void Store::adopt(Record *record)
+{
+    record->m_store = this;
+    record->m_sequence = m_nextSequence++;
+    if (record->kind() == Record::Kind::Task) {
+        auto *task = static_cast<Task *>(record);
+        indexTask(task);
+        if (task->isRunning())
+            m_running.append(task);
+    }
+    m_dirty.insert(record);
+    scheduleSave();
+    emit recordInserted(record);
+    emit changed(record->kind());
+}
+
+void Store::remove(Record *record)
+{
+    if (!record || record->m_store != this)
+        return;
+    const Record::Kind kind = record->kind();
+    switch (kind) {
+    case Record::Kind::Task: {
+        auto *task = static_cast<Task *>(record);
+        m_tasks.removeOne(task);
+        unindexTask(task);
+        m_running.removeOne(task);
+        break;
+    }
+    case Record::Kind::TaskTemplate: m_templates.removeOne(static_cast<TaskTemplate *>(record)); break;
+    case Record::Kind::ProjectCode: m_projectCodes.removeOne(static_cast<ProjectCode *>(record)); break;
+    case Record::Kind::ClosedDay: m_closedDays.removeOne(static_cast<ClosedDay *>(record)); break;
+    }
+    record->m_store = nullptr;
+    m_dirty.remove(record);
+    m_deleted.emplace_back(kind, record->id());
+    if (m_removed.empty())
+        QTimer::singleShot(0, this, &Store::purgeRemoved);
+    m_removed.emplace_back(record);
+    scheduleSave();
+    emit recordRemoved(record);
+    emit changed(kind);
+}
+
+void Store::purgeRemoved()
+{
+    m_removed.clear();
+}
+
+void Store::noteChanged(Record *record, int field)
+{
+    if (record->kind() == Record::Kind::Task && field == Task::LastStartTimeField)
+        updateRunning(static_cast<Task *>(record));
+    m_dirty.insert(record);
+    scheduleSave();
+    emit recordChanged(record, field);
+    emit changed(record->kind());
+}
+
+void Store::scheduleSave()
+{
+    if (!m_autoSave.isActive())
+        m_autoSave.start();
+}
+
+std::optional<QString> Store::save()
+{
+    if (!hasPendingChanges())
+        return std::nullopt;
+    QString why;
+    if (!exec(m_db, "BEGIN IMMEDIATE", &why))
+        return why;
+
+    auto rollback = [this](const QString &error) -> std::optional<QString> {
+        exec(m_db, "ROLLBACK", nullptr);
+        scheduleSave();
+        return error;
+    };
+
+    for (const Record::Kind kind : allKinds) {
+        const QByteArray sql = QByteArray("DELETE FROM ") + tableName(kind) + " WHERE id = ?1";
+        Statement del(m_db, sql.constData());
+        if (!del.ok())
+            return rollback(lastError(m_db));
+        for (const auto &[k, id] : m_deleted) {
+            if (k != kind)
+                continue;
+            del.bindText(1, Record::uuidText(id));
+            if (del.step() != SQLITE_DONE)
+                return rollback(lastError(m_db));
+            del.reset();
+        }
+    }
+    // New rows are written in store order so that their row ids keep it after a reload.
+    QList<Record *> dirty(m_dirty.cbegin(), m_dirty.cend());
+    std::sort(dirty.begin(), dirty.end(), &Store::storeOrderLess);
+    for (const Record::Kind kind : allKinds) {
+        Statement up(m_db, upsertSql(kind));
+        if (!up.ok())
+            return rollback(lastError(m_db));
+        for (const Record *record : std::as_const(dirty)) {
+            if (record->kind() != kind)
+                continue;
+            bindRecord(up, record);
+            if (up.step() != SQLITE_DONE)
+                return rollback(lastError(m_db));
+            up.reset();
+        }
+    }
+    if (!exec(m_db, "COMMIT", &why))
+        return rollback(why);
+
+    m_dirty.clear();
+    m_deleted.clear();
+    m_autoSave.stop();
+    return std::nullopt;
+}
+
+void Store::indexTask(Task *task)
+{
+    if (!std::isfinite(task->dateSeconds()))
+        return; // a damaged date belongs to no day
+    m_tasksByDate[task->dateSeconds()].append(task);
+}
+
+void Store::unindexTask(Task *task)
+{
+    const auto it = m_tasksByDate.find(task->dateSeconds());
+    if (it == m_tasksByDate.end())
+        return;
+    it->second.removeOne(task);
+    if (it->second.isEmpty())
+        m_tasksByDate.erase(it);
+}
+
+void Store::updateRunning(Task *task)
+{
+    if (task->isRunning()) {
+        if (!m_running.contains(task))
+            m_running.append(task);
+    } else {
+        m_running.removeOne(task);
+    }
+}
+
+QList<Task *> Store::tasksOnDay(double date) const
+{
+    const double begin = timecalc::startOfDay(date);
+    const double end = timecalc::startOfNextDay(date);
+    QList<Task *> out;
+    int groups = 0;
+    for (auto it = m_tasksByDate.lower_bound(begin); it != m_tasksByDate.end() && it->first < end; ++it) {
+        out.append(it->second);
+        ++groups;
+    }
+    if (groups > 1)
+        std::sort(out.begin(), out.end(), &Store::storeOrderLess);
+    return out;
+}
+
+QList<Task *> Store::tasksDatedExactly(double date) const
+{
+    const auto it = m_tasksByDate.find(date);
+    return it == m_tasksByDate.end() ? QList<Task *>() : it->second;
+}
+
+Task *Store::firstRunningTask() const
+{
+    Task *first = nullptr;
+    for (Task *t : m_running)
+        if (!first || storeOrderLess(t, first))
+            first = t;
+    return first;
+}

@@ -1,0 +1,119 @@
+#include "Task.h"
+
+#include "Calendar.h"
+#include "Clock.h"
+#include "TimeCalc.h"
+
+using namespace timecalc;
+
+namespace {
+qint64 runningInterval(double since)
+{
+    // A clock set back before the start must not take banked time away.
+    const qint64 elapsed = wholeSeconds(Clock::nowSeconds() - since);
+    return elapsed > 0 ? elapsed : 0;
+}
+} // namespace
+
+std::unique_ptr<Task> Task::create(const QString &name, double date, qint64 sortOrder,
+                                   const std::optional<QString> &projectCode)
+{
+    return std::make_unique<Task>(QUuid::createUuid(), name, startOfDay(date), 0, std::nullopt,
+                                  sortOrder, Clock::nowSeconds(), projectCode);
+}
+
+Task::Task(const QUuid &id, const QString &name, double date, qint64 accumulatedSeconds,
+           std::optional<double> lastStartTime, qint64 sortOrder, double createdAt,
+           std::optional<QString> projectCode)
+    : Record(id)
+    , m_name(name)
+    , m_date(date)
+    , m_accumulatedSeconds(accumulatedSeconds)
+    , m_lastStartTime(lastStartTime)
+    , m_sortOrder(sortOrder)
+    , m_createdAt(createdAt)
+    , m_projectCode(std::move(projectCode))
+{
+}
+
+void Task::setName(const QString &name)
+{
+    if (m_name == name)
+        return;
+    m_name = name;
+    emit nameChanged();
+    fieldChanged(NameField);
+}
+
+QDateTime Task::date() const
+{
+    return toDateTime(m_date);
+}
+
+void Task::setAccumulatedSeconds(qint64 seconds)
+{
+    if (m_accumulatedSeconds == seconds)
+        return;
+    m_accumulatedSeconds = seconds;
+    emit accumulatedSecondsChanged();
+    fieldChanged(AccumulatedSecondsField);
+}
+
+QDateTime Task::lastStartTimeDateTime() const
+{
+    return m_lastStartTime ? toDateTime(*m_lastStartTime) : QDateTime();
+}
+
+void Task::setLastStartTime(std::optional<double> time)
+{
+    if (m_lastStartTime == time)
+        return;
+    m_lastStartTime = time;
+    emit lastStartTimeChanged();
+    fieldChanged(LastStartTimeField);
+}
+
+void Task::setSortOrder(qint64 sortOrder)
+{
+    if (m_sortOrder == sortOrder)
+        return;
+    m_sortOrder = sortOrder;
+    emit sortOrderChanged();
+    fieldChanged(SortOrderField);
+}
+
+QDateTime Task::createdAtDateTime() const
+{
+    return toDateTime(m_createdAt);
+}
+
+void Task::setProjectCode(const std::optional<QString> &code)
+{
+    if (m_projectCode == code)
+        return;
+    m_projectCode = code;
+    emit projectCodeChanged();
+    fieldChanged(ProjectCodeField);
+}
+
+qint64 Task::currentSeconds() const
+{
+    if (!m_lastStartTime)
+        return m_accumulatedSeconds;
+    return saturatingAdd(m_accumulatedSeconds, runningInterval(*m_lastStartTime));
+}
+
+void Task::start()
+{
+    if (m_lastStartTime)
+        return;
+    setLastStartTime(Clock::nowSeconds());
+}
+
+void Task::stop()
+{
+    if (!m_lastStartTime)
+        return;
+    setAccumulatedSeconds(saturatingAdd(m_accumulatedSeconds, runningInterval(*m_lastStartTime)));
+    setLastStartTime(std::nullopt);
+}
