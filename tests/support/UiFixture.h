@@ -1,0 +1,57 @@
+// A whole app environment for UI tests and screenshots: temporary XDG folders, a fresh
+// store, the timer manager, preferences, theme and services, and a window for a QML view.
+#pragma once
+
+#include "AppServices.h"
+#include "Preferences.h"
+#include "Store.h"
+#include "Theme.h"
+#include "TimerManager.h"
+#include "Clock.h"
+
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QTemporaryDir>
+#include <QVariantMap>
+#include <memory>
+
+class UiFixture
+{
+public:
+    UiFixture();
+    ~UiFixture();
+
+    Store *store() const { return m_store.get(); }
+    TimerManager *timerManager() const { return m_timerManager.get(); }
+    Preferences *preferences() const { return m_preferences.get(); }
+    Theme *theme() const { return m_theme.get(); }
+    AppServices *services() const { return m_services.get(); }
+    QString dataDir() const { return m_dir.path(); }
+
+    // Adds a task on the day of `date` with the given name and stored seconds.
+    Task *addTask(const QString &name, double date, qint64 seconds = 0,
+                  const std::optional<QString> &code = std::nullopt);
+
+    // Loads a type of the Timeglas module (e.g. "Popover") into a window of the given size,
+    // passing `services` and any further initial properties. Returns the root item or nullptr;
+    // every QML warning is collected in warnings().
+    QQuickItem *show(const QString &typeName, QSize size = {420, 600}, const QVariantMap &properties = {});
+    QQuickWindow *window() const { return m_window.get(); }
+    QQmlEngine *engine() const { return m_engine.get(); }
+    const QStringList &warnings() const { return m_warnings; }
+
+    // Draws the window and writes it as PNG; returns false when grabbing failed.
+    bool grab(const QString &pngPath);
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Store> m_store;
+    std::unique_ptr<TimerManager> m_timerManager;
+    std::unique_ptr<Preferences> m_preferences;
+    std::unique_ptr<Theme> m_theme;
+    std::unique_ptr<AppServices> m_services;
+    std::unique_ptr<QQmlEngine> m_engine;
+    std::unique_ptr<QQuickWindow> m_window;
+    std::unique_ptr<QObject> m_root;
+    QStringList m_warnings;
+};
