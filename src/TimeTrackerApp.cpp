@@ -1,9 +1,137 @@
 #include "TimeTrackerApp.h"
 
+#include "AppServices.h"
+#include "Icons.h"
+#include "MenuBarLabel.h"
+#include "PopoverWindow.h"
+#include "Preferences.h"
+#include "SingleInstance.h"
+#include "StatusItem.h"
+#include "Store.h"
+#include "Theme.h"
+#include "TimerManager.h"
+#include "UnixSignals.h"
+
 #include <QApplication>
+#include <QCursor>
+#include <QIcon>
+#include <QPixmap>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
+#include <cstdio>
+
+namespace {
+QIcon iconFor(const QString &name)
+{
+    // Panels draw light icons on dark bars most of the time; the label's own text
+    // colour is the panel's, only the icon is ours.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48})
+        icon.addPixmap(QPixmap::fromImage(Icons::image(name, size, QColor(0xf2, 0xf2, 0xf2))));
+    return icon;
+}
+} // namespace
 
 int TimeTrackerApp::run(int argc, char *argv[])
 {
+    // The software renderer draws these flat screens at a fraction of the memory of OpenGL.
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("timeglas"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Timeglas"));
+    QApplication::setDesktopFileName(QStringLiteral("timeglas"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    // First of all, so that a signal at any later moment ends in an orderly quit.
+    UnixSignals::install(&app);
+
+    // Only one process may write the store: a later start asks the running one for the popover.
+    SingleInstance instance;
+    switch (instance.claim()) {
+    case SingleInstance::Role::Secondary:
+        return 0;
+    case SingleInstance::Role::Failed:
+        std::fprintf(stderr, "Could not start Timeglas: %s\n", qPrintable(instance.errorString()));
+        return 1;
+    case SingleInstance::Role::Primary:
+        break;
+    }
+
+    TimeTrackerApp shell;
+    if (!shell.start())
+        return 1;
+    QObject::connect(&instance, &SingleInstance::toggleRequested, &shell, &TimeTrackerApp::togglePopover);
     return app.exec();
+}
+
+TimeTrackerApp::TimeTrackerApp() = default;
+
+TimeTrackerApp::~TimeTrackerApp()
+{
+    // Views let go of records before the store deletes them.
+    m_statusItem.reset();
+    m_popover.reset();
+    m_label.reset();
+    m_services.reset();
+}
+
+bool TimeTrackerApp::start()
+{
+    QString error;
+    m_store = Store::open(Store::defaultPath(), &error);
+    if (!m_store) {
+        std::fprintf(stderr, "Could not create ModelContainer: %s\n", qPrintable(error));
+        std::fflush(stderr);
+        return false;
+    }
+    m_timerManager = std::make_unique<TimerManager>();
+    m_preferences = std::make_unique<Preferences>();
+    m_theme = std::make_unique<Theme>(m_preferences.get());
+    m_theme->watchDesktop();
+
+    // Quitting by any route (our own quit, a signal, the session ending) passes here.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &TimeTrackerApp::stopRunningTasks);
+
+    // A task left running by a crash keeps counting, and the label ticks with it,
+    // even before the popover is first opened.
+    m_timerManager->syncActiveTask(m_store->tasks());
+
+    m_services = std::make_unique<AppServices>(m_store.get(), m_timerManager.get(), m_preferences.get(),
+                                               m_theme.get());
+    m_popover = std::make_unique<PopoverWindow>(m_services.get());
+    m_label = std::make_unique<MenuBarLabel>(m_store.get(), m_timerManager.get(), m_preferences.get());
+    connect(m_label.get(), &MenuBarLabel::presentationChanged, this, &TimeTrackerApp::showPresentation);
+
+    m_statusItem = std::make_unique<StatusItem>();
+    connect(m_statusItem.get(), &StatusItem::activated, this,
+            [this](QPoint anchor) { m_popover->toggle(anchor); });
+    showPresentation(m_label->presentation());
+    if (!m_statusItem->show()) {
+        // Nothing in this session shows status items: do not leave the user with an
+        // invisible program.
+        m_popover->showAt(QPoint());
+    }
+    return true;
+}
+
+void TimeTrackerApp::togglePopover()
+{
+    if (m_popover)
+        m_popover->toggle(QCursor::pos());
+}
+
+void TimeTrackerApp::showPresentation(const LabelPresentation &presentation)
+{
+    if (presentation.iconName != m_iconName) {
+        m_iconName = presentation.iconName;
+        m_icon = iconFor(m_iconName);
+    }
+    m_statusItem->setPresentation(m_icon, presentation.text);
+}
+
+void TimeTrackerApp::stopRunningTasks()
+{
+    if (m_store && m_timerManager)
+        m_timerManager->stopAll(m_store->fetch<Task>(), m_store.get());
 }

@@ -8,3 +8,4 @@ list(APPEND UI_QML
   ${CMAKE_CURRENT_LIST_DIR}/Popover.qml
   ${CMAKE_CURRENT_LIST_DIR}/Icon.qml
 )
+list(APPEND UI_SOURCES ${CMAKE_CURRENT_LIST_DIR}/PopoverWindow.h ${CMAKE_CURRENT_LIST_DIR}/PopoverWindow.cpp)

@@ -1,0 +1,62 @@
+#include "MenuBarLabel.h"
+
+#include "Calendar.h"
+#include "Preferences.h"
+#include "Store.h"
+#include "TimeCalc.h"
+#include "TimerManager.h"
+
+using namespace timecalc;
+
+MenuBarLabel::MenuBarLabel(Store *store, TimerManager *timerManager, Preferences *preferences, QObject *parent)
+    : QObject(parent), m_store(store), m_timerManager(timerManager), m_preferences(preferences)
+{
+    connect(timerManager, &TimerManager::tickChanged, this, &MenuBarLabel::reevaluate);
+    connect(store, &Store::changed, this, [this](Record::Kind kind) {
+        if (kind == Record::Kind::Task)
+            reevaluate();
+    });
+    connect(preferences, &Preferences::defaultShowBillableTimeChanged, this, &MenuBarLabel::reevaluate);
+    m_presentation = evaluate(*store, preferences->defaultShowBillableTime());
+}
+
+LabelPresentation MenuBarLabel::running(const Task &task)
+{
+    const QString middleDot = QStringLiteral("\u00B7");
+    const QString name = task.name().isEmpty() ? middleDot : task.name();
+    return {QStringLiteral("hourglass"), formatElapsed(task.currentSeconds()) + u' ' + middleDot + u' ' + name};
+}
+
+LabelPresentation MenuBarLabel::idle(double totalHours)
+{
+    const QString text = totalHours > 0.0 ? QString::asprintf("%.2ft", totalHours) : QString();
+    return {QStringLiteral("hourglass.bottomhalf.filled"), text};
+}
+
+double MenuBarLabel::todaysTotal(const Store &store, bool billable)
+{
+    double total = 0.0;
+    for (const Task *task : store.tasksDatedExactly(startOfToday())) {
+        const qint64 seconds = task->currentSeconds();
+        total += billable ? billableHoursFor(seconds) : decimalHoursFor(seconds);
+    }
+    return total;
+}
+
+LabelPresentation MenuBarLabel::evaluate(const Store &store, bool billable)
+{
+    if (const Task *task = store.firstRunningTask())
+        return running(*task);
+    return idle(todaysTotal(store, billable));
+}
+
+void MenuBarLabel::reevaluate()
+{
+    if (!m_store || !m_preferences)
+        return;
+    const LabelPresentation next = evaluate(*m_store, m_preferences->defaultShowBillableTime());
+    if (next == m_presentation)
+        return;
+    m_presentation = next;
+    emit presentationChanged(m_presentation);
+}

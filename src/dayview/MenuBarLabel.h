@@ -1,0 +1,48 @@
+// What the status item shows: the running task's clock and name, or today's hours.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class Preferences;
+class Store;
+class Task;
+class TimerManager;
+
+struct LabelPresentation
+{
+    QString iconName; // "hourglass" while a task runs, else "hourglass.bottomhalf.filled"
+    QString text;     // may be empty: the icon then stands alone
+    bool operator==(const LabelPresentation &) const = default;
+};
+
+class MenuBarLabel : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Re-evaluates on every tick, every task change and every change of the billable preference.
+    MenuBarLabel(Store *store, TimerManager *timerManager, Preferences *preferences, QObject *parent = nullptr);
+
+    LabelPresentation presentation() const { return m_presentation; }
+
+    // The running presentation: clock, spaced middle dot, then the name or a lone middle dot.
+    static LabelPresentation running(const Task &task);
+    // The idle presentation for today's total (text only when the total is above 0).
+    static LabelPresentation idle(double totalHours);
+    // Today's total over tasks dated exactly at today's midnight, billable or actual.
+    static double todaysTotal(const Store &store, bool billable);
+    static LabelPresentation evaluate(const Store &store, bool billable);
+
+signals:
+    void presentationChanged(const LabelPresentation &presentation);
+
+private:
+    void reevaluate();
+
+    QPointer<Store> m_store;
+    QPointer<TimerManager> m_timerManager;
+    QPointer<Preferences> m_preferences;
+    LabelPresentation m_presentation;
+};

@@ -1,0 +1,125 @@
+#include "PopoverWindow.h"
+
+#include "AppServices.h"
+
+#include <QGuiApplication>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QScreen>
+#include <cstdio>
+#include <utility>
+
+namespace {
+constexpr int gap = 4; // between the panel and the window
+}
+
+PopoverWindow::PopoverWindow(AppServices *services, QObject *parent)
+    : QObject(parent), m_services(services)
+{
+}
+
+PopoverWindow::~PopoverWindow()
+{
+    m_root.reset();
+    m_window.reset();
+    m_engine.reset();
+}
+
+bool PopoverWindow::isVisible() const
+{
+    return m_window && m_window->isVisible();
+}
+
+QPoint PopoverWindow::placement(QPoint anchor, QSize size, const QRect &available)
+{
+    int x = anchor.x() - size.width() / 2;
+    int y = anchor.y() < available.center().y() ? anchor.y() + gap : anchor.y() - gap - size.height();
+    x = qBound(available.left(), x, qMax(available.left(), available.right() + 1 - size.width()));
+    y = qBound(available.top(), y, qMax(available.top(), available.bottom() + 1 - size.height()));
+    return {x, y};
+}
+
+bool PopoverWindow::create()
+{
+    if (m_window)
+        return true;
+    m_engine = std::make_unique<QQmlEngine>();
+    m_engine->addImportPath(QStringLiteral("qrc:/"));
+    QQmlComponent component(m_engine.get());
+    component.setData("import Timeglas\nPopover {}\n", QUrl(QStringLiteral("qrc:/Timeglas/PopoverWindow.qml")));
+    QObject *root = component.isReady() ? component.createWithInitialProperties(
+                        {{QStringLiteral("services"), QVariant::fromValue(m_services.data())}})
+                                        : nullptr;
+    auto *item = qobject_cast<QQuickItem *>(root);
+    if (!item) {
+        for (const QQmlError &e : component.errors())
+            std::fprintf(stderr, "%s\n", qPrintable(e.toString()));
+        delete root;
+        m_engine.reset();
+        return false;
+    }
+    m_root.reset(root);
+
+    m_window = std::make_unique<QQuickWindow>();
+    m_window->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    m_window->setTitle(QStringLiteral("Timeglas"));
+    m_window->setColor(m_services->theme()->background());
+    m_window->resize(Width, Height);
+    m_window->setMinimumSize({Width, Height});
+    m_window->setMaximumSize({Width, Height});
+    item->setParentItem(m_window->contentItem());
+    item->setSize({qreal(Width), qreal(Height)});
+    connect(m_services->theme(), &Theme::isDarkChanged, m_window.get(),
+            [this] { m_window->setColor(m_services->theme()->background()); });
+    connect(m_window.get(), &QWindow::activeChanged, this, &PopoverWindow::onActiveChanged);
+    return true;
+}
+
+void PopoverWindow::toggle(QPoint anchor)
+{
+    if (isVisible())
+        hide();
+    else
+        showAt(anchor);
+}
+
+void PopoverWindow::showAt(QPoint anchor)
+{
+    if (!create())
+        return;
+    QScreen *screen = QGuiApplication::screenAt(anchor);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        if (anchor.isNull())
+            anchor = QPoint(screen->availableGeometry().right() - Width / 2, screen->availableGeometry().top());
+        m_window->setScreen(screen);
+        m_window->setPosition(placement(anchor, {Width, Height}, screen->availableGeometry()));
+    }
+    m_window->show();
+    m_window->raise();
+    m_window->requestActivate();
+    // Opening counts as a window becoming key even where the window manager does not
+    // hand us the focus; the activation that may follow is the same event.
+    m_justShown = true;
+    emit m_services->windowBecameKey();
+}
+
+void PopoverWindow::hide()
+{
+    if (m_window)
+        m_window->hide();
+}
+
+void PopoverWindow::onActiveChanged()
+{
+    if (m_window->isActive()) {
+        if (!std::exchange(m_justShown, false))
+            emit m_services->windowBecameKey();
+        return;
+    }
+    if (!m_services->isPopoverPinned())
+        hide();
+}
