@@ -17,6 +17,15 @@ class Theme : public QObject
     Q_PROPERTY(bool isDark READ isDark NOTIFY isDarkChanged)
     Q_PROPERTY(QColor background READ background NOTIFY isDarkChanged)
     Q_PROPERTY(QColor textBase READ textBase NOTIFY isDarkChanged)
+    // Faint fills and hairlines: the text colour at 0.02 / 0.06 under dark, 0.03 / 0.08 under light.
+    Q_PROPERTY(QColor faint READ faint NOTIFY isDarkChanged)
+    Q_PROPERTY(QColor hairline READ hairline NOTIFY isDarkChanged)
+    // The fixed palette, the same under both appearances.
+    Q_PROPERTY(QColor accent READ accent CONSTANT)
+    Q_PROPERTY(QColor accentDark READ accentDark CONSTANT)
+    Q_PROPERTY(QColor green READ green CONSTANT)
+    Q_PROPERTY(QColor blue READ blue CONSTANT)
+    Q_PROPERTY(QColor red READ red CONSTANT)
 
 public:
     enum class Scheme { Light, Dark };
@@ -28,6 +37,20 @@ public:
     // White under dark, black under light; views apply their own opacity.
     QColor textBase() const;
     Q_INVOKABLE QColor text(double opacity) const;
+    Q_INVOKABLE static QColor withOpacity(const QColor &color, double opacity)
+    {
+        QColor c = color;
+        c.setAlphaF(float(opacity));
+        return c;
+    }
+    QColor faint() const { return text(m_isDark ? 0.02 : 0.03); }
+    QColor hairline() const { return text(m_isDark ? 0.06 : 0.08); }
+
+    static QColor accent() { return QColor::fromRgbF(0.9f, 0.35f, 0.45f); }
+    static QColor accentDark() { return QColor::fromRgbF(0.85f, 0.25f, 0.35f); }
+    static QColor green() { return QColor::fromRgbF(0.2f, 0.72f, 0.45f); }
+    static QColor blue() { return QColor::fromRgbF(0.3f, 0.55f, 0.9f); }
+    static QColor red() { return QColor::fromRgbF(0.85f, 0.2f, 0.25f); }
 
     // "light" and "dark" force a scheme; any other text follows the system.
     static bool resolveDark(const QString &mode, Scheme system);

@@ -1,0 +1,59 @@
+// The app's item in the panel: our StatusNotifierItem with its text label, else a tray icon with the text as tooltip.
+#pragma once
+
+#include <QDBusConnection>
+#include <QIcon>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+class QDBusServiceWatcher;
+class QSystemTrayIcon;
+class StatusNotifierItem;
+
+class StatusItem : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Backend { None, StatusNotifier, SystemTray };
+    Q_ENUM(Backend)
+
+    explicit StatusItem(QObject *parent = nullptr);
+    ~StatusItem() override;
+
+    // Puts the item in the panel; false when no panel shows it (then show the popover once).
+    // Set the presentation first: a tray icon cannot show without an icon.
+    bool show();
+    // The icon, and the label next to it; an empty text leaves the icon alone.
+    void setPresentation(const QIcon &icon, const QString &text);
+    Backend backend() const { return m_backend; }
+    // The bus name panels reach our item at; empty until the item is on the bus.
+    QString serviceName() const;
+
+signals:
+    // A left or right click on the item; anchor is the screen point to open the popover
+    // at, null when the panel gave none.
+    void activated(QPoint anchor);
+    // The panel went away or came back; None means nothing shows the item any more.
+    void backendChanged(StatusItem::Backend backend);
+
+private:
+    bool useStatusNotifier();
+    bool useTray();
+    void dropTray();
+    void setBackend(Backend backend);
+    bool watcherRunning() const;
+    bool hostRegistered() const;
+    void onWatcherOwnerChanged(const QString &service, const QString &oldOwner, const QString &newOwner);
+    QPoint trayAnchor() const;
+
+    QDBusConnection m_bus;
+    StatusNotifierItem *m_item = nullptr;
+    QDBusServiceWatcher *m_watcher = nullptr;
+    QSystemTrayIcon *m_tray = nullptr;
+    Backend m_backend = Backend::None;
+    bool m_shown = false;
+    QIcon m_icon;
+    QString m_text;
+};

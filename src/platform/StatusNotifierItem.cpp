@@ -1,0 +1,304 @@
+#include "StatusNotifierItem.h"
+
+#include <QCoreApplication>
+#include <QDBusAbstractAdaptor>
+#include <QDBusArgument>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QImage>
+#include <QPixmap>
+#include <QtEndian>
+
+#include <algorithm>
+#include <atomic>
+
+namespace {
+const QString programName = QStringLiteral("Timeglas");
+// The sizes panels draw status icons at; each picks the one closest to its own.
+constexpr int iconSizes[] = {16, 22, 24, 32, 48};
+
+void registerBusTypes()
+{
+    static const bool once = [] {
+        qDBusRegisterMetaType<SniPixmap>();
+        qDBusRegisterMetaType<QList<SniPixmap>>();
+        qDBusRegisterMetaType<SniToolTip>();
+        return true;
+    }();
+    Q_UNUSED(once);
+}
+
+QString nextServiceName()
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
+        .arg(QCoreApplication::applicationPid())
+        .arg(++counter);
+}
+} // namespace
+
+QDBusArgument &operator<<(QDBusArgument &argument, const SniPixmap &pixmap)
+{
+    argument.beginStructure();
+    argument << pixmap.width << pixmap.height << pixmap.argb;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, SniPixmap &pixmap)
+{
+    argument.beginStructure();
+    argument >> pixmap.width >> pixmap.height >> pixmap.argb;
+    argument.endStructure();
+    return argument;
+}
+
+QDBusArgument &operator<<(QDBusArgument &argument, const SniToolTip &toolTip)
+{
+    argument.beginStructure();
+    argument << toolTip.iconName << toolTip.pixmaps << toolTip.title << toolTip.description;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, SniToolTip &toolTip)
+{
+    argument.beginStructure();
+    argument >> toolTip.iconName >> toolTip.pixmaps >> toolTip.title >> toolTip.description;
+    argument.endStructure();
+    return argument;
+}
+
+// What panels see. The XML is written out because hosts read the types from it, and
+// QtDBus cannot describe our structures by itself.
+class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierItem")
+    Q_CLASSINFO("D-Bus Introspection", ""
+        "<interface name=\"org.kde.StatusNotifierItem\">\n"
+        "  <property name=\"Category\" type=\"s\" access=\"read\"/>\n"
+        "  <property name=\"Id\" type=\"s\" access=\"read\"/>\n"
+        "  <property name=\"Title\" type=\"s\" access=\"read\"/>\n"
+        "  <property name=\"Status\" type=\"s\" access=\"read\"/>\n"
+        "  <property name=\"WindowId\" type=\"i\" access=\"read\"/>\n"
+        "  <property name=\"IconThemePath\" type=\"s\" access=\"read\"/>\n"
+        "  <property name=\"IconName\" type=\"s\" access=\"read\"/>\n"
+        "  <property name=\"IconPixmap\" type=\"a(iiay)\" access=\"read\"/>\n"
+        "  <property name=\"OverlayIconName\" type=\"s\" access=\"read\"/>\n"
+        "  <property name=\"OverlayIconPixmap\" type=\"a(iiay)\" access=\"read\"/>\n"
+        "  <property name=\"AttentionIconName\" type=\"s\" access=\"read\"/>\n"
+        "  <property name=\"AttentionIconPixmap\" type=\"a(iiay)\" access=\"read\"/>\n"
+        "  <property name=\"AttentionMovieName\" type=\"s\" access=\"read\"/>\n"
+        "  <property name=\"ToolTip\" type=\"(sa(iiay)ss)\" access=\"read\"/>\n"
+        "  <property name=\"ItemIsMenu\" type=\"b\" access=\"read\"/>\n"
+        "  <property name=\"Menu\" type=\"o\" access=\"read\"/>\n"
+        "  <property name=\"XAyatanaLabel\" type=\"s\" access=\"read\"/>\n"
+        "  <property name=\"XAyatanaLabelGuide\" type=\"s\" access=\"read\"/>\n"
+        "  <method name=\"Activate\">\n"
+        "    <arg name=\"x\" type=\"i\" direction=\"in\"/>\n"
+        "    <arg name=\"y\" type=\"i\" direction=\"in\"/>\n"
+        "  </method>\n"
+        "  <method name=\"SecondaryActivate\">\n"
+        "    <arg name=\"x\" type=\"i\" direction=\"in\"/>\n"
+        "    <arg name=\"y\" type=\"i\" direction=\"in\"/>\n"
+        "  </method>\n"
+        "  <method name=\"ContextMenu\">\n"
+        "    <arg name=\"x\" type=\"i\" direction=\"in\"/>\n"
+        "    <arg name=\"y\" type=\"i\" direction=\"in\"/>\n"
+        "  </method>\n"
+        "  <method name=\"Scroll\">\n"
+        "    <arg name=\"delta\" type=\"i\" direction=\"in\"/>\n"
+        "    <arg name=\"orientation\" type=\"s\" direction=\"in\"/>\n"
+        "  </method>\n"
+        "  <signal name=\"NewTitle\"/>\n"
+        "  <signal name=\"NewIcon\"/>\n"
+        "  <signal name=\"NewAttentionIcon\"/>\n"
+        "  <signal name=\"NewOverlayIcon\"/>\n"
+        "  <signal name=\"NewToolTip\"/>\n"
+        "  <signal name=\"NewStatus\">\n"
+        "    <arg name=\"status\" type=\"s\"/>\n"
+        "  </signal>\n"
+        "  <signal name=\"XAyatanaNewLabel\">\n"
+        "    <arg name=\"label\" type=\"s\"/>\n"
+        "    <arg name=\"guide\" type=\"s\"/>\n"
+        "  </signal>\n"
+        "</interface>\n")
+    Q_PROPERTY(QString Category READ category)
+    Q_PROPERTY(QString Id READ id)
+    Q_PROPERTY(QString Title READ title)
+    Q_PROPERTY(QString Status READ status)
+    Q_PROPERTY(int WindowId READ windowId)
+    Q_PROPERTY(QString IconThemePath READ none)
+    Q_PROPERTY(QString IconName READ none)
+    Q_PROPERTY(QList<SniPixmap> IconPixmap READ iconPixmap)
+    Q_PROPERTY(QString OverlayIconName READ none)
+    Q_PROPERTY(QList<SniPixmap> OverlayIconPixmap READ noPixmaps)
+    Q_PROPERTY(QString AttentionIconName READ none)
+    Q_PROPERTY(QList<SniPixmap> AttentionIconPixmap READ noPixmaps)
+    Q_PROPERTY(QString AttentionMovieName READ none)
+    Q_PROPERTY(SniToolTip ToolTip READ toolTip)
+    Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
+    Q_PROPERTY(QDBusObjectPath Menu READ menu)
+    Q_PROPERTY(QString XAyatanaLabel READ label)
+    Q_PROPERTY(QString XAyatanaLabelGuide READ none)
+
+public:
+    explicit StatusNotifierItemAdaptor(StatusNotifierItem *item)
+        : QDBusAbstractAdaptor(item), m_item(item)
+    {
+    }
+
+    QString category() const { return QStringLiteral("ApplicationStatus"); }
+    QString id() const { return QStringLiteral("timeglas"); }
+    QString title() const { return m_item->title(); }
+    QString status() const { return QStringLiteral("Active"); }
+    int windowId() const { return 0; }
+    QString none() const { return QString(); }
+    QList<SniPixmap> iconPixmap() const { return m_item->iconPixmaps(); }
+    QList<SniPixmap> noPixmaps() const { return {}; }
+    SniToolTip toolTip() const { return m_item->toolTip(); }
+    // A click is ours to handle (it opens the popover), not the panel's to draw a menu for.
+    bool itemIsMenu() const { return false; }
+    QDBusObjectPath menu() const { return QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")); }
+    QString label() const { return m_item->text(); }
+
+public slots:
+    void Activate(int x, int y) { emit m_item->activated(QPoint(x, y)); }
+    // With no menu to offer, a right click opens the popover too rather than doing nothing.
+    void ContextMenu(int x, int y) { emit m_item->activated(QPoint(x, y)); }
+    void SecondaryActivate(int, int) {}
+    void Scroll(int, const QString &) {}
+
+signals:
+    void NewTitle();
+    void NewIcon();
+    void NewToolTip();
+    void XAyatanaNewLabel(const QString &label, const QString &guide);
+
+private:
+    StatusNotifierItem *m_item;
+};
+
+StatusNotifierItem::StatusNotifierItem(const QDBusConnection &bus, QObject *parent)
+    : QObject(parent), m_bus(bus), m_serviceName(nextServiceName())
+{
+    registerBusTypes();
+    m_adaptor = new StatusNotifierItemAdaptor(this);
+}
+
+StatusNotifierItem::~StatusNotifierItem()
+{
+    if (m_published) {
+        m_bus.unregisterService(m_serviceName);
+        m_bus.unregisterObject(QLatin1String(itemPath));
+    }
+}
+
+bool StatusNotifierItem::publish()
+{
+    if (m_published)
+        return true;
+    if (!m_bus.isConnected())
+        return false;
+    if (!m_bus.registerObject(QLatin1String(itemPath), this, QDBusConnection::ExportAdaptors))
+        return false;
+    if (!m_bus.registerService(m_serviceName)) {
+        m_bus.unregisterObject(QLatin1String(itemPath));
+        return false;
+    }
+    m_published = true;
+    return true;
+}
+
+void StatusNotifierItem::registerWithWatcher()
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(watcherService), QLatin1String(watcherPath),
+                                                       QLatin1String(watcherService),
+                                                       QStringLiteral("RegisterStatusNotifierItem"));
+    call << m_serviceName;
+    // Asynchronous: the watcher calls back into this item before it answers, and a
+    // blocking call here would keep that call waiting until it timed out.
+    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    const int attempt = ++m_registrations;
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [this, attempt](QDBusPendingCallWatcher *call) {
+        call->deleteLater();
+        // A watcher that quit while our call was on its way fails it, after its
+        // successor may already have taken us; only the latest answer counts.
+        if (attempt != m_registrations)
+            return;
+        const QDBusPendingReply<> reply = *call;
+        if (reply.isError())
+            emit registrationFailed(reply.error().message());
+        else
+            emit registered();
+    });
+}
+
+QString StatusNotifierItem::titleFor(const QString &text)
+{
+    return text.isEmpty() ? programName : text;
+}
+
+SniToolTip StatusNotifierItem::toolTip() const
+{
+    return SniToolTip{QString(), {}, programName, m_text};
+}
+
+void StatusNotifierItem::setText(const QString &text)
+{
+    if (text == m_text)
+        return;
+    const QString oldTitle = title();
+    m_text = text;
+    if (title() != oldTitle)
+        emit m_adaptor->NewTitle();
+    emit m_adaptor->NewToolTip();
+    emit m_adaptor->XAyatanaNewLabel(m_text, QString());
+}
+
+void StatusNotifierItem::setIcon(const QIcon &icon)
+{
+    // The label calls this every second with the same icon; only a new one is drawn.
+    if (icon.cacheKey() == m_iconKey)
+        return;
+    m_iconKey = icon.cacheKey();
+    QList<SniPixmap> pixmaps = toPixmaps(icon);
+    if (pixmaps == m_pixmaps)
+        return;
+    m_pixmaps = std::move(pixmaps);
+    emit m_adaptor->NewIcon();
+}
+
+QList<SniPixmap> StatusNotifierItem::toPixmaps(const QIcon &icon)
+{
+    QList<SniPixmap> result;
+    if (icon.isNull())
+        return result;
+    for (const int size : iconSizes) {
+        const QPixmap pixmap = icon.pixmap(QSize(size, size), 1.0);
+        if (pixmap.isNull())
+            continue;
+        // Straight (not premultiplied) alpha is what the protocol carries.
+        const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+        const bool seen = std::any_of(result.cbegin(), result.cend(), [&](const SniPixmap &p) {
+            return p.width == image.width() && p.height == image.height();
+        });
+        if (seen)
+            continue;
+        SniPixmap converted{image.width(), image.height(), QByteArray()};
+        converted.argb.resize(qsizetype(image.width()) * image.height() * 4);
+        auto *out = reinterpret_cast<uchar *>(converted.argb.data());
+        for (int y = 0; y < image.height(); ++y) {
+            const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x, out += 4)
+                qToBigEndian<quint32>(line[x], out);
+        }
+        result.append(converted);
+    }
+    return result;
+}
+
+#include "StatusNotifierItem.moc"

@@ -1,0 +1,91 @@
+// Our item on the session bus in the StatusNotifierItem protocol, with the Ayatana text label next to the icon.
+#pragma once
+
+#include <QDBusConnection>
+#include <QIcon>
+#include <QList>
+#include <QMetaType>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+class QDBusArgument;
+class StatusNotifierItemAdaptor;
+
+// One icon size as the protocol carries it: ARGB32 pixels in network byte order.
+struct SniPixmap
+{
+    int width = 0;
+    int height = 0;
+    QByteArray argb;
+
+    friend bool operator==(const SniPixmap &, const SniPixmap &) = default;
+};
+
+struct SniToolTip
+{
+    QString iconName;
+    QList<SniPixmap> pixmaps;
+    QString title;
+    QString description;
+};
+
+Q_DECLARE_METATYPE(SniPixmap)
+Q_DECLARE_METATYPE(SniToolTip)
+
+QDBusArgument &operator<<(QDBusArgument &argument, const SniPixmap &pixmap);
+const QDBusArgument &operator>>(const QDBusArgument &argument, SniPixmap &pixmap);
+QDBusArgument &operator<<(QDBusArgument &argument, const SniToolTip &toolTip);
+const QDBusArgument &operator>>(const QDBusArgument &argument, SniToolTip &toolTip);
+
+class StatusNotifierItem : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr auto watcherService = "org.kde.StatusNotifierWatcher";
+    static constexpr auto watcherPath = "/StatusNotifierWatcher";
+    static constexpr auto itemInterface = "org.kde.StatusNotifierItem";
+    static constexpr auto itemPath = "/StatusNotifierItem";
+
+    explicit StatusNotifierItem(const QDBusConnection &bus, QObject *parent = nullptr);
+    ~StatusNotifierItem() override;
+
+    // Puts the item on the bus under a name of its own; false when the bus refused.
+    bool publish();
+    bool isPublished() const { return m_published; }
+    // Announces the item to the running watcher; the answer comes as registered() or registrationFailed().
+    void registerWithWatcher();
+    QString serviceName() const { return m_serviceName; }
+
+    void setIcon(const QIcon &icon);
+    void setText(const QString &text);
+
+    QString text() const { return m_text; }
+    QString title() const { return titleFor(m_text); }
+    // The label text, or the program's name while there is none.
+    static QString titleFor(const QString &text);
+    SniToolTip toolTip() const;
+    QList<SniPixmap> iconPixmaps() const { return m_pixmaps; }
+
+    // The icon at the sizes panels commonly draw, converted for the bus.
+    static QList<SniPixmap> toPixmaps(const QIcon &icon);
+
+signals:
+    // A click in the panel; anchor is where the panel says it was, null when it gave none.
+    void activated(QPoint anchor);
+    void registered();
+    void registrationFailed(const QString &message);
+
+private:
+    friend class StatusNotifierItemAdaptor;
+
+    QDBusConnection m_bus;
+    StatusNotifierItemAdaptor *m_adaptor;
+    QString m_serviceName;
+    bool m_published = false;
+    int m_registrations = 0;
+    QString m_text;
+    qint64 m_iconKey = 0;
+    QList<SniPixmap> m_pixmaps;
+};

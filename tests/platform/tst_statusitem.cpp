@@ -1,0 +1,568 @@
+// The status item as a panel sees it: on a private session bus, with a stand-in watcher.
+#include "PrivateBus.h"
+#include "StatusItem.h"
+#include "StatusNotifierItem.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <QImage>
+#include <QMutex>
+#include <QPixmap>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QThread>
+#include <QXmlStreamReader>
+
+#include <optional>
+
+namespace {
+const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString itemPath = QStringLiteral("/StatusNotifierItem");
+const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
+
+QIcon solidIcon(const QColor &color)
+{
+    QImage image(48, 48, QImage::Format_ARGB32);
+    image.fill(color);
+    return QIcon(QPixmap::fromImage(image));
+}
+} // namespace
+
+// What a panel's watcher does with our item, recorded for the test. It runs on a thread
+// of its own, as a real watcher runs in another process: our item asks it questions
+// synchronously.
+class FakeWatcher : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+
+public:
+    struct Registration
+    {
+        QString service;
+        QString sender;
+    };
+
+    FakeWatcher(bool hostRegistered, bool refuses)
+        : m_hostRegistered(hostRegistered), m_refuses(refuses)
+    {
+    }
+
+    bool isHostRegistered() const { return m_hostRegistered; }
+    int protocolVersion() const { return 0; }
+
+    QList<Registration> registrations() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_registrations;
+    }
+
+public slots:
+    void RegisterStatusNotifierItem(const QString &service)
+    {
+        if (m_refuses) {
+            sendErrorReply(QDBusError::AccessDenied, QStringLiteral("not today"));
+            return;
+        }
+        QMutexLocker lock(&m_mutex);
+        m_registrations.append({service, message().service()});
+    }
+
+private:
+    const bool m_hostRegistered;
+    const bool m_refuses;
+    mutable QMutex m_mutex;
+    QList<Registration> m_registrations;
+};
+
+// A watcher with its own connection and thread; it owns the well-known name while claimed.
+class WatcherOnBus
+{
+public:
+    explicit WatcherOnBus(const QString &address, bool hostRegistered = true, bool refuses = false)
+        : m_name(QStringLiteral("fake-watcher-%1").arg(++s_count)), m_watcher(new FakeWatcher(hostRegistered, refuses))
+    {
+        m_bus.emplace(QDBusConnection::connectToBus(address, m_name));
+        m_watcher->moveToThread(&m_thread);
+        m_thread.start();
+        m_bus->registerObject(QStringLiteral("/StatusNotifierWatcher"), m_watcher,
+                              QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties);
+    }
+    ~WatcherOnBus()
+    {
+        release();
+        m_bus->unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
+        m_bus.reset();
+        QDBusConnection::disconnectFromBus(m_name);
+        m_thread.quit();
+        m_thread.wait();
+        delete m_watcher;
+    }
+
+    bool claim(bool replace = false)
+    {
+        const auto reply = m_bus->interface()->registerService(
+            watcherName,
+            replace ? QDBusConnectionInterface::ReplaceExistingService : QDBusConnectionInterface::DontQueueService,
+            QDBusConnectionInterface::AllowReplacement);
+        return reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+    }
+    void release() { m_bus->unregisterService(watcherName); }
+    QString uniqueName() const { return m_bus->baseService(); }
+    QList<FakeWatcher::Registration> registrations() const { return m_watcher->registrations(); }
+
+private:
+    static inline int s_count = 0;
+    QString m_name;
+    std::optional<QDBusConnection> m_bus;
+    QThread m_thread;
+    FakeWatcher *m_watcher;
+};
+
+// The item's bus signals as a panel receives them.
+class PanelSignals : public QObject
+{
+    Q_OBJECT
+
+public:
+    PanelSignals(const QDBusConnection &bus, const QString &service)
+        : m_bus(bus), m_service(service)
+    {
+        connectAll(true);
+        // The match rules leave on this connection without waiting for an answer; one
+        // round trip to the bus on the same connection makes sure they are in force
+        // before the item, on another connection, sends anything.
+        m_bus.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                                  QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")));
+    }
+    ~PanelSignals() override { connectAll(false); }
+
+    QList<QStringList> labels;
+    int newIcon = 0;
+    int newToolTip = 0;
+
+public slots:
+    void onLabel(const QString &label, const QString &guide) { labels.append({label, guide}); }
+    void onNewIcon() { ++newIcon; }
+    void onNewToolTip() { ++newToolTip; }
+
+private:
+    void connectAll(bool on)
+    {
+        const auto hook = [&](const char *name, const char *slot) {
+            if (on)
+                m_bus.connect(m_service, itemPath, itemInterface, QLatin1String(name), this, slot);
+            else
+                m_bus.disconnect(m_service, itemPath, itemInterface, QLatin1String(name), this, slot);
+        };
+        hook("XAyatanaNewLabel", SLOT(onLabel(QString, QString)));
+        hook("NewIcon", SLOT(onNewIcon()));
+        hook("NewToolTip", SLOT(onNewToolTip()));
+    }
+
+    QDBusConnection m_bus;
+    QString m_service;
+};
+
+class TestStatusItem : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TestStatusItem(const QString &address)
+        : m_address(address), m_panel(QDBusConnection::connectToBus(address, QStringLiteral("panel")))
+    {
+    }
+
+private slots:
+    void initTestCase();
+    void registersWithWatcher_data();
+    void registersWithWatcher();
+    void refusedRegistrationFallsBack();
+    void noWatcherMeansNoItem();
+    void watcherStartingLaterGetsTheItem();
+    void restartedWatcherGetsTheItemAgain_data();
+    void restartedWatcherGetsTheItemAgain();
+    void vanishedWatcherIsReported();
+    void presentationReachesPanel_data();
+    void presentationReachesPanel();
+    void iconPixelsReachPanel_data();
+    void iconPixelsReachPanel();
+    void unchangedIconIsNotResent();
+    void clicksFromPanel_data();
+    void clicksFromPanel();
+    void fixedProperties_data();
+    void fixedProperties();
+    void servedTypesMatchIntrospection();
+
+private:
+    QDBusMessage callFromPanel(const QDBusMessage &message);
+    QVariant itemProperty(const QString &service, const QString &name);
+
+    QString m_address;
+    QDBusConnection m_panel;
+};
+
+QDBusMessage TestStatusItem::callFromPanel(const QDBusMessage &message)
+{
+    // Asynchronous and waited for with the loop running: our item answers on this
+    // thread, so a blocking call from here would wait for itself.
+    const QDBusPendingCall call = m_panel.asyncCall(message, 5000);
+    if (!QTest::qWaitFor([&] { return call.isFinished(); }, 6000))
+        qWarning("No answer to %s within 6 s", qPrintable(message.member()));
+    return call.reply();
+}
+
+QVariant TestStatusItem::itemProperty(const QString &service, const QString &name)
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(service, itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << itemInterface << name;
+    const QDBusMessage reply = callFromPanel(get);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return QVariant();
+    return reply.arguments().constFirst().value<QDBusVariant>().variant();
+}
+
+void TestStatusItem::initTestCase()
+{
+    QVERIFY2(m_panel.isConnected(), qPrintable(m_panel.lastError().message()));
+    QVERIFY(QDBusConnection::sessionBus().isConnected());
+    // Offscreen has no tray, so the fallback is always "nothing".
+    QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+void TestStatusItem::registersWithWatcher_data()
+{
+    QTest::addColumn<bool>("hostRegistered");
+    QTest::newRow("a panel shows items") << true;
+    QTest::newRow("watcher without a panel") << false;
+}
+
+void TestStatusItem::registersWithWatcher()
+{
+    QFETCH(bool, hostRegistered);
+    WatcherOnBus watcher(m_address, hostRegistered);
+    QVERIFY(watcher.claim());
+
+    StatusItem item;
+    QCOMPARE(item.show(), hostRegistered);
+    QCOMPARE(item.backend(), StatusItem::Backend::StatusNotifier);
+
+    QTRY_COMPARE(watcher.registrations().size(), 1);
+    const FakeWatcher::Registration registration = watcher.registrations().constFirst();
+    QCOMPARE(registration.service, item.serviceName());
+    QVERIFY(registration.service.startsWith(
+        QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid())));
+    // The name it gave must lead back to the connection that registered.
+    QCOMPARE(registration.sender, QDBusConnection::sessionBus().baseService());
+    QCOMPARE(m_panel.interface()->serviceOwner(registration.service).value(), registration.sender);
+}
+
+void TestStatusItem::refusedRegistrationFallsBack()
+{
+    WatcherOnBus watcher(m_address, true, /*refuses=*/true);
+    QVERIFY(watcher.claim());
+    StatusItem item;
+    QSignalSpy backends(&item, &StatusItem::backendChanged);
+    item.show();
+    QTRY_COMPARE(item.backend(), StatusItem::Backend::None);
+    QCOMPARE(backends.constLast().constFirst().value<StatusItem::Backend>(), StatusItem::Backend::None);
+}
+
+void TestStatusItem::noWatcherMeansNoItem()
+{
+    StatusItem item;
+    item.setPresentation(solidIcon(Qt::red), QStringLiteral("1.75t"));
+    QVERIFY(!item.show());
+    QCOMPARE(item.backend(), StatusItem::Backend::None);
+}
+
+void TestStatusItem::watcherStartingLaterGetsTheItem()
+{
+    StatusItem item;
+    QSignalSpy backends(&item, &StatusItem::backendChanged);
+    QVERIFY(!item.show());
+
+    WatcherOnBus watcher(m_address);
+    QVERIFY(watcher.claim());
+    QTRY_COMPARE(watcher.registrations().size(), 1);
+    QCOMPARE(watcher.registrations().constFirst().service, item.serviceName());
+    QCOMPARE(item.backend(), StatusItem::Backend::StatusNotifier);
+    QCOMPARE(backends.constLast().constFirst().value<StatusItem::Backend>(), StatusItem::Backend::StatusNotifier);
+}
+
+enum class Restart { SameTakesNameAgain, NewAfterOldIsGone, NewReplacesOld };
+
+void TestStatusItem::restartedWatcherGetsTheItemAgain_data()
+{
+    QTest::addColumn<Restart>("restart");
+    QTest::newRow("same watcher takes the name again") << Restart::SameTakesNameAgain;
+    QTest::newRow("a new watcher after the old is gone") << Restart::NewAfterOldIsGone;
+    // One owner change straight from the old watcher to the new, with no gap between.
+    QTest::newRow("a new watcher replaces the running one") << Restart::NewReplacesOld;
+}
+
+void TestStatusItem::restartedWatcherGetsTheItemAgain()
+{
+    QFETCH(Restart, restart);
+    auto first = std::make_unique<WatcherOnBus>(m_address);
+    QVERIFY(first->claim());
+    StatusItem item;
+    QVERIFY(item.show());
+    QTRY_COMPARE(first->registrations().size(), 1);
+
+    if (restart == Restart::SameTakesNameAgain) {
+        first->release();
+        QVERIFY(first->claim());
+        QTRY_COMPARE(first->registrations().size(), 2);
+        QCOMPARE(first->registrations().constLast().service, item.serviceName());
+    } else {
+        if (restart == Restart::NewAfterOldIsGone)
+            first.reset();
+        WatcherOnBus second(m_address);
+        QVERIFY(second.claim(/*replace=*/restart == Restart::NewReplacesOld));
+        QTRY_COMPARE(second.registrations().size(), 1);
+        QCOMPARE(second.registrations().constFirst().service, item.serviceName());
+    }
+    QCOMPARE(item.backend(), StatusItem::Backend::StatusNotifier);
+}
+
+void TestStatusItem::vanishedWatcherIsReported()
+{
+    WatcherOnBus watcher(m_address);
+    QVERIFY(watcher.claim());
+    StatusItem item;
+    QVERIFY(item.show());
+    QSignalSpy backends(&item, &StatusItem::backendChanged);
+
+    watcher.release();
+    QTRY_COMPARE(backends.size(), 1);
+    QCOMPARE(backends.constFirst().constFirst().value<StatusItem::Backend>(), StatusItem::Backend::None);
+    QCOMPARE(item.backend(), StatusItem::Backend::None);
+}
+
+void TestStatusItem::presentationReachesPanel_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+
+    QTest::newRow("running task") << QStringLiteral("01:02:05 · Møde med kunden") << QStringLiteral("01:02:05 · Møde med kunden");
+    QTest::newRow("running unnamed task") << QStringLiteral("00:00:07 · ·") << QStringLiteral("00:00:07 · ·");
+    QTest::newRow("idle with hours") << QStringLiteral("1.75t") << QStringLiteral("1.75t");
+    QTest::newRow("idle without hours") << QString() << QStringLiteral("Timeglas");
+}
+
+void TestStatusItem::presentationReachesPanel()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    WatcherOnBus watcher(m_address);
+    QVERIFY(watcher.claim());
+    StatusItem item;
+    QVERIFY(item.show());
+    const QString service = item.serviceName();
+    PanelSignals panel(m_panel, service);
+
+    const QIcon icon = solidIcon(Qt::black);
+    item.setPresentation(icon, QStringLiteral("00:59:59 · Før"));
+    item.setPresentation(icon, text);
+    item.setPresentation(icon, text);
+
+    // Each change once, in order, and nothing for a repeat.
+    const QList<QStringList> expected{{QStringLiteral("00:59:59 · Før"), QString()}, {text, QString()}};
+    QTRY_COMPARE(panel.labels, expected);
+    QCOMPARE(panel.newToolTip, 2);
+
+    QCOMPARE(itemProperty(service, QStringLiteral("XAyatanaLabel")).toString(), text);
+    QCOMPARE(itemProperty(service, QStringLiteral("Title")).toString(), title);
+    const QVariant toolTipValue = itemProperty(service, QStringLiteral("ToolTip"));
+    QVERIFY(toolTipValue.canConvert<QDBusArgument>());
+    const auto toolTip = qdbus_cast<SniToolTip>(toolTipValue.value<QDBusArgument>());
+    QCOMPARE(toolTip.title, QStringLiteral("Timeglas"));
+    QCOMPARE(toolTip.description, text);
+}
+
+void TestStatusItem::iconPixelsReachPanel_data()
+{
+    QTest::addColumn<QColor>("color");
+    QTest::addColumn<QByteArray>("bytes");
+    // Alpha first, then red, green, blue, with alpha not multiplied in.
+    QTest::newRow("opaque red") << QColor(255, 0, 0) << QByteArray("\xff\xff\x00\x00", 4);
+    QTest::newRow("half-transparent green") << QColor(0, 255, 0, 128) << QByteArray("\x80\x00\xff\x00", 4);
+    QTest::newRow("opaque blue-grey") << QColor(0x12, 0x34, 0x56) << QByteArray("\xff\x12\x34\x56", 4);
+    QTest::newRow("transparent") << QColor(0, 0, 0, 0) << QByteArray("\x00\x00\x00\x00", 4);
+}
+
+void TestStatusItem::iconPixelsReachPanel()
+{
+    QFETCH(QColor, color);
+    QFETCH(QByteArray, bytes);
+    WatcherOnBus watcher(m_address);
+    QVERIFY(watcher.claim());
+    StatusItem item;
+    item.setPresentation(solidIcon(color), QString());
+    QVERIFY(item.show());
+
+    const QVariant value = itemProperty(item.serviceName(), QStringLiteral("IconPixmap"));
+    QVERIFY(value.canConvert<QDBusArgument>());
+    const auto pixmaps = qdbus_cast<QList<SniPixmap>>(value.value<QDBusArgument>());
+    QList<int> sizes;
+    for (const SniPixmap &pixmap : pixmaps) {
+        sizes.append(pixmap.width);
+        QCOMPARE(pixmap.height, pixmap.width);
+        QCOMPARE(pixmap.argb.size(), pixmap.width * pixmap.height * 4);
+        const qsizetype centre = (qsizetype(pixmap.height / 2) * pixmap.width + pixmap.width / 2) * 4;
+        QCOMPARE(pixmap.argb.mid(centre, 4), bytes);
+    }
+    QCOMPARE(sizes, (QList<int>{16, 22, 24, 32, 48}));
+}
+
+void TestStatusItem::unchangedIconIsNotResent()
+{
+    WatcherOnBus watcher(m_address);
+    QVERIFY(watcher.claim());
+    StatusItem item;
+    QVERIFY(item.show());
+    PanelSignals panel(m_panel, item.serviceName());
+
+    const QIcon running = solidIcon(Qt::red);
+    item.setPresentation(running, QStringLiteral("00:00:01 · A"));
+    item.setPresentation(running, QStringLiteral("00:00:02 · A"));
+    // A different icon object that draws the same pixels is no change to the panel either.
+    item.setPresentation(solidIcon(Qt::red), QStringLiteral("00:00:03 · A"));
+    item.setPresentation(solidIcon(Qt::blue), QStringLiteral("0.25t"));
+
+    // Signals arrive in the order sent, so once the last label is here all icons are too.
+    QTRY_COMPARE(panel.labels.size(), 4);
+    QCOMPARE(panel.newIcon, 2);
+}
+
+void TestStatusItem::clicksFromPanel_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QPoint>("point");
+    QTest::addColumn<bool>("opensPopover");
+
+    QTest::newRow("left click") << QStringLiteral("Activate") << QPoint(1210, 28) << true;
+    QTest::newRow("right click") << QStringLiteral("ContextMenu") << QPoint(640, 0) << true;
+    QTest::newRow("left click without position") << QStringLiteral("Activate") << QPoint(0, 0) << true;
+    QTest::newRow("middle click") << QStringLiteral("SecondaryActivate") << QPoint(5, 5) << false;
+}
+
+void TestStatusItem::clicksFromPanel()
+{
+    QFETCH(QString, method);
+    QFETCH(QPoint, point);
+    QFETCH(bool, opensPopover);
+    WatcherOnBus watcher(m_address);
+    QVERIFY(watcher.claim());
+    StatusItem item;
+    QVERIFY(item.show());
+    QSignalSpy clicks(&item, &StatusItem::activated);
+
+    QDBusMessage call = QDBusMessage::createMethodCall(item.serviceName(), itemPath, itemInterface, method);
+    call << point.x() << point.y();
+    const QDBusMessage reply = callFromPanel(call);
+    QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+
+    // The reply comes after the handler ran, so the count is final here.
+    QCOMPARE(clicks.size(), opensPopover ? 1 : 0);
+    if (opensPopover)
+        QCOMPARE(clicks.constFirst().constFirst().toPoint(), point);
+}
+
+void TestStatusItem::fixedProperties_data()
+{
+    QTest::addColumn<QString>("property");
+    QTest::addColumn<QVariant>("expected");
+
+    QTest::newRow("category") << QStringLiteral("Category") << QVariant(QStringLiteral("ApplicationStatus"));
+    QTest::newRow("id") << QStringLiteral("Id") << QVariant(QStringLiteral("timeglas"));
+    QTest::newRow("status") << QStringLiteral("Status") << QVariant(QStringLiteral("Active"));
+    QTest::newRow("a click is not a menu") << QStringLiteral("ItemIsMenu") << QVariant(false);
+    QTest::newRow("no menu object") << QStringLiteral("Menu")
+                                    << QVariant::fromValue(QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")));
+}
+
+void TestStatusItem::fixedProperties()
+{
+    QFETCH(QString, property);
+    QFETCH(QVariant, expected);
+    WatcherOnBus watcher(m_address);
+    QVERIFY(watcher.claim());
+    StatusItem item;
+    QVERIFY(item.show());
+    QCOMPARE(itemProperty(item.serviceName(), property), expected);
+}
+
+// Panels build their proxies from the introspection data; every property it declares
+// must be served, and with the declared type, or a panel drops the item.
+void TestStatusItem::servedTypesMatchIntrospection()
+{
+    WatcherOnBus watcher(m_address);
+    QVERIFY(watcher.claim());
+    StatusItem item;
+    item.setPresentation(solidIcon(Qt::red), QStringLiteral("1.00t"));
+    QVERIFY(item.show());
+
+    const QDBusMessage introspection = callFromPanel(QDBusMessage::createMethodCall(
+        item.serviceName(), itemPath, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect")));
+    QCOMPARE(introspection.type(), QDBusMessage::ReplyMessage);
+    QMap<QString, QString> declared;
+    bool inItem = false;
+    QXmlStreamReader xml(introspection.arguments().constFirst().toString());
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("interface"))
+            inItem = xml.attributes().value(QLatin1String("name")) == itemInterface;
+        else if (inItem && xml.name() == QLatin1String("property"))
+            declared.insert(xml.attributes().value(QLatin1String("name")).toString(),
+                            xml.attributes().value(QLatin1String("type")).toString());
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    for (const char *name : {"IconPixmap", "ToolTip", "ItemIsMenu", "WindowId", "XAyatanaLabel", "Menu"})
+        QVERIFY2(declared.contains(QLatin1String(name)), name);
+
+    QDBusMessage getAll = QDBusMessage::createMethodCall(item.serviceName(), itemPath,
+                                                         QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                         QStringLiteral("GetAll"));
+    getAll << itemInterface;
+    const QDBusMessage all = callFromPanel(getAll);
+    QCOMPARE(all.type(), QDBusMessage::ReplyMessage);
+    const auto served = qdbus_cast<QVariantMap>(all.arguments().constFirst().value<QDBusArgument>());
+
+    for (auto it = declared.cbegin(); it != declared.cend(); ++it) {
+        QVERIFY2(served.contains(it.key()), qPrintable(it.key()));
+        const QVariant value = served.value(it.key());
+        const QString signature = value.canConvert<QDBusArgument>()
+                                      ? value.value<QDBusArgument>().currentSignature()
+                                      : QString::fromLatin1(QDBusMetaType::typeToSignature(value.metaType()));
+        QCOMPARE(signature, it.value());
+    }
+}
+
+int main(int argc, char *argv[])
+{
+    PrivateBus bus;
+    if (!bus.isRunning()) {
+        qCritical("%s", qPrintable(bus.error()));
+        return 1;
+    }
+    QApplication app(argc, argv);
+    TestStatusItem test(bus.address());
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_statusitem.moc"
