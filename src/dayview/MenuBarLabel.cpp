@@ -29,7 +29,7 @@ LabelPresentation MenuBarLabel::running(const Task &task)
 
 LabelPresentation MenuBarLabel::idle(double totalHours)
 {
-    const QString text = totalHours > 0.0 ? QString::asprintf("%.2ft", totalHours) : QString();
+    const QString text = totalHours > 0.0 ? formatDecimalHours(totalHours) + u't' : QString();
     return {QStringLiteral("hourglass.bottomhalf.filled"), text};
 }
 

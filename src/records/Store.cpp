@@ -3,9 +3,10 @@
 #include "Calendar.h"
 
 #include <QDir>
-#include <cmath>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
+#include <cmath>
 #include <sqlite3.h>
 
 namespace {
@@ -247,18 +248,23 @@ std::unique_ptr<Store> Store::open(const QString &path, QString *error)
     };
 
     // Read before anything is written, so that a foreign or damaged file stays untouched.
+    // The statements must be finalised before sqlite3_close, or the connection (and the
+    // user's file) would stay open for good.
     qint64 version = 0;
     qint64 tables = 0;
-    {
+    const auto readHeader = [&]() -> std::optional<QString> {
         Statement v(db, "PRAGMA user_version");
         if (!v.ok() || v.step() != SQLITE_ROW)
-            return closeAndFail(QStringLiteral("cannot read the store: %1").arg(lastError(db)));
+            return lastError(db);
         version = v.integer(0);
         Statement t(db, "SELECT count(*) FROM sqlite_master");
         if (!t.ok() || t.step() != SQLITE_ROW)
-            return closeAndFail(QStringLiteral("cannot read the store: %1").arg(lastError(db)));
+            return lastError(db);
         tables = t.integer(0);
-    }
+        return std::nullopt;
+    };
+    if (const auto why = readHeader())
+        return closeAndFail(QStringLiteral("cannot read the store: %1").arg(*why));
     if (sqlite3_db_readonly(db, "main") == 1)
         return closeAndFail(QStringLiteral("the store file is read-only"));
     if (version > SchemaVersion)
@@ -270,7 +276,8 @@ std::unique_ptr<Store> Store::open(const QString &path, QString *error)
     QString why;
     if (!exec(db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL", &why))
         return closeAndFail(QStringLiteral("cannot prepare the store: %1").arg(why));
-    sqlite3_busy_timeout(db, 1000);
+    // Only another program writing the file competes for the lock; waiting long would freeze the UI.
+    sqlite3_busy_timeout(db, 200);
     if (version == 0) {
         if (!exec(db, "BEGIN IMMEDIATE", &why))
             return closeAndFail(QStringLiteral("cannot create the store: %1").arg(why));
@@ -292,11 +299,12 @@ Store::Store(sqlite3 *db, const QString &path)
     : m_db(db), m_path(path)
 {
     m_autoSave.setSingleShot(true);
-    m_autoSave.setInterval(300);
     connect(&m_autoSave, &QTimer::timeout, this, [this] {
         if (const auto error = save()) {
             emit autoSaveFailed(*error);
-            m_autoSave.start(2000); // try again; the changes stay pending
+            // Try again later; the changes stay pending. Only this retry waits longer:
+            // the next change is saved after the usual delay again.
+            m_autoSave.start(std::max(2000, m_autoSaveDelay));
         }
     });
 }
@@ -316,6 +324,13 @@ Store::~Store()
 std::optional<QString> Store::load()
 {
     {
+        Statement count(m_db, "SELECT count(*) FROM Task");
+        if (count.ok() && count.step() == SQLITE_ROW) {
+            m_tasks.reserve(count.integer(0));
+            m_byDate.reserve(size_t(count.integer(0)));
+        }
+    }
+    {
         Statement st(m_db, "SELECT id, name, date, accumulatedSeconds, lastStartTime, sortOrder, createdAt, projectCode"
                            " FROM Task ORDER BY rowid");
         if (!st.ok())
@@ -327,12 +342,18 @@ std::optional<QString> Store::load()
             m_tasks.append(t);
             t->m_store = this;
             t->m_sequence = m_nextSequence++;
-            indexTask(t);
+            if (std::isfinite(t->dateSeconds()))
+                m_byDate.push_back(t);
             if (t->isRunning())
                 m_running.append(t);
         }
         if (rc != SQLITE_DONE)
             return lastError(m_db);
+        // Loaded in store order, so sorting by date alone keeps store order within a date;
+        // tasks are mostly added day by day, so the order usually holds already.
+        const auto byDate = [](const Task *a, const Task *b) { return a->dateSeconds() < b->dateSeconds(); };
+        if (!std::is_sorted(m_byDate.begin(), m_byDate.end(), byDate))
+            std::stable_sort(m_byDate.begin(), m_byDate.end(), byDate);
     }
     {
         Statement st(m_db, "SELECT id, name, projectCode, sortOrder, createdAt FROM TaskTemplate ORDER BY rowid");
@@ -376,6 +397,9 @@ std::optional<QString> Store::load()
         if (rc != SQLITE_DONE)
             return lastError(m_db);
     }
+    // Every record now lives in memory; SQLite's copies of the pages read would only
+    // double it (about 20 bytes a task).
+    sqlite3_db_release_memory(m_db);
     return std::nullopt;
 }
 
@@ -441,7 +465,7 @@ void Store::noteChanged(Record *record, int field)
 void Store::scheduleSave()
 {
     if (!m_autoSave.isActive())
-        m_autoSave.start();
+        m_autoSave.start(m_autoSaveDelay);
 }
 
 std::optional<QString> Store::save()
@@ -497,21 +521,32 @@ std::optional<QString> Store::save()
     return std::nullopt;
 }
 
+namespace {
+bool dateThenStoreOrder(const Task *a, const Task *b)
+{
+    if (a->dateSeconds() != b->dateSeconds())
+        return a->dateSeconds() < b->dateSeconds();
+    return Store::storeOrderLess(a, b);
+}
+struct DateLess
+{
+    bool operator()(const Task *t, double date) const { return t->dateSeconds() < date; }
+    bool operator()(double date, const Task *t) const { return date < t->dateSeconds(); }
+};
+} // namespace
+
 void Store::indexTask(Task *task)
 {
     if (!std::isfinite(task->dateSeconds()))
         return; // a damaged date belongs to no day
-    m_tasksByDate[task->dateSeconds()].append(task);
+    m_byDate.insert(std::upper_bound(m_byDate.begin(), m_byDate.end(), task, dateThenStoreOrder), task);
 }
 
 void Store::unindexTask(Task *task)
 {
-    const auto it = m_tasksByDate.find(task->dateSeconds());
-    if (it == m_tasksByDate.end())
-        return;
-    it->second.removeOne(task);
-    if (it->second.isEmpty())
-        m_tasksByDate.erase(it);
+    const auto it = std::lower_bound(m_byDate.begin(), m_byDate.end(), task, dateThenStoreOrder);
+    if (it != m_byDate.end() && *it == task)
+        m_byDate.erase(it);
 }
 
 void Store::updateRunning(Task *task)
@@ -526,23 +561,19 @@ void Store::updateRunning(Task *task)
 
 QList<Task *> Store::tasksOnDay(double date) const
 {
-    const double begin = timecalc::startOfDay(date);
-    const double end = timecalc::startOfNextDay(date);
-    QList<Task *> out;
-    int groups = 0;
-    for (auto it = m_tasksByDate.lower_bound(begin); it != m_tasksByDate.end() && it->first < end; ++it) {
-        out.append(it->second);
-        ++groups;
-    }
-    if (groups > 1)
+    const auto first = std::lower_bound(m_byDate.begin(), m_byDate.end(), timecalc::startOfDay(date), DateLess());
+    const auto last = std::lower_bound(first, m_byDate.end(), timecalc::startOfNextDay(date), DateLess());
+    QList<Task *> out(first, last);
+    // Dates that are not the day's midnight (written in another time zone) sort apart.
+    if (first != last && (*first)->dateSeconds() != (*(last - 1))->dateSeconds())
         std::sort(out.begin(), out.end(), &Store::storeOrderLess);
     return out;
 }
 
 QList<Task *> Store::tasksDatedExactly(double date) const
 {
-    const auto it = m_tasksByDate.find(date);
-    return it == m_tasksByDate.end() ? QList<Task *>() : it->second;
+    const auto [first, last] = std::equal_range(m_byDate.begin(), m_byDate.end(), date, DateLess());
+    return QList<Task *>(first, last);
 }
 
 Task *Store::firstRunningTask() const
