@@ -32,6 +32,10 @@ const QHash<QString, QString> &table()
         {QStringLiteral("trash"), QStringLiteral("delete_outline")},
         {QStringLiteral("arrow.up"), QStringLiteral("arrow_upward")},
         {QStringLiteral("arrow.down"), QStringLiteral("arrow_downward")},
+        {QStringLiteral("doc.text.fill"), QStringLiteral("description")},
+        {QStringLiteral("square.and.arrow.up"), QStringLiteral("ios_share")},
+        {QStringLiteral("chart.bar"), QStringLiteral("bar_chart")},
+        {QStringLiteral("checkmark.circle.fill"), QStringLiteral("check_circle")},
     };
     return t;
 }

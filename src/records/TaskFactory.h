@@ -1,0 +1,16 @@
+// Making a task from a template: the one rule that the template list and the day view's
+// quick-add picker share.
+#pragma once
+
+class Store;
+class Task;
+class TaskTemplate;
+
+namespace TaskFactory {
+
+// Inserts a task named exactly as the template (no trimming, no length limit) on the day of
+// `selectedDate`, placed after the tasks that day already has, carrying the template's code.
+// The task is neither started, selected nor saved explicitly. Returns the inserted task.
+Task *insertFromTemplate(Store &store, const TaskTemplate &taskTemplate, double selectedDate);
+
+} // namespace TaskFactory

@@ -1,0 +1,155 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Timeglas
+
+// General settings: every control writes its preference the moment it changes.
+Flickable {
+    id: tab
+
+    required property AppServices services
+    readonly property Theme theme: tab.services.theme
+
+    function ink(opacity: real): color {
+        return tab.theme.withOpacity(tab.theme.textBase, opacity);
+    }
+
+    contentWidth: width
+    contentHeight: sections.implicitHeight + 40
+    clip: true
+    boundsBehavior: Flickable.StopAtBounds
+    ScrollBar.vertical: ScrollBar {}
+
+    GeneralSettingsTabModel {
+        id: settings
+
+        services: tab.services
+    }
+
+    ColumnLayout {
+        id: sections
+
+        x: 20
+        y: 20
+        width: tab.width - 40
+        spacing: 20
+
+        SettingsSection {
+            theme: tab.theme
+            title: "Generelt"
+
+            RowLayout {
+                Layout.fillWidth: true
+                spacing: 8
+
+                Text {
+                    id: billableLabel
+
+                    Layout.fillWidth: true
+                    text: "Vis fakturerbar tid i menulinjen"
+                    font.pixelSize: 13
+                    color: tab.ink(0.85)
+                    wrapMode: Text.WordWrap
+                }
+
+                Switch {
+                    id: billableSwitch
+
+                    padding: 0
+                    checked: settings.defaultShowBillableTime
+                    Accessible.name: billableLabel.text
+                    // toggle() would not emit toggled(), so assistive technology writes the preference itself.
+                    Accessible.onPressAction: settings.defaultShowBillableTime = !settings.defaultShowBillableTime
+                    Accessible.onToggleAction: settings.defaultShowBillableTime = !settings.defaultShowBillableTime
+                    onToggled: settings.defaultShowBillableTime = billableSwitch.checked
+
+                    indicator: Rectangle {
+                        implicitWidth: 32
+                        implicitHeight: 18
+                        radius: 9
+                        color: billableSwitch.checked ? tab.theme.accent : tab.ink(0.15)
+
+                        Rectangle {
+                            x: billableSwitch.checked ? parent.width - width - 2 : 2
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 14
+                            height: 14
+                            radius: 7
+                            color: "white"
+
+                            Behavior on x {
+                                NumberAnimation {
+                                    duration: 150
+                                    easing.type: Easing.InOutQuad
+                                }
+                            }
+                        }
+                    }
+                }
+            }
+        }
+
+        SettingsSection {
+            theme: tab.theme
+            title: "Udseende"
+
+            OptionRow {
+                Layout.fillWidth: true
+                theme: tab.theme
+                options: settings.appearanceOptions
+                chosenValue: settings.chosenAppearance
+                onChosen: (value) => settings.chooseAppearance(value)
+            }
+        }
+
+        SettingsSection {
+            theme: tab.theme
+            title: "Workbook"
+
+            Text {
+                text: "API-nøgle"
+                font.pixelSize: 11
+                font.weight: Font.Medium
+                color: tab.ink(0.3)
+            }
+
+            TextField {
+                id: apiKeyField
+
+                Layout.fillWidth: true
+                text: settings.workbookAPIKey
+                placeholderText: "Indtast API-nøgle"
+                placeholderTextColor: tab.ink(0.3)
+                echoMode: TextInput.Password
+                passwordCharacter: "\u2022"
+                inputMethodHints: Qt.ImhSensitiveData | Qt.ImhNoPredictiveText | Qt.ImhNoAutoUppercase
+                font.pixelSize: 13
+                color: tab.ink(0.85)
+                selectionColor: tab.theme.withOpacity(tab.theme.accent, 0.4)
+                leftPadding: 10
+                rightPadding: 10
+                topPadding: 8
+                bottomPadding: 8
+                Accessible.name: "API-nøgle"
+                // Every keystroke is stored, clearing included; Return adds nothing.
+                onTextEdited: settings.workbookAPIKey = apiKeyField.text
+
+                background: Rectangle {
+                    radius: 6
+                    color: tab.theme.faint
+                    border.width: 1
+                    border.color: apiKeyField.activeFocus ? tab.theme.withOpacity(tab.theme.accent, 0.6)
+                                                          : tab.ink(tab.theme.isDark ? 0.12 : 0.15)
+                }
+            }
+
+            Text {
+                Layout.fillWidth: true
+                text: "Workbook-integration er endnu ikke tilgængelig."
+                font.pixelSize: 11
+                color: tab.ink(0.3)
+                wrapMode: Text.WordWrap
+            }
+        }
+    }
+}

@@ -1,0 +1,102 @@
+#include "GeneralSettingsTabModel.h"
+
+#include "AppServices.h"
+#include "Preferences.h"
+
+#include <QVariantMap>
+
+GeneralSettingsTabModel::GeneralSettingsTabModel(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void GeneralSettingsTabModel::setServices(AppServices *services)
+{
+    if (m_services == services)
+        return;
+    if (Preferences *old = preferences())
+        disconnect(old, nullptr, this, nullptr);
+    m_services = services;
+    if (Preferences *prefs = preferences()) {
+        // Changes made elsewhere (another view, the shell) show here too.
+        connect(prefs, &Preferences::defaultShowBillableTimeChanged, this,
+                &GeneralSettingsTabModel::defaultShowBillableTimeChanged);
+        connect(prefs, &Preferences::workbookAPIKeyChanged, this, &GeneralSettingsTabModel::workbookAPIKeyChanged);
+        connect(prefs, &Preferences::appearanceModeChanged, this, &GeneralSettingsTabModel::appearanceModeChanged);
+    }
+    emit servicesChanged();
+    emit defaultShowBillableTimeChanged();
+    emit workbookAPIKeyChanged();
+    emit appearanceModeChanged();
+}
+
+Preferences *GeneralSettingsTabModel::preferences() const
+{
+    return m_services ? m_services->preferences() : nullptr;
+}
+
+bool GeneralSettingsTabModel::defaultShowBillableTime() const
+{
+    const Preferences *prefs = preferences();
+    return prefs ? prefs->defaultShowBillableTime() : true;
+}
+
+void GeneralSettingsTabModel::setDefaultShowBillableTime(bool show)
+{
+    if (Preferences *prefs = preferences())
+        prefs->setDefaultShowBillableTime(show);
+}
+
+QString GeneralSettingsTabModel::workbookAPIKey() const
+{
+    const Preferences *prefs = preferences();
+    return prefs ? prefs->workbookAPIKey() : QString();
+}
+
+void GeneralSettingsTabModel::setWorkbookAPIKey(const QString &key)
+{
+    if (Preferences *prefs = preferences())
+        prefs->setWorkbookAPIKey(key);
+}
+
+QString GeneralSettingsTabModel::appearanceMode() const
+{
+    const Preferences *prefs = preferences();
+    return prefs ? prefs->appearanceMode() : QStringLiteral("system");
+}
+
+QString GeneralSettingsTabModel::chosenAppearance() const
+{
+    // Exact text comparison: "Dark" or " dark" is no option, and the shell treats it as "system".
+    const QString mode = appearanceMode();
+    return appearanceValues().contains(mode) ? mode : QString();
+}
+
+const QStringList &GeneralSettingsTabModel::appearanceValues()
+{
+    static const QStringList values = {QStringLiteral("system"), QStringLiteral("light"), QStringLiteral("dark")};
+    return values;
+}
+
+QString GeneralSettingsTabModel::appearanceLabel(const QString &value)
+{
+    if (value == QLatin1String("light"))
+        return QStringLiteral("Lys");
+    if (value == QLatin1String("dark"))
+        return QStringLiteral("Mørk");
+    return QStringLiteral("System");
+}
+
+QVariantList GeneralSettingsTabModel::appearanceOptions() const
+{
+    QVariantList out;
+    for (const QString &value : appearanceValues())
+        out.append(QVariantMap{{QStringLiteral("value"), value}, {QStringLiteral("label"), appearanceLabel(value)}});
+    return out;
+}
+
+void GeneralSettingsTabModel::chooseAppearance(const QString &value)
+{
+    if (Preferences *prefs = preferences())
+        prefs->setAppearanceMode(value);
+}

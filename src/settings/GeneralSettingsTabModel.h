@@ -1,0 +1,60 @@
+// The general settings tab: the label's billable preference, the appearance and the API key,
+// each written to the preferences the moment it changes.
+#pragma once
+
+#include "AppServices.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+class Preferences;
+
+class GeneralSettingsTabModel : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(AppServices *services READ services WRITE setServices NOTIFY servicesChanged)
+    Q_PROPERTY(bool defaultShowBillableTime READ defaultShowBillableTime WRITE setDefaultShowBillableTime
+                   NOTIFY defaultShowBillableTimeChanged)
+    Q_PROPERTY(QString workbookAPIKey READ workbookAPIKey WRITE setWorkbookAPIKey NOTIFY workbookAPIKeyChanged)
+    Q_PROPERTY(QString appearanceMode READ appearanceMode NOTIFY appearanceModeChanged)
+    // The value of the option drawn as chosen; empty when the stored text is none of them.
+    Q_PROPERTY(QString chosenAppearance READ chosenAppearance NOTIFY appearanceModeChanged)
+    // {value, label} per option, in button order.
+    Q_PROPERTY(QVariantList appearanceOptions READ appearanceOptions CONSTANT)
+
+public:
+    explicit GeneralSettingsTabModel(QObject *parent = nullptr);
+
+    AppServices *services() const { return m_services; }
+    void setServices(AppServices *services);
+
+    bool defaultShowBillableTime() const;
+    void setDefaultShowBillableTime(bool show);
+    QString workbookAPIKey() const;
+    void setWorkbookAPIKey(const QString &key);
+    QString appearanceMode() const;
+    QString chosenAppearance() const;
+    QVariantList appearanceOptions() const;
+
+    // Writes the option's value to "appearanceMode".
+    Q_INVOKABLE void chooseAppearance(const QString &value);
+
+    // "Lys" for "light", "Mørk" for "dark", "System" for anything else.
+    static QString appearanceLabel(const QString &value);
+    static const QStringList &appearanceValues();
+
+signals:
+    void servicesChanged();
+    void defaultShowBillableTimeChanged();
+    void workbookAPIKeyChanged();
+    void appearanceModeChanged();
+
+private:
+    Preferences *preferences() const;
+
+    QPointer<AppServices> m_services;
+};

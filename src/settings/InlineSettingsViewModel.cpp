@@ -1,0 +1,79 @@
+#include "InlineSettingsViewModel.h"
+
+#include <QFile>
+#include <QVariantMap>
+
+const QList<SettingsTabInfo> &settingsTabs()
+{
+    static const QList<SettingsTabInfo> tabs = {
+        {SettingsTab::Settings, "settings", "gearshape", "Indstillinger", "GeneralSettingsTab"},
+        {SettingsTab::Templates, "templates", "doc.text", "Skabeloner", "TemplateListView"},
+        {SettingsTab::ProjectCodes, "projectCodes", "tag", "Projektkoder", "ProjectCodeListView"},
+        {SettingsTab::Export, "export", "square.and.arrow.up", "Eksport", "ExportSettingsTab"},
+        {SettingsTab::Stats, "stats", "chart.bar", "Statistik", "StatsTab"},
+    };
+    return tabs;
+}
+
+std::optional<SettingsTab> settingsTabFromRawValue(const QString &rawValue)
+{
+    for (const SettingsTabInfo &info : settingsTabs())
+        if (rawValue == QLatin1String(info.rawValue))
+            return info.tab;
+    return std::nullopt;
+}
+
+const SettingsTabInfo &settingsTabInfo(SettingsTab tab)
+{
+    for (const SettingsTabInfo &info : settingsTabs())
+        if (info.tab == tab)
+            return info;
+    return settingsTabs().constFirst();
+}
+
+InlineSettingsViewModel::InlineSettingsViewModel(QObject *parent)
+    : QObject(parent)
+{
+}
+
+QString InlineSettingsViewModel::selectedTab() const
+{
+    return QString::fromLatin1(settingsTabInfo(m_selected).rawValue);
+}
+
+QVariantList InlineSettingsViewModel::tabs() const
+{
+    QVariantList out;
+    for (const SettingsTabInfo &info : settingsTabs()) {
+        out.append(QVariantMap{
+            {QStringLiteral("value"), QString::fromLatin1(info.rawValue)},
+            {QStringLiteral("icon"), QString::fromLatin1(info.icon)},
+            {QStringLiteral("title"), QString::fromUtf8(info.title)},
+        });
+    }
+    return out;
+}
+
+QUrl InlineSettingsViewModel::contentUrl() const
+{
+    return viewUrl(m_selected);
+}
+
+QUrl InlineSettingsViewModel::viewUrl(SettingsTab tab)
+{
+    // Tabs are built by different hands; a view that is not in the module yet leaves its
+    // tab empty instead of making the loader report a missing file.
+    const QString path = QStringLiteral(":/Timeglas/%1.qml").arg(QLatin1String(settingsTabInfo(tab).view));
+    if (!QFile::exists(path))
+        return {};
+    return QUrl(QStringLiteral("qrc") + path);
+}
+
+void InlineSettingsViewModel::selectTab(const QString &rawValue)
+{
+    const std::optional<SettingsTab> tab = settingsTabFromRawValue(rawValue);
+    if (!tab || *tab == m_selected)
+        return;
+    m_selected = *tab;
+    emit selectedTabChanged();
+}

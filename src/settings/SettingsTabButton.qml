@@ -1,0 +1,37 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Timeglas
+
+// One icon tab of the settings header; its title is only a tooltip (and the accessible name).
+AbstractButton {
+    id: button
+
+    required property Theme theme
+    property string iconName: ""
+    property string title: ""
+    property bool isChosen: false
+
+    implicitWidth: 36
+    implicitHeight: 28
+    padding: 0
+    hoverEnabled: true
+    Accessible.name: button.title
+    Accessible.checkable: true
+    Accessible.checked: button.isChosen
+    Accessible.onPressAction: button.clicked()
+    ToolTip.text: button.title
+    ToolTip.visible: button.hovered
+    ToolTip.delay: 500
+
+    background: Rectangle {
+        radius: 5
+        color: button.isChosen ? button.theme.withOpacity(button.theme.accent, 0.12) : "transparent"
+    }
+
+    contentItem: Icon {
+        name: button.iconName
+        size: 12
+        color: button.isChosen ? button.theme.accent
+                               : button.theme.withOpacity(button.theme.textBase, button.theme.isDark ? 0.5 : 0.45)
+    }
+}

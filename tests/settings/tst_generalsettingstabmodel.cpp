@@ -1,0 +1,132 @@
+// The general settings: which appearance option is chosen, and that every write reaches the
+// preferences at once, where the status-bar label, the day view and the theme read it.
+#include "GeneralSettingsTabModel.h"
+#include "UiFixture.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+class GeneralSettingsTabModelTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void chosenAppearance_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("chosenLabel"); // empty: no option chosen
+        QTest::newRow("system") << "system" << "System";
+        QTest::newRow("light") << "light" << "Lys";
+        QTest::newRow("dark") << "dark" << "Mørk";
+        QTest::newRow("other case is not an option") << "Dark" << "";
+        QTest::newRow("blank around is not an option") << " dark" << "";
+        QTest::newRow("empty text") << "" << "";
+        QTest::newRow("unknown value") << "sepia" << "";
+    }
+    void chosenAppearance()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, chosenLabel);
+        UiFixture fixture;
+        fixture.preferences()->setAppearanceMode(stored);
+        GeneralSettingsTabModel model;
+        model.setServices(fixture.services());
+
+        QStringList chosen;
+        for (const QVariant &option : model.appearanceOptions()) {
+            const QVariantMap map = option.toMap();
+            if (map.value("value").toString() == model.chosenAppearance())
+                chosen.append(map.value("label").toString());
+        }
+        QCOMPARE(chosen, chosenLabel.isEmpty() ? QStringList{} : QStringList{chosenLabel});
+    }
+
+    void appearanceLabel_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("light") << "light" << "Lys";
+        QTest::newRow("dark") << "dark" << "Mørk";
+        QTest::newRow("system") << "system" << "System";
+        QTest::newRow("anything else") << "DARK" << "System";
+        QTest::newRow("empty") << "" << "System";
+    }
+    void appearanceLabel()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, label);
+        QCOMPARE(GeneralSettingsTabModel::appearanceLabel(value), label);
+    }
+
+    void choosingAppearanceAppliesAtOnce_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("dark") << "dark" << true;
+        QTest::newRow("light") << "light" << false;
+        QTest::newRow("system follows a dark desktop") << "system" << true;
+    }
+    void choosingAppearanceAppliesAtOnce()
+    {
+        QFETCH(QString, choice);
+        QFETCH(bool, dark);
+        UiFixture fixture;
+        fixture.preferences()->setAppearanceMode(choice == QLatin1String("light") ? "dark" : "light");
+        fixture.theme()->setSystemScheme(Theme::Scheme::Dark);
+        GeneralSettingsTabModel model;
+        model.setServices(fixture.services());
+        QSignalSpy chosenSpy(&model, &GeneralSettingsTabModel::appearanceModeChanged);
+
+        model.chooseAppearance(choice);
+        QCOMPARE(chosenSpy.count(), 1);
+        QCOMPARE(model.chosenAppearance(), choice);
+        QCOMPARE(fixture.theme()->isDark(), dark);
+        QCOMPARE(Preferences(fixture.preferences()->filePath()).appearanceMode(), choice);
+    }
+
+    void billableSwitchIsSeenAtOnce()
+    {
+        UiFixture fixture;
+        GeneralSettingsTabModel model;
+        model.setServices(fixture.services());
+        QVERIFY(model.defaultShowBillableTime()); // a fresh installation
+        // The label binds to this object; its change signal is what it redraws on.
+        QSignalSpy labelSees(fixture.preferences(), &Preferences::defaultShowBillableTimeChanged);
+
+        model.setDefaultShowBillableTime(false);
+        QCOMPARE(labelSees.count(), 1);
+        QVERIFY(!fixture.preferences()->defaultShowBillableTime());
+        QVERIFY(!Preferences(fixture.preferences()->filePath()).defaultShowBillableTime());
+
+        // A change made elsewhere reaches the switch too.
+        QSignalSpy switchSees(&model, &GeneralSettingsTabModel::defaultShowBillableTimeChanged);
+        fixture.preferences()->setDefaultShowBillableTime(true);
+        QCOMPARE(switchSees.count(), 1);
+        QVERIFY(model.defaultShowBillableTime());
+    }
+
+    void apiKeyStoresEveryKeystrokeAndNeverLogsIt()
+    {
+        static QStringList messages;
+        messages.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &message) { messages.append(message); });
+
+        UiFixture fixture;
+        GeneralSettingsTabModel model;
+        model.setServices(fixture.services());
+        QSignalSpy dayViewSees(fixture.preferences(), &Preferences::workbookAPIKeyChanged);
+        const QStringList typed = {"s", "se", "sec", "secr3t-KEY", ""};
+        for (const QString &text : typed) {
+            model.setWorkbookAPIKey(text);
+            QCOMPARE(Preferences(fixture.preferences()->filePath()).workbookAPIKey(), text);
+        }
+        QCOMPARE(dayViewSees.count(), typed.size());
+        qInstallMessageHandler(previous);
+        for (const QString &message : std::as_const(messages))
+            QVERIFY2(!message.contains("secr3t"), "the API key reached the log");
+    }
+};
+
+QTEST_MAIN(GeneralSettingsTabModelTest)
+#include "tst_generalsettingstabmodel.moc"
