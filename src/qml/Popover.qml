@@ -11,9 +11,8 @@ Rectangle {
     height: 600
     color: popover.services.theme.background
 
-    Text {
-        anchors.centerIn: parent
-        text: "Timeglas"
-        color: popover.services.theme.text(0.85)
+    MenuBarContentView {
+        anchors.fill: parent
+        services: popover.services
     }
 }

@@ -1,13 +1,26 @@
 #include "TaskFactory.h"
 
 #include "Store.h"
+#include "TimeCalc.h"
+
+#include <algorithm>
 
 namespace TaskFactory {
 
+qint64 sortOrderAfterDay(const Store &store, double date)
+{
+    const QList<Task *> tasks = store.tasksOnDay(date);
+    qint64 next = tasks.size();
+    // The count alone would land between the day's tasks once deletions have left gaps.
+    for (const Task *t : tasks)
+        next = std::max(next, timecalc::saturatingAdd(t->sortOrder(), 1));
+    return next;
+}
+
 Task *insertFromTemplate(Store &store, const TaskTemplate &taskTemplate, double selectedDate)
 {
-    const qint64 sortOrder = store.tasksOnDay(selectedDate).size();
-    std::unique_ptr<Task> task = Task::create(taskTemplate.name(), selectedDate, sortOrder, std::nullopt);
+    std::unique_ptr<Task> task =
+        Task::create(taskTemplate.name(), selectedDate, sortOrderAfterDay(store, selectedDate), std::nullopt);
     task->setProjectCode(taskTemplate.projectCode());
     return store.insert(std::move(task));
 }

@@ -76,6 +76,31 @@ private slots:
         QVERIFY(m_store->hasPendingChanges());
     }
 
+    // A new task goes after every task of its day, also when deletions have left gaps.
+    void sortOrderAfterDay_data()
+    {
+        QTest::addColumn<QList<qint64>>("dayOrders");
+        QTest::addColumn<qint64>("expected");
+        QTest::newRow("empty day") << QList<qint64>{} << qint64(0);
+        QTest::newRow("no gaps: the count") << QList<qint64>{0, 1, 2} << qint64(3);
+        QTest::newRow("gaps after deletions") << QList<qint64>{0, 2, 5} << qint64(6);
+        QTest::newRow("shared values") << QList<qint64>{0, 0, 0} << qint64(3);
+        QTest::newRow("highest first in store order") << QList<qint64>{7, 1} << qint64(8);
+    }
+    void sortOrderAfterDay()
+    {
+        QFETCH(QList<qint64>, dayOrders);
+        QFETCH(qint64, expected);
+        const double day = timecalc::toSeconds(QDate(2025, 3, 5).startOfDay());
+        for (qint64 order : dayOrders)
+            m_store->insert(Task::create("opgave", day, order, std::nullopt));
+        m_store->insert(Task::create("anden dag", day + 86400, 50, std::nullopt));
+
+        QCOMPARE(TaskFactory::sortOrderAfterDay(*m_store, day + 3600), expected);
+        const TaskTemplate *tpl = m_store->insert(TaskTemplate::create("Support", std::nullopt, 0));
+        QCOMPARE(TaskFactory::insertFromTemplate(*m_store, *tpl, day)->sortOrder(), expected);
+    }
+
 private:
     QTemporaryDir m_dir;
     int m_run = 0;

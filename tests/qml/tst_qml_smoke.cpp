@@ -13,7 +13,14 @@ private slots:
     {
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("appearance");
-        const QStringList types = {QStringLiteral("Popover")};
+        const QStringList types = {QStringLiteral("Popover"),
+                                   QStringLiteral("MenuBarContentView"),
+                                   QStringLiteral("InlineSettingsView"),
+                                   QStringLiteral("GeneralSettingsTab"),
+                                   QStringLiteral("ProjectCodeListView"),
+                                   QStringLiteral("TemplateListView"),
+                                   QStringLiteral("ExportSettingsTab"),
+                                   QStringLiteral("StatsTab")};
         for (const QString &type : types) {
             QTest::newRow(qPrintable(type + " light")) << type << QStringLiteral("light");
             QTest::newRow(qPrintable(type + " dark")) << type << QStringLiteral("dark");

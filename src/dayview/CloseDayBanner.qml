@@ -1,0 +1,63 @@
+import QtQuick
+import QtQuick.Layouts
+import Timeglas
+
+// Asks before closing the selected day, with the number of tasks and the hours that closing
+// will freeze. It follows the selected day while open.
+DayBanner {
+    id: banner
+
+    required property MenuBarContentViewModel viewModel
+    required property DayClosingModel closing
+
+    objectName: "closeDayBanner"
+    shown: banner.viewModel.showCloseDayConfirm
+    Accessible.name: banner.closing.confirmTitle
+
+    RowLayout {
+        width: parent.width
+        spacing: 8
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 3
+
+            Text {
+                objectName: "closeDayTitle"
+                Layout.fillWidth: true
+                text: banner.closing.confirmTitle
+                textFormat: Text.PlainText
+                elide: Text.ElideRight
+                font.pixelSize: 13
+                font.weight: Font.DemiBold
+                color: banner.theme.withOpacity(banner.theme.textBase, 0.85)
+            }
+            Text {
+                objectName: "closeDayLine"
+                Layout.fillWidth: true
+                text: banner.closing.confirmLine
+                textFormat: Text.PlainText
+                elide: Text.ElideRight
+                font.pixelSize: 11
+                color: banner.theme.withOpacity(banner.theme.textBase, 0.5)
+            }
+        }
+        DayButton {
+            objectName: "closeDayCancelButton"
+            theme: banner.theme
+            text: "Annuller"
+            textColor: banner.theme.withOpacity(banner.theme.textBase, 0.6)
+            onClicked: banner.closing.cancelClose()
+        }
+        DayButton {
+            objectName: "closeDayConfirmButton"
+            theme: banner.theme
+            text: "Luk dag"
+            iconName: "lock.fill"
+            weight: Font.Bold
+            fill: banner.theme.blue
+            textColor: "white"
+            onClicked: banner.closing.closeDay()
+        }
+    }
+}

@@ -1,0 +1,154 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Timeglas
+
+// Sets or clears one task's project code: the catalogue's codes as chips over a free text
+// field. Return, "Gem" and leaving the field store the field; "Fjern" clears the code.
+DayBanner {
+    id: banner
+
+    required property MenuBarContentViewModel viewModel
+    required property CodeEditorModel editor
+    required property RecordListModel projectCodes
+
+    objectName: "codeEditorBanner"
+    shown: banner.viewModel.codeEditTask !== null
+    Accessible.name: "Projektkode"
+
+    Connections {
+        target: banner.viewModel
+
+        function onIsCodeFieldFocusedChanged() {
+            if (banner.viewModel.isCodeFieldFocused && !codeField.activeFocus)
+                codeField.forceActiveFocus()
+        }
+    }
+
+    ColumnLayout {
+        width: parent.width
+        spacing: 10
+
+        ListView {
+            id: chips
+
+            objectName: "codeChips"
+            Layout.fillWidth: true
+            implicitHeight: 22
+            visible: banner.projectCodes.count > 0
+            orientation: ListView.Horizontal
+            spacing: 5
+            clip: true
+            boundsBehavior: Flickable.StopAtBounds
+            model: banner.projectCodes
+            Accessible.role: Accessible.List
+            Accessible.name: "Projektkoder"
+
+            delegate: AbstractButton {
+                id: chip
+
+                required property ProjectCode record
+                readonly property string code: chip.record?.code ?? ""
+                // Exact text comparison: a hand-typed code that differs in any way chooses no chip.
+                readonly property bool isChosen: chip.code === banner.viewModel.editedCode
+
+                objectName: "codeChip"
+                height: chips.height
+                leftPadding: 8
+                rightPadding: 8
+                focusPolicy: Qt.NoFocus
+                Accessible.role: Accessible.Button
+                Accessible.name: chip.record?.displayName ?? ""
+                Accessible.checkable: true
+                Accessible.checked: chip.isChosen
+                Accessible.onPressAction: chip.clicked()
+                onClicked: banner.editor.chooseChip(chip.code)
+
+                background: Rectangle {
+                    radius: 5
+                    color: chip.isChosen ? banner.theme.blue : banner.theme.withOpacity(banner.theme.blue, 0.12)
+                }
+                contentItem: Text {
+                    text: chip.record?.displayName ?? ""
+                    verticalAlignment: Text.AlignVCenter
+                    font.pixelSize: 10
+                    font.weight: Font.DemiBold
+                    color: chip.isChosen ? "white" : banner.theme.blue
+                }
+            }
+        }
+
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: 8
+
+            Icon {
+                name: "tag.fill"
+                size: DayStyle.iconSize(14)
+                color: banner.theme.blue
+            }
+            ColumnLayout {
+                Layout.fillWidth: true
+                spacing: 1
+
+                Text {
+                    objectName: "codeEditorTaskName"
+                    Layout.fillWidth: true
+                    text: banner.editor.taskTitle
+                    textFormat: Text.PlainText
+                    elide: Text.ElideRight
+                    font.pixelSize: 11
+                    font.weight: Font.Medium
+                    color: banner.theme.withOpacity(banner.theme.textBase, 0.5)
+                }
+                TextField {
+                    id: codeField
+
+                    objectName: "codeField"
+                    Layout.fillWidth: true
+                    text: banner.viewModel.editedCode
+                    placeholderText: "Projektkode"
+                    placeholderTextColor: banner.theme.withOpacity(banner.theme.textBase, 0.3)
+                    color: banner.theme.withOpacity(banner.theme.textBase, 0.85)
+                    selectionColor: banner.theme.withOpacity(banner.theme.blue, 0.35)
+                    selectedTextColor: banner.theme.withOpacity(banner.theme.textBase, 0.85)
+                    font.pixelSize: 13
+                    font.weight: Font.DemiBold
+                    padding: 0
+                    leftPadding: 0
+                    rightPadding: 0
+                    background: null
+                    selectByMouse: true
+                    Accessible.name: "Projektkode"
+                    onTextEdited: banner.viewModel.editedCode = codeField.text
+                    onAccepted: banner.editor.saveCode()
+                    onActiveFocusChanged: banner.viewModel.isCodeFieldFocused = codeField.activeFocus
+                }
+            }
+            DayButton {
+                objectName: "codeRemoveButton"
+                visible: banner.editor.canRemove
+                theme: banner.theme
+                text: "Fjern"
+                textColor: banner.theme.red
+                onClicked: banner.editor.removeCode()
+            }
+            DayButton {
+                objectName: "codeCancelButton"
+                theme: banner.theme
+                text: "Annuller"
+                textColor: banner.theme.withOpacity(banner.theme.textBase, 0.6)
+                onClicked: banner.editor.closeCodeEditor()
+            }
+            DayButton {
+                objectName: "codeSaveButton"
+                theme: banner.theme
+                text: "Gem"
+                weight: Font.Bold
+                fill: banner.theme.blue
+                textColor: "white"
+                onClicked: banner.editor.saveCode()
+            }
+        }
+    }
+}

@@ -1,0 +1,55 @@
+import QtQuick
+import QtQuick.Layouts
+import Timeglas
+
+// Asks before deleting a task that has recorded time.
+DayBanner {
+    id: banner
+
+    required property MenuBarContentViewModel viewModel
+
+    objectName: "deleteBanner"
+    shown: banner.viewModel.taskToDelete !== null
+    Accessible.name: banner.viewModel.deleteTitle
+
+    RowLayout {
+        width: parent.width
+        spacing: 8
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 3
+
+            Text {
+                Layout.fillWidth: true
+                text: banner.viewModel.deleteTitle
+                textFormat: Text.PlainText
+                elide: Text.ElideRight
+                font.pixelSize: 13
+                font.weight: Font.DemiBold
+                color: banner.theme.text(0.85)
+            }
+            Text {
+                Layout.fillWidth: true
+                text: "Denne opgave har registreret tid."
+                font.pixelSize: 11
+                color: banner.theme.text(0.5)
+            }
+        }
+        DayButton {
+            objectName: "deleteCancelButton"
+            theme: banner.theme
+            text: "Annuller"
+            onClicked: banner.viewModel.cancelDelete()
+        }
+        DayButton {
+            objectName: "deleteConfirmButton"
+            theme: banner.theme
+            text: "Slet"
+            weight: Font.Bold
+            fill: banner.theme.red
+            textColor: "white"
+            onClicked: banner.viewModel.confirmDelete()
+        }
+    }
+}

@@ -1,0 +1,68 @@
+import QtQuick
+import Timeglas
+
+// What an empty day shows in place of the list: a clock, a line of help and "Ny opgave".
+Item {
+    id: empty
+
+    required property MenuBarContentViewModel viewModel
+    required property Theme theme
+    property bool shown: true
+
+    opacity: empty.shown ? 1 : 0
+    visible: empty.opacity > 0
+
+    Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
+
+    Column {
+        anchors.centerIn: parent
+        spacing: 10
+
+        Rectangle {
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: 64
+            height: 64
+            radius: 32
+            color: empty.theme.text(empty.theme.isDark ? 0.06 : 0.05)
+
+            Icon {
+                anchors.centerIn: parent
+                name: "clock"
+                size: DayStyle.iconSize(26)
+                color: empty.theme.text(0.3)
+            }
+        }
+        Text {
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: "Ingen opgaver"
+            font.pixelSize: 16
+            font.weight: Font.DemiBold
+            color: empty.theme.text(0.85)
+        }
+        Text {
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: "Tilføj en opgave for at komme i gang"
+            font.pixelSize: 13
+            color: empty.theme.text(0.3)
+        }
+        Item { width: 1; height: 4 }
+        DayButton {
+            objectName: "emptyAddButton"
+            anchors.horizontalCenter: parent.horizontalCenter
+            theme: empty.theme
+            text: "Ny opgave"
+            iconName: "plus"
+            weight: Font.DemiBold
+            pixelSize: 13
+            fill: empty.theme.accent
+            textColor: "white"
+            leftPadding: 14
+            rightPadding: 14
+            topPadding: 6
+            bottomPadding: 6
+            // A closed day takes no new tasks.
+            enabled: !empty.viewModel.isDayClosed
+            onClicked: empty.viewModel.openAddBanner()
+        }
+    }
+}

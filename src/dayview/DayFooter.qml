@@ -1,0 +1,131 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Timeglas
+
+// Under the task list: the day's totals with "Luk dag", or, once the day is closed, the strip
+// with the hours that closing froze.
+Item {
+    id: footer
+
+    required property DayClosingModel closing
+    required property Theme theme
+    readonly property bool isClosed: footer.closing.closedDayRecord !== null
+    readonly property color faintInk: footer.theme.withOpacity(footer.theme.textBase, 0.3)
+
+    implicitHeight: 40
+
+    Rectangle {
+        width: footer.width
+        height: 1
+        color: footer.theme.hairline
+    }
+
+    RowLayout {
+        objectName: "closedStrip"
+        anchors.fill: parent
+        anchors.leftMargin: 16
+        anchors.rightMargin: 16
+        spacing: 6
+        visible: footer.isClosed
+
+        Icon {
+            name: "lock.fill"
+            size: DayStyle.iconSize(10)
+            color: footer.faintInk
+        }
+        Text {
+            text: "Dag lukket"
+            font.pixelSize: 11
+            font.weight: Font.Bold
+            font.capitalization: Font.AllUppercase
+            color: footer.faintInk
+        }
+        Text {
+            objectName: "closedHoursText"
+            Layout.fillWidth: true
+            text: footer.closing.closedText
+            font.pixelSize: 11
+            font.weight: Font.Medium
+            color: footer.faintInk
+            elide: Text.ElideRight
+        }
+    }
+
+    RowLayout {
+        objectName: "totalsLine"
+        anchors.fill: parent
+        anchors.leftMargin: 16
+        anchors.rightMargin: 12
+        spacing: 0
+        visible: !footer.isClosed
+
+        Text {
+            Layout.fillWidth: true
+            text: "I alt"
+            font.pixelSize: 11
+            font.weight: Font.Bold
+            font.capitalization: Font.AllUppercase
+            color: footer.faintInk
+        }
+        Text {
+            objectName: "totalTimeText"
+            Layout.preferredWidth: 68
+            horizontalAlignment: Text.AlignRight
+            text: footer.closing.totalTimeText
+            font.pixelSize: 13
+            font.weight: Font.DemiBold
+            color: footer.theme.withOpacity(footer.theme.textBase, 0.85)
+            Accessible.name: "I alt " + footer.closing.totalTimeText
+        }
+        Text {
+            objectName: "totalHoursText"
+            Layout.preferredWidth: 44
+            horizontalAlignment: Text.AlignRight
+            text: footer.closing.totalHoursText
+            font.pixelSize: 12
+            font.weight: Font.Bold
+            color: footer.theme.accent
+            Accessible.name: footer.closing.totalHoursText + " timer"
+        }
+        Button {
+            id: closeButton
+
+            objectName: "closeDayButton"
+            Layout.leftMargin: 10
+            text: "Luk dag"
+            focusPolicy: Qt.NoFocus
+            hoverEnabled: true
+            leftPadding: 9
+            rightPadding: 9
+            topPadding: 5
+            bottomPadding: 5
+            Accessible.name: closeButton.text
+            Accessible.onPressAction: closeButton.clicked()
+            onClicked: footer.closing.requestClose()
+
+            background: Rectangle {
+                radius: 6
+                color: footer.theme.withOpacity(footer.theme.textBase,
+                                                closeButton.down ? 0.12 : (closeButton.hovered ? 0.09 : 0.06))
+            }
+            contentItem: Row {
+                spacing: 4
+
+                Icon {
+                    anchors.verticalCenter: parent.verticalCenter
+                    name: "lock.fill"
+                    size: DayStyle.iconSize(9)
+                    color: footer.theme.withOpacity(footer.theme.textBase, 0.6)
+                }
+                Text {
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: closeButton.text
+                    font.pixelSize: 11
+                    font.weight: Font.DemiBold
+                    color: footer.theme.withOpacity(footer.theme.textBase, 0.7)
+                }
+            }
+        }
+    }
+}

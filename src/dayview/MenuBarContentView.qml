@@ -1,0 +1,299 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import QtQuick.Templates as T
+import Timeglas
+
+// The popover's screen: the clock card, the selected day's tasks and the banners over them;
+// or, when asked for, the settings in their place.
+Item {
+    id: root
+
+    required property AppServices services
+    readonly property Theme theme: root.services.theme
+    readonly property MenuBarContentViewModel viewModel: vm
+    readonly property bool hasTasks: vm.dayTasks.count > 0
+
+    // Ends any text editing: focus moves to an item that takes no text, and the field that
+    // lost it commits.
+    function clearFocus() {
+        focusSink.forceActiveFocus()
+    }
+
+    // The item that will take a press at (x, y), found the way Qt Quick delivers it: the
+    // topmost item under the point that handles presses, children before their parent.
+    function pressReceiver(item: Item, x: real, y: real, button: int): Item {
+        if (!item.visible || !item.enabled)
+            return null
+        const local = item.mapFromItem(root, x, y)
+        const inside = local.x >= 0 && local.y >= 0 && local.x < item.width && local.y < item.height
+        if (item.clip && !inside)
+            return null
+        const children = item.children
+        for (let i = children.length - 1; i >= 0; --i) {
+            const found = root.pressReceiver(children[i], x, y, button)
+            if (found)
+                return found
+        }
+        if (!inside)
+            return null
+        const handles = item instanceof T.AbstractButton || item instanceof TextInput || item instanceof TextEdit
+            || item instanceof Flickable || (item instanceof MouseArea && (item.acceptedButtons & button))
+        return handles ? item : null
+    }
+
+    // Whether a press lands on something that handles it itself: a button (which leaves the
+    // focus where it is) or a text field. Anything else is empty space.
+    function pressLandsOnControl(x: real, y: real, button: int): bool {
+        const receiver = root.pressReceiver(content, x, y, button)
+        return receiver !== null && (receiver instanceof T.AbstractButton || receiver instanceof TextInput
+                                     || receiver instanceof TextEdit)
+    }
+
+    // The project-code editor arrives with its banner; until then a row's code button does nothing.
+    function editCode(task: Task) {
+    }
+
+    implicitWidth: 420
+    implicitHeight: 600
+    clip: true
+    Component.onCompleted: vm.appear()
+
+    MenuBarContentViewModel {
+        id: vm
+
+        services: root.services
+    }
+
+    Item {
+        id: focusSink
+
+        focus: true
+        Accessible.ignored: true
+    }
+
+    Item {
+        id: content
+
+        anchors.fill: parent
+
+        Item {
+            id: dayScreen
+
+            readonly property bool away: settingsLoader.shown
+
+            width: content.width
+            height: content.height
+            x: dayScreen.away ? -content.width : 0
+            opacity: dayScreen.away ? 0 : 1
+            visible: !dayScreen.away || daySlide.running
+
+            Behavior on x { NumberAnimation { id: daySlide; duration: 200; easing.type: Easing.InOutQuad } }
+            Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
+
+            ColumnLayout {
+                anchors.fill: parent
+                spacing: 0
+
+                DayClockCard {
+                    Layout.fillWidth: true
+                    Layout.preferredHeight: 110
+                    viewModel: vm
+                    theme: root.theme
+                }
+
+                // The week strip goes here (DayStripView).
+                Item {
+                    id: dayStripSlot
+
+                    Layout.fillWidth: true
+                    Layout.preferredHeight: dayStripSlot.childrenRect.height
+                }
+
+                Item {
+                    Layout.fillWidth: true
+                    Layout.fillHeight: true
+
+                    DayEmptyState {
+                        anchors.fill: parent
+                        viewModel: vm
+                        theme: root.theme
+                        shown: !root.hasTasks
+                    }
+
+                    ColumnLayout {
+                        anchors.fill: parent
+                        spacing: 0
+                        visible: root.hasTasks
+
+                        DayColumnHeader {
+                            Layout.fillWidth: true
+                            theme: root.theme
+                            showBillableTime: root.services.timerManager.showBillableTime
+                        }
+
+                        ListView {
+                            id: taskList
+
+                            objectName: "taskList"
+                            Layout.fillWidth: true
+                            Layout.fillHeight: true
+                            clip: true
+                            model: vm.dayTasks
+                            boundsBehavior: Flickable.StopAtBounds
+                            Accessible.role: Accessible.List
+                            Accessible.name: "Opgaver"
+                            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+
+                            delegate: TaskRowView {
+                                id: rowDelegate
+
+                                width: taskList.width
+                                timerManager: root.services.timerManager
+                                theme: root.theme
+                                isDayClosed: vm.isDayClosed
+                                onToggle: vm.rowToggle(rowDelegate.task)
+                                onSelect: vm.selectTask(rowDelegate.task)
+                                onEditCode: root.editCode(rowDelegate.task)
+                                onMoveUp: vm.moveTask(rowDelegate.task, -1)
+                                onMoveDown: vm.moveTask(rowDelegate.task, 1)
+                                onDeleteRequested: vm.requestDelete(rowDelegate.task)
+                            }
+
+                            add: Transition {
+                                NumberAnimation { property: "enterOffset"; from: -42; to: 0; duration: 200; easing.type: Easing.InOutQuad }
+                                NumberAnimation { property: "fade"; from: 0; to: 1; duration: 200; easing.type: Easing.InOutQuad }
+                            }
+                            remove: Transition {
+                                NumberAnimation { property: "exitOffset"; to: -taskList.width; duration: 200; easing.type: Easing.InOutQuad }
+                                NumberAnimation { property: "fade"; to: 0; duration: 200; easing.type: Easing.InOutQuad }
+                            }
+                            move: Transition {
+                                NumberAnimation { property: "y"; duration: 200; easing.type: Easing.InOutQuad }
+                            }
+                            displaced: Transition {
+                                NumberAnimation { property: "y"; duration: 200; easing.type: Easing.InOutQuad }
+                            }
+                        }
+
+                        // The day's totals and the closing button, or the closed-day strip, go here.
+                        Item {
+                            id: footerSlot
+
+                            Layout.fillWidth: true
+                            Layout.preferredHeight: footerSlot.childrenRect.height
+                        }
+                    }
+                }
+
+                // The bottom bar goes here (BottomBar): add, quick-add, hours switch, settings.
+                Item {
+                    id: bottomBarSlot
+
+                    Layout.fillWidth: true
+                    Layout.preferredHeight: bottomBarSlot.childrenRect.height
+                }
+            }
+
+            // Banners over the bottom of the day screen; a later one lies above an earlier one.
+            Item {
+                id: banners
+
+                anchors.fill: parent
+
+                DayDeleteBanner {
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    anchors.bottom: parent.bottom
+                    viewModel: vm
+                    theme: root.theme
+                }
+
+                DayAddBanner {
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    anchors.bottom: parent.bottom
+                    viewModel: vm
+                    theme: root.theme
+                }
+
+                // The project-code editor goes here (while vm.codeEditTask is set).
+                Item {
+                    id: codeEditorSlot
+
+                    anchors.fill: parent
+                }
+
+                // The quick-add picker goes here (while vm.showTemplateBanner).
+                Item {
+                    id: quickAddSlot
+
+                    anchors.fill: parent
+                }
+
+                // The day-closing confirmation goes here (while vm.showCloseDayConfirm).
+                Item {
+                    id: closeDayConfirmSlot
+
+                    anchors.fill: parent
+                }
+            }
+        }
+
+        // The settings screen, made afresh each time it is opened.
+        Loader {
+            id: settingsLoader
+
+            objectName: "settingsLoader"
+            readonly property bool shown: vm.showSettings && vm.settingsAvailable
+
+            width: content.width
+            height: content.height
+            x: settingsLoader.shown ? 0 : content.width
+            opacity: settingsLoader.shown ? 1 : 0
+            active: false
+            onShownChanged: {
+                if (!settingsLoader.shown || settingsLoader.active)
+                    return
+                settingsLoader.setSource("InlineSettingsView.qml", { services: root.services })
+                settingsLoader.active = true
+            }
+
+            Behavior on x {
+                NumberAnimation {
+                    duration: 200
+                    easing.type: Easing.InOutQuad
+                    // Once out of sight, the screen is dropped; the next opening starts afresh.
+                    onRunningChanged: {
+                        if (!running && !settingsLoader.shown)
+                            settingsLoader.active = false
+                    }
+                }
+            }
+            Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
+
+            Connections {
+                target: settingsLoader.item
+                ignoreUnknownSignals: true
+
+                function onBack() {
+                    vm.showSettings = false
+                }
+            }
+        }
+    }
+
+    // Sees every press first and lets it through; a press on empty space ends text editing.
+    MouseArea {
+        id: focusCatcher
+
+        anchors.fill: parent
+        acceptedButtons: Qt.AllButtons
+        Accessible.ignored: true
+        onPressed: (mouse) => {
+            if (!root.pressLandsOnControl(mouse.x, mouse.y, mouse.button))
+                root.clearFocus()
+            mouse.accepted = false
+        }
+    }
+}

@@ -1,0 +1,605 @@
+#include "MenuBarContentViewModel.h"
+
+#include "AppServices.h"
+#include "Calendar.h"
+#include "Preferences.h"
+#include "Store.h"
+#include "Task.h"
+#include "TextLimit.h"
+#include "TimeCalc.h"
+#include "TimerManager.h"
+
+#include <QFile>
+#include <QUuid>
+#include <algorithm>
+
+using namespace timecalc;
+
+namespace {
+// The preference holds the id as text. Text that is no UUID means nothing was chosen, and the
+// running task stands in; a UUID that names no task of the day selects nothing.
+std::optional<QUuid> parseSelection(const QString &text)
+{
+    // Only the plain 36-character form counts, the form the preference is written in.
+    if (text.size() != 36)
+        return std::nullopt;
+    const QUuid id = QUuid::fromString(text);
+    if (id.isNull() && text != QLatin1String("00000000-0000-0000-0000-000000000000"))
+        return std::nullopt;
+    return id;
+}
+} // namespace
+
+QString MenuBarContentViewModel::unnamedTaskText()
+{
+    return QStringLiteral("Unavngivet opgave");
+}
+
+QString MenuBarContentViewModel::noSessionText()
+{
+    return QStringLiteral("Ingen aktiv session");
+}
+
+MenuBarContentViewModel::MenuBarContentViewModel(QObject *parent) : QObject(parent)
+{
+    m_shownTime = formatElapsed(0);
+    m_addFocusTimer.setSingleShot(true);
+    m_addFocusTimer.setInterval(FocusDelayMs);
+    connect(&m_addFocusTimer, &QTimer::timeout, this, [this] {
+        // The banner may have closed during the delay; focus then goes nowhere.
+        if (m_showAddBanner)
+            setAddFieldFocused(true);
+    });
+}
+
+MenuBarContentViewModel::~MenuBarContentViewModel()
+{
+    for (const auto &c : std::as_const(m_connections))
+        disconnect(c);
+}
+
+AppServices *MenuBarContentViewModel::services() const
+{
+    return m_services;
+}
+
+Task *MenuBarContentViewModel::runningTask() const
+{
+    return m_runningTask;
+}
+
+Task *MenuBarContentViewModel::selectedTask() const
+{
+    return m_selectedTask;
+}
+
+Task *MenuBarContentViewModel::shownTask() const
+{
+    return m_runningTask ? m_runningTask.data() : m_selectedTask.data();
+}
+
+Task *MenuBarContentViewModel::taskToDelete() const
+{
+    return m_taskToDelete;
+}
+
+Task *MenuBarContentViewModel::codeEditTask() const
+{
+    return m_codeEditTask;
+}
+
+Store *MenuBarContentViewModel::store() const
+{
+    return m_services ? m_services->store() : nullptr;
+}
+
+TimerManager *MenuBarContentViewModel::timerManager() const
+{
+    return m_services ? m_services->timerManager() : nullptr;
+}
+
+Preferences *MenuBarContentViewModel::preferences() const
+{
+    return m_services ? m_services->preferences() : nullptr;
+}
+
+void MenuBarContentViewModel::setServices(AppServices *services)
+{
+    if (m_services == services)
+        return;
+    for (const auto &c : std::as_const(m_connections))
+        disconnect(c);
+    m_connections.clear();
+    m_services = services;
+
+    if (services) {
+        Store *s = services->store();
+        TimerManager *tm = services->timerManager();
+        Preferences *prefs = services->preferences();
+        m_connections << connect(s, &Store::recordInserted, this, &MenuBarContentViewModel::onRecordInserted)
+                      << connect(s, &Store::recordRemoved, this, &MenuBarContentViewModel::onRecordRemoved)
+                      << connect(s, &Store::recordChanged, this, &MenuBarContentViewModel::onRecordChanged)
+                      << connect(tm, &TimerManager::selectedDateChanged, this, [this] {
+                             refreshDayTasks(ListChange::Replace);
+                             refreshIsDayClosed();
+                         })
+                      << connect(tm, &TimerManager::tickChanged, this, &MenuBarContentViewModel::refreshTimes)
+                      << connect(tm, &TimerManager::showBillableTimeChanged, this, &MenuBarContentViewModel::refreshTimes)
+                      << connect(prefs, &Preferences::selectedTaskIDChanged, this, &MenuBarContentViewModel::refreshSelectedTask)
+                      << connect(services, &AppServices::windowBecameKey, this, &MenuBarContentViewModel::wake);
+    }
+    refreshDayTasks(ListChange::Replace);
+    refreshRunningTask();
+    refreshIsDayClosed();
+    emit servicesChanged();
+}
+
+bool MenuBarContentViewModel::belongsToStore(const Task *task) const
+{
+    return task && store() && task->store() == store();
+}
+
+qsizetype MenuBarContentViewModel::positionOf(const Task *task) const
+{
+    if (!task)
+        return -1;
+    const QList<Task *> &tasks = dayTasks();
+    for (qsizetype i = 0; i < tasks.size(); ++i)
+        if (tasks.at(i)->id() == task->id())
+            return i;
+    return -1;
+}
+
+// ---- keeping up with the store ------------------------------------------------------------
+
+void MenuBarContentViewModel::onRecordInserted(Record *record)
+{
+    if (record->kind() == Record::Kind::Task) {
+        refreshDayTasks();
+        refreshRunningTask();
+    } else if (record->kind() == Record::Kind::ClosedDay) {
+        refreshIsDayClosed();
+    }
+}
+
+void MenuBarContentViewModel::onRecordRemoved(Record *record)
+{
+    if (record->kind() == Record::Kind::Task) {
+        // Nothing may keep pointing at a task that is gone.
+        if (record == m_taskToDelete)
+            setTaskToDelete(nullptr);
+        if (record == m_codeEditTask) {
+            setCodeEditTask(nullptr);
+            setEditedCode(QString());
+        }
+        refreshDayTasks();
+        refreshRunningTask();
+    } else if (record->kind() == Record::Kind::ClosedDay) {
+        refreshIsDayClosed();
+    }
+}
+
+void MenuBarContentViewModel::onRecordChanged(Record *record, int field)
+{
+    if (record->kind() == Record::Kind::ClosedDay) {
+        refreshIsDayClosed();
+        return;
+    }
+    if (record->kind() != Record::Kind::Task)
+        return;
+    switch (field) {
+    case Task::SortOrderField:
+        refreshDayTasks();
+        break;
+    case Task::LastStartTimeField:
+        refreshRunningTask();
+        refreshTimes();
+        break;
+    case Task::AccumulatedSecondsField:
+        refreshTimes();
+        break;
+    case Task::NameField:
+    case Task::ProjectCodeField:
+        if (record == shownTask())
+            emit shownTextChanged();
+        if (field == Task::NameField && record == m_taskToDelete)
+            emit deleteTitleChanged();
+        break;
+    default:
+        break;
+    }
+}
+
+void MenuBarContentViewModel::refreshDayTasks(ListChange change)
+{
+    if (m_batching)
+        return;
+    QList<Task *> tasks;
+    if (Store *s = store()) {
+        tasks = s->tasksOnDay(timerManager()->selectedDateSeconds());
+        // tasksOnDay gives store order, so a stable sort keeps it among equal sortOrders.
+        std::stable_sort(tasks.begin(), tasks.end(),
+                         [](const Task *a, const Task *b) { return a->sortOrder() < b->sortOrder(); });
+    }
+    if (change == ListChange::Replace)
+        m_dayTasks.resetTasks(tasks);
+    else
+        m_dayTasks.setTasks(tasks);
+    refreshSelectedTask();
+}
+
+void MenuBarContentViewModel::refreshRunningTask()
+{
+    Task *running = store() ? store()->firstRunningTask() : nullptr;
+    if (m_runningTask == running)
+        return;
+    m_runningTask = running;
+    emit runningTaskChanged();
+    refreshSelectedTask();
+    refreshShown();
+}
+
+void MenuBarContentViewModel::refreshSelectedTask()
+{
+    Task *selected = nullptr;
+    if (Preferences *prefs = preferences()) {
+        if (const auto id = parseSelection(prefs->selectedTaskID())) {
+            for (Task *t : dayTasks()) {
+                if (t->id() == *id) {
+                    selected = t;
+                    break;
+                }
+            }
+        } else {
+            selected = m_runningTask;
+        }
+    }
+    if (m_selectedTask != selected) {
+        m_selectedTask = selected;
+        emit selectedTaskChanged();
+    }
+    refreshShown();
+}
+
+void MenuBarContentViewModel::refreshShown()
+{
+    Task *shown = shownTask();
+    if (m_shownTask != shown) {
+        m_shownTask = shown;
+        emit shownTaskChanged();
+        emit shownTextChanged();
+    }
+    refreshTimes();
+}
+
+void MenuBarContentViewModel::refreshIsDayClosed()
+{
+    bool closed = false;
+    if (Store *s = store()) {
+        const double day = timerManager()->selectedDateSeconds();
+        for (const ClosedDay *c : s->closedDays()) {
+            if (isSameDay(c->dateSeconds(), day)) {
+                closed = true;
+                break;
+            }
+        }
+    }
+    if (m_isDayClosed == closed)
+        return;
+    m_isDayClosed = closed;
+    emit isDayClosedChanged();
+}
+
+void MenuBarContentViewModel::refreshTimes()
+{
+    const Task *shown = shownTask();
+    const QString time = formatElapsed(shown ? shown->currentSeconds() : 0);
+    if (m_shownTime != time) {
+        m_shownTime = time;
+        emit shownTimeChanged();
+    }
+
+    const bool billable = timerManager() ? timerManager()->showBillableTime() : true;
+    qint64 seconds = 0;
+    double hours = 0.0;
+    for (const Task *t : dayTasks()) {
+        const qint64 s = t->currentSeconds();
+        seconds = saturatingAdd(seconds, s);
+        // Billable hours are rounded per task, never on the total.
+        hours += billable ? billableHoursFor(s) : decimalHoursFor(s);
+    }
+    if (m_dayTotalSeconds != seconds) {
+        m_dayTotalSeconds = seconds;
+        emit dayTotalSecondsChanged();
+    }
+    if (m_dayTotalHours != hours) {
+        m_dayTotalHours = hours;
+        emit dayTotalHoursChanged();
+    }
+}
+
+// ---- clock card ----------------------------------------------------------------------------
+
+QString MenuBarContentViewModel::shownTitle() const
+{
+    const Task *shown = shownTask();
+    if (!shown)
+        return noSessionText();
+    return shown->name().isEmpty() ? unnamedTaskText() : shown->name();
+}
+
+QString MenuBarContentViewModel::shownCode() const
+{
+    const Task *shown = shownTask();
+    return shown ? shown->projectCodeText().toUpper() : QString();
+}
+
+void MenuBarContentViewModel::appear()
+{
+    if (timerManager() && store())
+        timerManager()->syncActiveTask(store()->tasks());
+}
+
+void MenuBarContentViewModel::wake()
+{
+    if (!timerManager() || !store())
+        return;
+    timerManager()->advanceTick();
+    timerManager()->syncActiveTask(store()->tasks());
+}
+
+void MenuBarContentViewModel::heroToggle()
+{
+    if (m_isDayClosed || !store())
+        return;
+    if (Task *running = m_runningTask) {
+        timerManager()->stop(running, store());
+        return;
+    }
+    Task *task = m_selectedTask ? m_selectedTask.data() : (dayTasks().isEmpty() ? nullptr : dayTasks().first());
+    if (!task)
+        return;
+    timerManager()->start(task, store()->tasks(), store());
+}
+
+void MenuBarContentViewModel::rowToggle(Task *task)
+{
+    if (m_isDayClosed || !belongsToStore(task))
+        return;
+    if (!task->isRunning())
+        selectTask(task);
+    timerManager()->toggle(task, store()->tasks(), store());
+}
+
+void MenuBarContentViewModel::selectTask(Task *task)
+{
+    if (task && preferences())
+        preferences()->setSelectedTaskID(task->idString());
+}
+
+// ---- adding --------------------------------------------------------------------------------
+
+void MenuBarContentViewModel::setShowAddBanner(bool show)
+{
+    if (m_showAddBanner == show)
+        return;
+    m_showAddBanner = show;
+    emit showAddBannerChanged();
+}
+
+void MenuBarContentViewModel::setNewTaskName(const QString &name)
+{
+    if (m_newTaskName == name)
+        return;
+    m_newTaskName = name;
+    emit newTaskNameChanged();
+}
+
+void MenuBarContentViewModel::setAddFieldFocused(bool focused)
+{
+    if (m_isAddFieldFocused == focused)
+        return;
+    m_isAddFieldFocused = focused;
+    emit isAddFieldFocusedChanged();
+    if (!focused && m_showAddBanner)
+        commitNewTask();
+}
+
+void MenuBarContentViewModel::openAddBanner()
+{
+    setNewTaskName(QString());
+    setShowAddBanner(true);
+    m_addFocusTimer.start();
+}
+
+void MenuBarContentViewModel::cancelAddBanner()
+{
+    // Closed first, so that the field's loss of focus that follows adds nothing.
+    setShowAddBanner(false);
+    setNewTaskName(QString());
+    m_addFocusTimer.stop();
+}
+
+void MenuBarContentViewModel::commitNewTask()
+{
+    if (!m_showAddBanner)
+        return;
+    addTask(m_newTaskName.trimmed());
+}
+
+qint64 MenuBarContentViewModel::nextSortOrder() const
+{
+    const QList<Task *> &tasks = dayTasks();
+    if (tasks.isEmpty())
+        return 0;
+    // The count alone would land between existing tasks once deletions have left gaps.
+    return std::max<qint64>(tasks.size(), saturatingAdd(tasks.last()->sortOrder(), 1));
+}
+
+Task *MenuBarContentViewModel::addTask(const QString &name)
+{
+    Task *added = nullptr;
+    // A closed day is read-only: its hours are frozen, so nothing new joins it.
+    if (store() && !m_isDayClosed) {
+        added = store()->insert(Task::create(trimmedAndCut(name, NameLimit), timerManager()->selectedDateSeconds(),
+                                             nextSortOrder(), std::nullopt));
+    }
+    m_addFocusTimer.stop();
+    setShowAddBanner(false);
+    setNewTaskName(QString());
+    return added;
+}
+
+// ---- deleting ------------------------------------------------------------------------------
+
+void MenuBarContentViewModel::setTaskToDelete(Task *task)
+{
+    if (m_taskToDelete == task)
+        return;
+    m_taskToDelete = task;
+    emit taskToDeleteChanged();
+    emit deleteTitleChanged();
+}
+
+QString MenuBarContentViewModel::deleteTitle() const
+{
+    if (!m_taskToDelete)
+        return QString();
+    const QString name = m_taskToDelete->name().isEmpty() ? unnamedTaskText() : m_taskToDelete->name();
+    return QStringLiteral("Slet \"") + name + QStringLiteral("\"?");
+}
+
+void MenuBarContentViewModel::requestDelete(Task *task)
+{
+    if (m_isDayClosed || !belongsToStore(task))
+        return;
+    if (task->accumulatedSeconds() == 0 && !task->isRunning())
+        deleteTask(task);
+    else
+        setTaskToDelete(task);
+}
+
+void MenuBarContentViewModel::cancelDelete()
+{
+    setTaskToDelete(nullptr);
+}
+
+void MenuBarContentViewModel::confirmDelete()
+{
+    deleteTask(m_taskToDelete);
+}
+
+void MenuBarContentViewModel::deleteTask(Task *task)
+{
+    if (!belongsToStore(task)) {
+        setTaskToDelete(nullptr);
+        return;
+    }
+    if (task->isRunning())
+        timerManager()->stop(task, store());
+    if (const auto selected = parseSelection(preferences()->selectedTaskID()); selected && *selected == task->id())
+        preferences()->setSelectedTaskID(QString());
+    store()->remove(task);
+    setTaskToDelete(nullptr);
+}
+
+// ---- moving --------------------------------------------------------------------------------
+
+bool MenuBarContentViewModel::canMoveUp(Task *task) const
+{
+    return positionOf(task) > 0;
+}
+
+bool MenuBarContentViewModel::canMoveDown(Task *task) const
+{
+    const qsizetype i = positionOf(task);
+    return i >= 0 && i < dayTasks().size() - 1;
+}
+
+void MenuBarContentViewModel::moveTask(Task *task, int offset)
+{
+    if (m_isDayClosed)
+        return;
+    const qsizetype i = positionOf(task);
+    if (i < 0)
+        return;
+    const qsizetype j = i + offset;
+    const QList<Task *> tasks = dayTasks();
+    if (j < 0 || j >= tasks.size())
+        return;
+
+    m_batching = true;
+    // With shared values an exchange can leave the order as it was, or move a task past a
+    // third one; number the day's tasks in their shown order first so it moves one place.
+    const auto shared = std::adjacent_find(tasks.cbegin(), tasks.cend(), [](const Task *x, const Task *y) {
+        return x->sortOrder() == y->sortOrder();
+    });
+    if (shared != tasks.cend()) {
+        for (qsizetype k = 0; k < tasks.size(); ++k)
+            tasks.at(k)->setSortOrder(k);
+    }
+    Task *a = tasks.at(i);
+    Task *b = tasks.at(j);
+    const qint64 orderA = a->sortOrder();
+    a->setSortOrder(b->sortOrder());
+    b->setSortOrder(orderA);
+    m_batching = false;
+    refreshDayTasks();
+}
+
+// ---- state of the other banners ------------------------------------------------------------
+
+void MenuBarContentViewModel::setCodeEditTask(Task *task)
+{
+    if (m_codeEditTask == task)
+        return;
+    m_codeEditTask = task;
+    emit codeEditTaskChanged();
+}
+
+void MenuBarContentViewModel::setEditedCode(const QString &code)
+{
+    if (m_editedCode == code)
+        return;
+    m_editedCode = code;
+    emit editedCodeChanged();
+}
+
+void MenuBarContentViewModel::setCodeFieldFocused(bool focused)
+{
+    if (m_isCodeFieldFocused == focused)
+        return;
+    m_isCodeFieldFocused = focused;
+    emit isCodeFieldFocusedChanged();
+}
+
+void MenuBarContentViewModel::setShowTemplateBanner(bool show)
+{
+    if (m_showTemplateBanner == show)
+        return;
+    m_showTemplateBanner = show;
+    emit showTemplateBannerChanged();
+}
+
+void MenuBarContentViewModel::setShowCloseDayConfirm(bool show)
+{
+    if (m_showCloseDayConfirm == show)
+        return;
+    m_showCloseDayConfirm = show;
+    emit showCloseDayConfirmChanged();
+}
+
+void MenuBarContentViewModel::setShowSettings(bool show)
+{
+    if (m_showSettings == show)
+        return;
+    m_showSettings = show;
+    emit showSettingsChanged();
+}
+
+bool MenuBarContentViewModel::settingsAvailable() const
+{
+    // The settings screen is its own piece of the module; until it is built in, the day
+    // screen simply stays.
+    return QFile::exists(QStringLiteral(":/Timeglas/InlineSettingsView.qml"));
+}

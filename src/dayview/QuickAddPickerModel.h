@@ -1,0 +1,38 @@
+// The quick-add picker of the day screen: one click on a template adds a task made from it at
+// the end of the selected day.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QtQml/qqmlregistration.h>
+
+class MenuBarContentViewModel;
+class Task;
+class TaskTemplate;
+
+class QuickAddPickerModel : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Owned by the day view")
+    // A closed day is read-only, also for a picker that was opened before it was closed.
+    Q_PROPERTY(bool canAdd READ canAdd NOTIFY canAddChanged)
+
+public:
+    explicit QuickAddPickerModel(MenuBarContentViewModel *dayView);
+
+    bool canAdd() const;
+
+    // Adds the task and closes the picker; returns the task, or nullptr when nothing was added.
+    Q_INVOKABLE Task *addTaskFromTemplate(TaskTemplate *taskTemplate);
+    // The bottom bar's templates button.
+    Q_INVOKABLE void togglePicker();
+    // The picker's "xmark".
+    Q_INVOKABLE void closePicker();
+
+signals:
+    void canAddChanged();
+
+private:
+    QPointer<MenuBarContentViewModel> m_dayView;
+};

@@ -1,0 +1,409 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Timeglas
+
+// One task of the shown day: start/stop, name, project code, time and hours, with inline
+// editors for the name and the time and a context menu. List-wide actions go out as signals.
+Item {
+    id: row
+
+    required property Task task
+    required property TimerManager timerManager
+    required property Theme theme
+    property bool isDayClosed: false
+    // Whether the day screen offers moving this task up or down.
+    required property bool canMoveUp
+    required property bool canMoveDown
+    // Driven by the list's enter and exit transitions, which must not touch the bound opacity.
+    property real enterOffset: 0
+    property real exitOffset: 0
+    property real fade: 1
+    property string pendingMenuAction: ""
+    readonly property bool isActive: rowVm.isActive
+    readonly property bool isHovered: hover.hovered
+    readonly property bool dark: row.theme.isDark
+
+    signal toggle()
+    signal select()
+    signal editCode()
+    signal moveUp()
+    signal moveDown()
+    signal deleteRequested()
+
+    function openMenu(x: real, y: real) {
+        const entries = rowVm.menuEntries
+        if (entries.length === 0)
+            return
+        while (menu.count > 0)
+            menu.takeItem(0).destroy()
+        for (const entry of entries) {
+            if (entry.separator)
+                menu.addItem(separatorComponent.createObject(row))
+            else
+                menu.addItem(menuItemComponent.createObject(row, {
+                    text: entry.text, entryAction: entry.action, destructive: entry.destructive }))
+        }
+        menu.popup(row, x, y)
+    }
+
+    // Every click on the name selects the task; on an open day it also opens the editor.
+    function activateName() {
+        row.select()
+        rowVm.startEditingName()
+    }
+
+    // Menu actions run once the menu has closed and handed the keyboard focus back, so that
+    // an editor opened from the menu keeps its focus.
+    function runMenuAction(action: string) {
+        switch (action) {
+        case "toggle": row.toggle(); break
+        case "editName": rowVm.startEditingName(); break
+        case "editCode": row.editCode(); break
+        case "editTime": rowVm.startEditingTime(); break
+        case "moveUp": row.moveUp(); break
+        case "moveDown": row.moveDown(); break
+        case "delete": row.deleteRequested(); break
+        }
+    }
+
+    implicitHeight: 42
+    opacity: (row.isDayClosed ? 0.5 : 1.0) * row.fade
+    transform: Translate { x: row.exitOffset; y: row.enterOffset }
+    Accessible.role: Accessible.ListItem
+    Accessible.name: rowVm.displayName
+
+    TaskRowViewModel {
+        id: rowVm
+
+        task: row.task
+        timerManager: row.timerManager
+        isDayClosed: row.isDayClosed
+        canMoveUp: row.canMoveUp
+        canMoveDown: row.canMoveDown
+    }
+
+    Connections {
+        target: rowVm
+
+        function onIsNameFieldFocusedChanged() {
+            if (rowVm.isNameFieldFocused && !nameField.activeFocus)
+                nameField.forceActiveFocus()
+        }
+        function onIsTimeFieldFocusedChanged() {
+            if (rowVm.isTimeFieldFocused && !timeField.activeFocus)
+                timeField.forceActiveFocus()
+        }
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        color: {
+            if (row.isActive)
+                return row.theme.withOpacity(row.theme.accent, 0.08)
+            if (row.isHovered)
+                return row.theme.text(row.dark ? 0.03 : 0.04)
+            return row.theme.text(0)
+        }
+
+        Behavior on color { ColorAnimation { duration: row.isActive ? 200 : 120; easing.type: Easing.InOutQuad } }
+    }
+
+    HoverHandler { id: hover }
+
+    // Secondary click anywhere on the row; primary clicks pass to what lies under it.
+    MouseArea {
+        objectName: "rowMenuArea"
+        anchors.fill: parent
+        acceptedButtons: Qt.RightButton
+        onClicked: (mouse) => row.openMenu(mouse.x, mouse.y)
+    }
+
+    RowLayout {
+        anchors.fill: parent
+        anchors.leftMargin: 12
+        anchors.rightMargin: 12
+        anchors.topMargin: 6
+        anchors.bottomMargin: 6
+        spacing: 0
+
+        Button {
+            id: toggleButton
+
+            objectName: "rowToggleButton"
+            Layout.preferredWidth: 30
+            Layout.preferredHeight: 30
+            Layout.rightMargin: 8
+            enabled: !row.isDayClosed
+            focusPolicy: Qt.NoFocus
+            padding: 0
+            Accessible.name: row.isDayClosed ? "Dag lukket" : (row.isActive ? "Stop" : "Start")
+            Accessible.onPressAction: if (toggleButton.enabled) toggleButton.clicked()
+            onClicked: row.toggle()
+
+            background: Rectangle {
+                radius: 15
+                color: {
+                    if (row.isDayClosed)
+                        return row.theme.text(0.2)
+                    if (row.isActive)
+                        return row.theme.accent
+                    return row.theme.withOpacity(row.theme.accent, toggleButton.hovered ? 0.22 : 0.15)
+                }
+
+                Behavior on color { ColorAnimation { duration: 200; easing.type: Easing.InOutQuad } }
+            }
+            contentItem: ReplaceIcon {
+                name: row.isDayClosed ? "lock.fill" : (row.isActive ? "pause.fill" : "play.fill")
+                size: DayStyle.iconSize(10)
+                font.bold: true
+                color: row.isDayClosed ? row.theme.text(0.3) : (row.isActive ? "white" : row.theme.accent)
+            }
+        }
+
+        Item {
+            id: nameColumn
+
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+
+            Text {
+                objectName: "rowName"
+                anchors.fill: parent
+                visible: !rowVm.isEditingName
+                verticalAlignment: Text.AlignVCenter
+                text: rowVm.displayName
+                elide: Text.ElideRight
+                maximumLineCount: 1
+                textFormat: Text.PlainText
+                font.pixelSize: 13
+                font.weight: row.isActive ? Font.DemiBold : Font.Normal
+                color: row.theme.text(rowVm.isUnnamed ? 0.2 : 0.85)
+            }
+            // The whole column, blank space included, takes the click.
+            MouseArea {
+                objectName: "rowNameArea"
+                anchors.fill: parent
+                visible: !rowVm.isEditingName
+                Accessible.role: Accessible.Button
+                Accessible.name: "Rediger navn"
+                Accessible.description: rowVm.displayName
+                Accessible.onPressAction: row.activateName()
+                onClicked: row.activateName()
+            }
+            TextField {
+                id: nameField
+
+                objectName: "rowNameField"
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                visible: rowVm.isEditingName
+                text: rowVm.editedName
+                placeholderText: "Opgavenavn"
+                placeholderTextColor: row.theme.text(0.3)
+                color: row.theme.text(0.85)
+                selectionColor: row.theme.withOpacity(row.theme.accent, 0.35)
+                selectedTextColor: row.theme.text(0.85)
+                font.pixelSize: 13
+                font.weight: Font.Medium
+                padding: 0
+                leftPadding: 0
+                rightPadding: 0
+                background: null
+                selectByMouse: true
+                Accessible.name: "Opgavenavn"
+                onTextEdited: rowVm.editedName = nameField.text
+                onAccepted: rowVm.commitName()
+                onActiveFocusChanged: rowVm.isNameFieldFocused = nameField.activeFocus
+            }
+        }
+
+        Button {
+            id: codeButton
+
+            objectName: "rowCodeButton"
+            Layout.preferredWidth: 64
+            Layout.fillHeight: true
+            enabled: !row.isDayClosed
+            focusPolicy: Qt.NoFocus
+            padding: 0
+            Accessible.name: "Rediger projektkode"
+            Accessible.description: rowVm.codeText
+            Accessible.onPressAction: if (codeButton.enabled) codeButton.clicked()
+            onClicked: row.editCode()
+
+            background: null
+            contentItem: Item {
+                Text {
+                    anchors.centerIn: parent
+                    visible: rowVm.codeText !== ""
+                    width: Math.min(implicitWidth, codeButton.width)
+                    leftPadding: 6
+                    rightPadding: 6
+                    topPadding: 2
+                    bottomPadding: 2
+                    text: rowVm.codeText
+                    textFormat: Text.PlainText
+                    elide: Text.ElideRight
+                    font.pixelSize: 10
+                    font.weight: Font.DemiBold
+                    color: row.theme.accent
+
+                    Rectangle {
+                        anchors.fill: parent
+                        z: -1
+                        radius: 3
+                        color: row.theme.withOpacity(row.theme.accent, 0.12)
+                    }
+                }
+                Icon {
+                    anchors.centerIn: parent
+                    visible: rowVm.codeText === ""
+                    name: "tag"
+                    size: DayStyle.iconSize(11)
+                    color: row.theme.text(codeButton.hovered && codeButton.enabled ? 0.4 : 0.2)
+                }
+            }
+        }
+
+        Item {
+            id: timeColumn
+
+            Layout.preferredWidth: 68
+            Layout.fillHeight: true
+
+            Text {
+                objectName: "rowTime"
+                anchors.fill: parent
+                visible: !rowVm.isEditingTime
+                horizontalAlignment: Text.AlignRight
+                verticalAlignment: Text.AlignVCenter
+                text: rowVm.timeText
+                font.pixelSize: 12
+                font.weight: row.isActive ? Font.Bold : Font.Normal
+                color: row.isActive ? row.theme.text(0.85) : row.theme.text(row.dark ? 0.5 : 0.45)
+            }
+            MouseArea {
+                objectName: "rowTimeArea"
+                anchors.fill: parent
+                visible: !rowVm.isEditingTime
+                Accessible.role: Accessible.Button
+                Accessible.name: "Rediger tid"
+                Accessible.description: rowVm.timeText
+                Accessible.onPressAction: rowVm.startEditingTime()
+                onClicked: rowVm.startEditingTime()
+            }
+            TextField {
+                id: timeField
+
+                objectName: "rowTimeField"
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                visible: rowVm.isEditingTime
+                text: rowVm.editedTime
+                placeholderText: "00:00:00"
+                placeholderTextColor: row.theme.text(0.3)
+                horizontalAlignment: TextInput.AlignRight
+                color: row.theme.text(0.85)
+                selectionColor: row.theme.withOpacity(row.theme.accent, 0.35)
+                selectedTextColor: row.theme.text(0.85)
+                font.pixelSize: 12
+                font.weight: Font.Medium
+                padding: 0
+                leftPadding: 0
+                rightPadding: 0
+                background: null
+                selectByMouse: true
+                Accessible.name: "Tid"
+                onTextEdited: rowVm.editedTime = timeField.text
+                onAccepted: rowVm.commitTime()
+                onActiveFocusChanged: rowVm.isTimeFieldFocused = timeField.activeFocus
+            }
+        }
+
+        Text {
+            objectName: "rowHours"
+            Layout.preferredWidth: 44
+            horizontalAlignment: Text.AlignRight
+            text: rowVm.hoursText
+            font.pixelSize: 11
+            font.weight: Font.Medium
+            color: row.theme.text(0.3)
+        }
+    }
+
+    Rectangle {
+        x: 50
+        y: row.height - 1
+        width: row.width - 50
+        height: 1
+        color: row.theme.text(row.dark ? 0.06 : 0.08)
+        opacity: 0.6
+    }
+
+    Menu {
+        id: menu
+
+        objectName: "rowMenu"
+        padding: 4
+        onClosed: {
+            const action = row.pendingMenuAction
+            row.pendingMenuAction = ""
+            row.runMenuAction(action)
+        }
+
+        background: Rectangle {
+            implicitWidth: 190
+            radius: 6
+            color: row.dark ? Qt.rgba(0.17, 0.18, 0.21, 1) : "white"
+            border.color: row.theme.text(row.dark ? 0.12 : 0.12)
+        }
+    }
+
+    Component {
+        id: menuItemComponent
+
+        MenuItem {
+            id: menuItem
+
+            property string entryAction: ""
+            property bool destructive: false
+
+            implicitHeight: 26
+            leftPadding: 10
+            rightPadding: 10
+            Accessible.name: menuItem.text
+            onTriggered: row.pendingMenuAction = menuItem.entryAction
+
+            contentItem: Text {
+                text: menuItem.text
+                verticalAlignment: Text.AlignVCenter
+                font.pixelSize: 13
+                color: {
+                    if (menuItem.highlighted)
+                        return "white"
+                    return menuItem.destructive ? row.theme.red : row.theme.text(0.85)
+                }
+            }
+            background: Rectangle {
+                radius: 4
+                color: menuItem.highlighted ? (menuItem.destructive ? row.theme.red : row.theme.accent) : "transparent"
+            }
+        }
+    }
+
+    Component {
+        id: separatorComponent
+
+        MenuSeparator {
+            topPadding: 4
+            bottomPadding: 4
+            contentItem: Rectangle {
+                implicitHeight: 1
+                color: row.theme.text(row.dark ? 0.12 : 0.1)
+            }
+        }
+    }
+}

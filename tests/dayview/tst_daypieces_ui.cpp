@@ -1,0 +1,463 @@
+// The week strip, the bottom bar, the footer and the code, quick-add and closing banners on the
+// real day screen, driven with mouse, keys and assistive technology on an offscreen window.
+#include "Accessibility.h"
+#include "Calendar.h"
+#include "ClosedDay.h"
+#include "Clock.h"
+#include "MenuBarContentViewModel.h"
+#include "UiFixture.h"
+
+#include <QQuickItem>
+#include <QRegularExpression>
+#include <QtTest>
+#include <algorithm>
+#include <memory>
+
+using timecalc::Clock;
+using OptionalCode = std::optional<QString>;
+
+namespace {
+// Wednesday 5 March 2025, 16:00.
+const double Now = timecalc::toSeconds(QDateTime(QDate(2025, 3, 5), QTime(16, 0)));
+const double Today = timecalc::startOfDay(Now);
+} // namespace
+
+class DayPiecesUiTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<UiFixture> f;
+    QQuickItem *root = nullptr;
+    MenuBarContentViewModel *vm = nullptr;
+
+    QQuickWindow *window() const { return f->window(); }
+
+    void showDay()
+    {
+        root = f->show(QStringLiteral("Popover"));
+        QVERIFY2(root, qPrintable(f->warnings().join('\n')));
+        vm = root->findChild<MenuBarContentViewModel *>();
+        QVERIFY(vm);
+        window()->requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(window()));
+    }
+
+    static void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> *out)
+    {
+        if (item->objectName() == name)
+            out->append(item);
+        for (QQuickItem *child : item->childItems())
+            collect(child, name, out);
+    }
+    // Every visible item of that name, top to bottom, then left to right.
+    QList<QQuickItem *> all(const QString &name) const
+    {
+        QList<QQuickItem *> found;
+        collect(window()->contentItem(), name, &found);
+        found.erase(std::remove_if(found.begin(), found.end(), [](QQuickItem *i) { return !i->isVisible(); }),
+                    found.end());
+        std::sort(found.begin(), found.end(), [](QQuickItem *a, QQuickItem *b) {
+            const QPointF pa = a->mapToScene({0, 0});
+            const QPointF pb = b->mapToScene({0, 0});
+            return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
+        });
+        return found;
+    }
+    QQuickItem *named(const QString &name) const { return all(name).value(0); }
+
+    void click(QQuickItem *item)
+    {
+        QVERIFY(item);
+        QTest::mouseClick(window(), Qt::LeftButton, {}, item->mapToScene({item->width() / 2, item->height() / 2}).toPoint());
+    }
+    // The empty part of the clock card holds no control.
+    void clickEmptySpace() { QTest::mouseClick(window(), Qt::LeftButton, {}, QPoint(400, 100)); }
+    void selectAllAndType(const QString &text)
+    {
+        QTest::keyClick(window(), Qt::Key_A, Qt::ControlModifier);
+        if (text.isEmpty())
+            QTest::keyClick(window(), Qt::Key_Delete);
+        else
+            a11y::type(window(), text);
+    }
+    QString textOf(const QString &name) const
+    {
+        QQuickItem *item = named(name);
+        return item ? item->property("text").toString() : QStringLiteral("<none>");
+    }
+    TaskTemplate *addTemplate(const QString &name, const OptionalCode &code = std::nullopt)
+    {
+        return f->store()->insert(TaskTemplate::create(name, code, f->store()->templates().size()));
+    }
+
+private slots:
+    void init()
+    {
+        Clock::setFixed(Now);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+        f = std::make_unique<UiFixture>();
+    }
+    void cleanup()
+    {
+        root = nullptr;
+        vm = nullptr;
+        f.reset();
+        Clock::reset();
+    }
+
+    // ---- what a closed day disables, and what keeps working -------------------------------
+
+    void controlsOnOpenAndClosedDays_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<bool>("works");
+
+        const QStringList kept = {"hoursSwitch", "bottomSettingsButton", "previousWeekButton", "nextWeekButton",
+                                  "dayCell0"};
+        for (const QString &c : {QStringLiteral("bottomAddButton"), QStringLiteral("bottomTemplatesButton")}) {
+            QTest::newRow(qPrintable(c + " on an open day")) << c << false << true;
+            QTest::newRow(qPrintable(c + " on a closed day")) << c << true << false;
+        }
+        for (const QString &c : kept)
+            QTest::newRow(qPrintable(c + " on a closed day")) << c << true << true;
+    }
+    void controlsOnOpenAndClosedDays()
+    {
+        QFETCH(QString, control);
+        QFETCH(bool, closed);
+        QFETCH(bool, works);
+        f->addTask("Møde", Now, 900);
+        addTemplate("Support");
+        if (closed)
+            f->store()->insert(ClosedDay::create(Now, 0.25));
+        showDay();
+        QQuickItem *item = named(control);
+        QVERIFY(item);
+        QCOMPARE(item->isEnabled(), works);
+
+        // What the control does, seen in the state it changes.
+        auto effect = [&]() -> QString {
+            if (control == "bottomAddButton")
+                return vm->showAddBanner() ? "add banner" : "";
+            if (control == "bottomTemplatesButton")
+                return vm->showTemplateBanner() ? "picker" : "";
+            if (control == "hoursSwitch")
+                return f->timerManager()->showBillableTime() ? "" : "actual";
+            if (control == "bottomSettingsButton")
+                return vm->showSettings() ? "settings" : "";
+            const double moved = f->timerManager()->selectedDateSeconds() - Today;
+            return moved == 0 ? "" : QString::number(qRound(moved / 86400)) + " days";
+        };
+        const QHash<QString, QString> expected = {{"bottomAddButton", "add banner"},
+                                                  {"bottomTemplatesButton", "picker"},
+                                                  {"hoursSwitch", "actual"},
+                                                  {"bottomSettingsButton", "settings"},
+                                                  {"previousWeekButton", "-7 days"},
+                                                  {"nextWeekButton", "7 days"},
+                                                  {"dayCell0", "-2 days"}};
+        // A disabled control must not answer assistive technology either.
+        const QString name = item->property("text").toString();
+        if (!works && !name.isEmpty()) {
+            a11y::press(window(), name);
+            QCOMPARE(effect(), QString());
+        }
+        click(item);
+        QCOMPARE(effect(), works ? expected.value(control) : QString());
+    }
+
+    void templatesButtonOnlyWhileTemplatesExist()
+    {
+        f->addTask("Møde", Now);
+        showDay();
+        QVERIFY(!named("bottomTemplatesButton"));
+        TaskTemplate *tpl = addTemplate("Support");
+        QTRY_VERIFY(named("bottomTemplatesButton"));
+        f->store()->remove(tpl);
+        QTRY_VERIFY(!named("bottomTemplatesButton"));
+    }
+
+    void hoursSwitchChangesEveryFigure()
+    {
+        f->addTask("a", Now, 7 * 60);
+        f->addTask("b", Now, 20 * 60);
+        showDay();
+        QCOMPARE(textOf("hoursSwitch"), "Fakturerbar");
+        QCOMPARE(textOf("totalHoursText"), "0.50");
+        click(named("hoursSwitch"));
+        QCOMPARE(textOf("hoursSwitch"), "Faktisk");
+        QCOMPARE(textOf("totalHoursText"), "0.45");
+        QCOMPARE(textOf("hoursHeader"), "Dec.");
+    }
+
+    // ---- the week strip -----------------------------------------------------------------
+
+    void noticeLeadsBackToToday_data()
+    {
+        QTest::addColumn<QString>("away");  // how another day is picked
+        QTest::addColumn<QString>("back");  // how today comes back
+        QTest::newRow("arrow, then Gå til i dag") << "nextWeekButton" << "goToTodayButton";
+        QTest::newRow("a cell, then today's cell") << "dayCell6" << "dayCell2";
+        QTest::newRow("arrow, then the other arrow") << "previousWeekButton" << "nextWeekButton";
+    }
+    void noticeLeadsBackToToday()
+    {
+        QFETCH(QString, away);
+        QFETCH(QString, back);
+        showDay();
+        QVERIFY(!named("otherDayNotice"));
+
+        click(named(away));
+        QVERIFY(f->timerManager()->selectedDateSeconds() != Today);
+        QTRY_VERIFY(named("otherDayNotice"));
+        QTRY_VERIFY(named("otherDayNotice")->height() > 10);
+
+        click(named(back));
+        QCOMPARE(f->timerManager()->selectedDateSeconds(), Today);
+        QTRY_VERIFY(!named("otherDayNotice"));
+    }
+
+    void selectedCellSpringsToFullSize()
+    {
+        showDay();
+        QCOMPARE(named("dayCell2")->scale(), 1.0);
+        QCOMPARE(named("dayCell3")->scale(), 0.95);
+        click(named("dayCell3"));
+        // Under way, then at rest: the newly selected cell grows, the old one shrinks.
+        QTRY_COMPARE(named("dayCell3")->scale(), 1.0);
+        QTRY_COMPARE(named("dayCell2")->scale(), 0.95);
+    }
+
+    // ---- closing the day ----------------------------------------------------------------
+
+    void closingFromTheFooter_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("strip");
+        QTest::newRow("without a key") << "" << "2 opgaver • 0.50 timer registreres" << "0.50 timer registreret";
+        QTest::newRow("with a key") << "abc" << "2 opgaver • 0.50 timer sendes til Workbook"
+                                    << "0.50 timer sendt til Workbook";
+    }
+    void closingFromTheFooter()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, line);
+        QFETCH(QString, strip);
+        f->preferences()->setWorkbookAPIKey(key);
+        Task *running = f->addTask("a", Now, 7 * 60);
+        f->addTask("b", Now, 20 * 60);
+        showDay();
+        QCOMPARE(textOf("totalTimeText"), "00:27:00");
+
+        click(named("closeDayButton"));
+        QTRY_VERIFY(named("closeDayBanner"));
+        QCOMPARE(textOf("closeDayTitle"), "Luk onsdag 5. marts?");
+        QCOMPARE(textOf("closeDayLine"), line);
+
+        f->timerManager()->start(running, f->store()->tasks(), f->store());
+        click(named("closeDayConfirmButton"));
+        QVERIFY(!running->isRunning());
+        QTRY_VERIFY(!named("closeDayBanner"));
+        QVERIFY(named("closedStrip"));
+        QVERIFY(!named("totalsLine"));
+        QCOMPARE(textOf("closedHoursText"), strip);
+        QVERIFY(!named("bottomAddButton")->isEnabled());
+    }
+
+    void emptyDayHasNoFooter()
+    {
+        f->addTask("i går", Now - 86400, 3600);
+        showDay();
+        QVERIFY(!named("closeDayButton"));
+        QVERIFY(!named("totalsLine"));
+        click(named("previousWeekButton"));
+        click(named("dayCell1"));
+        QTRY_VERIFY(named("closeDayButton"));
+    }
+
+    // ---- the code editor ----------------------------------------------------------------
+
+    void codeEditorFromTheRow_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<OptionalCode>("stored");
+        QTest::addColumn<bool>("stillOpen");
+
+        QTest::newRow("Return saves what was typed") << "return" << OptionalCode("NY-7") << false;
+        QTest::newRow("Gem saves what was typed") << "gem" << OptionalCode("NY-7") << false;
+        QTest::newRow("a click on empty space saves") << "empty" << OptionalCode("NY-7") << false;
+        QTest::newRow("Annuller keeps the old code") << "cancel" << OptionalCode("OLD") << false;
+        QTest::newRow("Fjern removes the code") << "remove" << OptionalCode() << false;
+        QTest::newRow("a chip, then Gem") << "chip" << OptionalCode("INT") << false;
+        QTest::newRow("the chosen chip again, then Gem") << "chip twice" << OptionalCode() << false;
+        QTest::newRow("an emptied field removes the code") << "clear" << OptionalCode() << false;
+        QTest::newRow("Escape does nothing") << "escape" << OptionalCode("OLD") << true;
+    }
+    void codeEditorFromTheRow()
+    {
+        QFETCH(QString, how);
+        QFETCH(OptionalCode, stored);
+        QFETCH(bool, stillOpen);
+        Task *task = f->addTask("Møde", Now, 60, QString("OLD"));
+        f->store()->insert(ProjectCode::create("ABC", "Kunde A", 0));
+        f->store()->insert(ProjectCode::create("INT", "", 1));
+        showDay();
+
+        click(named("rowCodeButton"));
+        QTRY_VERIFY(named("codeEditorBanner"));
+        QCOMPARE(textOf("codeEditorTaskName"), "Møde");
+        QCOMPARE(textOf("codeField"), "OLD");
+        QTRY_COMPARE(window()->activeFocusItem(), named("codeField"));
+        QVERIFY(named("codeRemoveButton"));
+
+        if (how == "return" || how == "gem" || how == "empty" || how == "cancel" || how == "escape")
+            selectAllAndType("NY-7");
+        if (how == "return")
+            QTest::keyClick(window(), Qt::Key_Return);
+        else if (how == "gem")
+            click(named("codeSaveButton"));
+        else if (how == "empty")
+            clickEmptySpace();
+        else if (how == "cancel")
+            click(named("codeCancelButton"));
+        else if (how == "remove")
+            click(named("codeRemoveButton"));
+        else if (how == "escape")
+            QTest::keyClick(window(), Qt::Key_Escape);
+        else if (how == "clear") {
+            selectAllAndType(QString());
+            click(named("codeSaveButton"));
+        } else if (how.startsWith("chip")) {
+            click(all("codeChip").value(1));
+            QCOMPARE(textOf("codeField"), "INT");
+            QCOMPARE(all("codeChip").value(1)->property("isChosen").toBool(), true);
+            if (how == "chip twice")
+                click(all("codeChip").value(1));
+            // Choosing a chip is no leaving of the field: nothing is stored yet.
+            QCOMPARE(task->projectCode(), OptionalCode("OLD"));
+            click(named("codeSaveButton"));
+        }
+
+        QCOMPARE(task->projectCode(), stored);
+        if (stillOpen) {
+            QVERIFY(named("codeEditorBanner"));
+            QCOMPARE(window()->activeFocusItem(), named("codeField"));
+        } else {
+            QTRY_VERIFY(!named("codeEditorBanner"));
+        }
+    }
+
+    void noChipForAHandTypedCode()
+    {
+        f->addTask("Møde", Now, 60, QString("abc"));
+        f->store()->insert(ProjectCode::create("ABC", "Kunde A", 0));
+        showDay();
+        click(named("rowCodeButton"));
+        QTRY_VERIFY(named("codeEditorBanner"));
+        QCOMPARE(all("codeChip").size(), 1);
+        QVERIFY(!named("codeChip")->property("isChosen").toBool());
+    }
+
+    void noChipsWithoutCodesAndNoFjernWithoutACode()
+    {
+        f->addTask("Møde", Now, 60);
+        showDay();
+        click(named("rowCodeButton"));
+        QTRY_VERIFY(named("codeEditorBanner"));
+        QVERIFY(!named("codeChips"));
+        QVERIFY(!named("codeRemoveButton"));
+    }
+
+    // ---- the quick-add picker -----------------------------------------------------------
+
+    void pickingATemplate()
+    {
+        Task *first = f->addTask("Først", Now, 60);
+        first->setSortOrder(4);
+        addTemplate("Daglig standup", QString("INT"));
+        addTemplate("Support");
+        showDay();
+
+        click(named("bottomTemplatesButton"));
+        QTRY_VERIFY(named("quickAddPicker"));
+        QCOMPARE(all("quickAddRow").size(), 2);
+        click(all("quickAddRow").at(0));
+
+        QCOMPARE(vm->dayTasks().size(), 2);
+        Task *added = vm->dayTasks().last();
+        QCOMPARE(added->name(), "Daglig standup");
+        QCOMPARE(added->projectCode(), OptionalCode("INT"));
+        QCOMPARE(added->sortOrder(), 5);
+        QVERIFY(!added->isRunning());
+        QTRY_VERIFY(!named("quickAddPicker"));
+
+        // The bar's button opens and closes it; so does the cross.
+        click(named("bottomTemplatesButton"));
+        QTRY_VERIFY(named("quickAddPicker"));
+        click(named("bottomTemplatesButton"));
+        QTRY_VERIFY(!named("quickAddPicker"));
+        click(named("bottomTemplatesButton"));
+        QTRY_VERIFY(named("quickAddPicker"));
+        click(named("quickAddCloseButton"));
+        QTRY_VERIFY(!named("quickAddPicker"));
+        QCOMPARE(vm->dayTasks().size(), 2);
+    }
+
+    // ---- assistive technology -------------------------------------------------------------
+
+    void everyControlCanBePressedByName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("Næste uge") << "Næste uge" << "week";
+        QTest::newRow("Forrige uge") << "Forrige uge" << "week";
+        QTest::newRow("a day cell") << "torsdag 6. marts" << "day";
+        QTest::newRow("Tilføj opgave") << "Tilføj opgave" << "add";
+        QTest::newRow("Vis skabeloner") << "Vis skabeloner" << "picker";
+        QTest::newRow("the hours switch") << "Fakturerbar" << "switch";
+        QTest::newRow("Indstillinger") << "Indstillinger" << "settings";
+        QTest::newRow("Luk dag") << "Luk dag" << "close banner";
+    }
+    void everyControlCanBePressedByName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, effect);
+        f->addTask("Møde", Now, 60);
+        addTemplate("Support");
+        showDay();
+        QVERIFY2(a11y::press(window(), name), qPrintable(name));
+        const double moved = f->timerManager()->selectedDateSeconds() - Today;
+        if (effect == "week")
+            QCOMPARE(qAbs(moved), 7 * 86400.0);
+        else if (effect == "day")
+            QCOMPARE(moved, 86400.0);
+        else if (effect == "add")
+            QVERIFY(vm->showAddBanner());
+        else if (effect == "picker")
+            QVERIFY(vm->showTemplateBanner());
+        else if (effect == "switch")
+            QVERIFY(!f->timerManager()->showBillableTime());
+        else if (effect == "settings")
+            QVERIFY(vm->showSettings());
+        else if (effect == "close banner")
+            QVERIFY(vm->showCloseDayConfirm());
+    }
+
+    void bannersCanBeAnsweredByName()
+    {
+        f->addTask("Møde", Now, 60);
+        addTemplate("Support");
+        showDay();
+        // The picker: a template by its name, then "Gå til i dag" after a move.
+        QVERIFY(a11y::press(window(), "Vis skabeloner"));
+        QTRY_VERIFY(a11y::press(window(), "Support"));
+        QCOMPARE(vm->dayTasks().size(), 2);
+        QVERIFY(a11y::press(window(), "Næste uge"));
+        QTRY_VERIFY(a11y::press(window(), "Gå til i dag"));
+        QCOMPARE(f->timerManager()->selectedDateSeconds(), Today);
+    }
+};
+
+QTEST_MAIN(DayPiecesUiTest)
+#include "tst_daypieces_ui.moc"

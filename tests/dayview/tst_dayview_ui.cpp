@@ -1,0 +1,378 @@
+// The wiring only the QML can break, driven with mouse and keys on an offscreen window:
+// Return and loss of focus commit the inline fields, a click on empty space commits,
+// buttons do not, and the context menu offers the right entries.
+#include "Calendar.h"
+#include "ClosedDay.h"
+#include "Clock.h"
+#include "MenuBarContentViewModel.h"
+#include "UiFixture.h"
+
+#include <QQuickItem>
+#include <QRegularExpression>
+#include <QtQuickTest/quicktest.h>
+#include <QtTest>
+#include <algorithm>
+#include <memory>
+
+using timecalc::Clock;
+
+namespace {
+const double Now = timecalc::toSeconds(QDateTime(QDate(2025, 3, 5), QTime(10, 0)));
+} // namespace
+
+class DayViewUiTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<UiFixture> f;
+    QQuickItem *root = nullptr;
+
+    QQuickWindow *window() const { return f->window(); }
+
+    void showDay()
+    {
+        root = f->show(QStringLiteral("Popover"));
+        QVERIFY2(root, qPrintable(f->warnings().join('\n')));
+        window()->requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(window()));
+    }
+
+    // List delegates are not QObject children of the list, so the search follows the items.
+    static void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> *out)
+    {
+        if (item->objectName() == name)
+            out->append(item);
+        for (QQuickItem *child : item->childItems())
+            collect(child, name, out);
+    }
+
+    QQuickItem *named(const char *name) const { return all(name).value(0); }
+
+    // Every visible item of that name, top to bottom: one per row for the row's parts.
+    QList<QQuickItem *> all(const char *name) const
+    {
+        QList<QQuickItem *> found;
+        collect(window()->contentItem(), QString::fromLatin1(name), &found);
+        QList<QQuickItem *> items;
+        for (QQuickItem *i : std::as_const(found))
+            if (i->isVisible())
+                items << i;
+        std::sort(items.begin(), items.end(), [](QQuickItem *a, QQuickItem *b) {
+            return a->mapToScene({0, 0}).y() < b->mapToScene({0, 0}).y();
+        });
+        return items;
+    }
+
+    void click(QQuickItem *item, Qt::MouseButton button = Qt::LeftButton, QPointF at = {-1, -1})
+    {
+        QVERIFY(item);
+        const QPointF local = at.x() < 0 ? QPointF(item->width() / 2, item->height() / 2) : at;
+        QTest::mouseClick(window(), button, {}, item->mapToScene(local).toPoint());
+    }
+
+    // A press on a spot of the screen that holds no control: the empty part of the clock card.
+    void clickEmptySpace() { QTest::mouseClick(window(), Qt::LeftButton, {}, QPoint(400, 100)); }
+
+    void type(const QString &text)
+    {
+        for (const QChar c : text) {
+            const auto key = c.isLetterOrNumber() && c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown;
+            QTest::sendKeyEvent(QTest::Click, window(), key, QString(c), Qt::NoModifier);
+        }
+    }
+
+    QQuickItem *focusedField() const { return window()->activeFocusItem(); }
+
+    Task *taskNamed(const QString &name) const
+    {
+        for (Task *t : f->store()->tasks())
+            if (t->name() == name)
+                return t;
+        return nullptr;
+    }
+
+    static QObject *menuOf(QQuickItem *rowPart)
+    {
+        QObject *menu = nullptr;
+        for (QQuickItem *p = rowPart; p && !menu; p = p->parentItem())
+            menu = p->findChild<QObject *>(QStringLiteral("rowMenu"), Qt::FindDirectChildrenOnly);
+        return menu;
+    }
+
+    // The open menu's entries as one line, "|" for a separator.
+    QString openMenuLine(QQuickItem *rowPart) const
+    {
+        QObject *menu = menuOf(rowPart);
+        if (!menu || !menu->property("visible").toBool())
+            return QStringLiteral("<no menu>");
+        QStringList out;
+        const int count = menu->property("count").toInt();
+        for (int i = 0; i < count; ++i) {
+            QQuickItem *item = nullptr;
+            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, item), Q_ARG(int, i));
+            const bool separator = QByteArray(item->metaObject()->className()).contains("MenuSeparator");
+            out << (separator ? QStringLiteral("|") : item->property("text").toString());
+        }
+        return out.join(QLatin1Char(','));
+    }
+
+private slots:
+    void init()
+    {
+        Clock::setFixed(Now);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+        f = std::make_unique<UiFixture>();
+    }
+
+    void cleanup()
+    {
+        root = nullptr;
+        f.reset();
+        Clock::reset();
+    }
+
+    void addFieldCommits_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("expectedTasks");
+        QTest::addColumn<QString>("expectedName");
+
+        QTest::newRow("Return adds the trimmed name") << "  Møde  " << "return" << 1 << "Møde";
+        QTest::newRow("a click on empty space adds") << "Mail" << "empty" << 1 << "Mail";
+        QTest::newRow("leaving it empty adds an unnamed task") << "" << "empty" << 1 << "";
+        QTest::newRow("Tilføj adds") << "Plan" << "add" << 1 << "Plan";
+        QTest::newRow("Annuller adds nothing") << "Plan" << "cancel" << 0 << "";
+        QTest::newRow("Escape does not close or add") << "Plan" << "escape" << 0 << "";
+    }
+
+    void addFieldCommits()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, how);
+        QFETCH(int, expectedTasks);
+        QFETCH(QString, expectedName);
+        showDay();
+        click(named("emptyAddButton"));
+        QTRY_COMPARE(focusedField(), named("addField"));
+        type(typed);
+
+        if (how == "return")
+            QTest::keyClick(window(), Qt::Key_Return);
+        else if (how == "empty")
+            clickEmptySpace();
+        else if (how == "add")
+            click(named("addConfirmButton"));
+        else if (how == "cancel")
+            click(named("addCancelButton"));
+        else if (how == "escape")
+            QTest::keyClick(window(), Qt::Key_Escape);
+
+        QCOMPARE(f->store()->tasks().size(), expectedTasks);
+        if (expectedTasks > 0)
+            QCOMPARE(f->store()->tasks().constFirst()->name(), expectedName);
+        if (how == "escape") {
+            QCOMPARE(focusedField(), named("addField"));
+            QCOMPARE(named("addField")->property("text").toString(), typed);
+        }
+    }
+
+    void rowNameCommits_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Return") << "return";
+        QTest::newRow("click on empty space") << "empty";
+        QTest::newRow("click on another row's name") << "other";
+    }
+
+    void rowNameCommits()
+    {
+        QFETCH(QString, how);
+        f->addTask(QStringLiteral("Første"), Now, 60);
+        f->addTask(QStringLiteral("Anden"), Now, 0);
+        showDay();
+
+        click(all("rowNameArea").at(0));
+        QTRY_COMPARE(focusedField(), all("rowNameField").value(0));
+        QTest::keyClick(window(), Qt::Key_A, Qt::ControlModifier);
+        type(QStringLiteral("Omdøbt"));
+        if (how == "return")
+            QTest::keyClick(window(), Qt::Key_Return);
+        else if (how == "empty")
+            clickEmptySpace();
+        else
+            click(all("rowNameArea").constLast()); // the edited row's own area is hidden
+
+        QVERIFY(taskNamed(QStringLiteral("Omdøbt")));
+        // The first row shows its name again; the edited one selected itself on the click.
+        QCOMPARE(all("rowNameField").size(), how == "other" ? 1 : 0);
+        QCOMPARE(f->preferences()->selectedTaskID(),
+                 (how == "other" ? taskNamed("Anden") : taskNamed("Omdøbt"))->idString());
+    }
+
+    void rowTimeCommitsOrStaysOpen_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<qint64>("stored");
+        QTest::addColumn<bool>("staysOpen");
+        QTest::newRow("valid, Return") << "1:30" << "return" << qint64(5400) << false;
+        QTest::newRow("valid, click on empty space") << "90" << "empty" << qint64(5400) << false;
+        QTest::newRow("invalid, Return") << "1:60" << "return" << qint64(60) << true;
+        QTest::newRow("invalid, click on empty space") << "1:60" << "empty" << qint64(60) << true;
+    }
+
+    void rowTimeCommitsOrStaysOpen()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, how);
+        QFETCH(qint64, stored);
+        QFETCH(bool, staysOpen);
+        Task *task = f->addTask(QStringLiteral("Tid"), Now, 60);
+        showDay();
+
+        click(all("rowTimeArea").at(0));
+        QTRY_COMPARE(focusedField(), all("rowTimeField").value(0));
+        QCOMPARE(focusedField()->property("text").toString(), QStringLiteral("00:01:00"));
+        QTest::keyClick(window(), Qt::Key_A, Qt::ControlModifier);
+        type(typed);
+        if (how == "return")
+            QTest::keyClick(window(), Qt::Key_Return);
+        else
+            clickEmptySpace();
+
+        QCOMPARE(task->accumulatedSeconds(), stored);
+        QCOMPARE(all("rowTimeField").size(), staysOpen ? 1 : 0);
+        if (staysOpen)
+            QCOMPARE(all("rowTimeField").at(0)->property("text").toString(), typed);
+    }
+
+    void contextMenuEntries_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("expected");
+
+        const QString head = "Start,|,Rediger navn,Rediger projektkode,Rediger tid,|,";
+        QTest::newRow("single row") << 1 << 0 << head + "Slet";
+        QTest::newRow("first row") << 3 << 0 << head + "Flyt ned,|,Slet";
+        QTest::newRow("middle row") << 3 << 1 << head + "Flyt op,Flyt ned,|,Slet";
+        QTest::newRow("last row") << 3 << 2 << head + "Flyt op,|,Slet";
+    }
+
+    void contextMenuEntries()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, row);
+        QFETCH(QString, expected);
+        for (int i = 0; i < rows; ++i)
+            f->addTask(QString::number(i), Now, 0);
+        showDay();
+
+        QQuickItem *name = all("rowNameArea").at(row);
+        click(name, Qt::RightButton);
+        QTRY_COMPARE(openMenuLine(name), expected);
+    }
+
+    void contextMenuActionRuns_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("Rediger navn opens a focused editor") << "Rediger navn";
+        QTest::newRow("Flyt ned moves the task") << "Flyt ned";
+    }
+
+    void contextMenuActionRuns()
+    {
+        QFETCH(QString, entry);
+        f->addTask(QStringLiteral("A"), Now, 0);
+        f->addTask(QStringLiteral("B"), Now, 0);
+        showDay();
+        QQuickItem *first = all("rowNameArea").at(0);
+        click(first, Qt::RightButton);
+        QTRY_VERIFY(openMenuLine(first).contains(entry));
+        // Fully open and laid out, so the click lands where the entry is drawn.
+        QTRY_VERIFY(menuOf(first)->property("opened").toBool());
+        QVERIFY(QQuickTest::qWaitForPolish(window()));
+
+        QList<QQuickItem *> items;
+        collect(window()->contentItem(), QString(), &items); // menu items carry no name
+        QQuickItem *target = nullptr;
+        for (QQuickItem *i : std::as_const(items))
+            if (i->isVisible() && i->property("text").toString() == entry
+                && QByteArray(i->metaObject()->className()).contains("MenuItem"))
+                target = i;
+        click(target);
+
+        if (entry == "Rediger navn") {
+            QTRY_COMPARE(focusedField(), all("rowNameField").value(0));
+            QTest::qWait(50); // nothing may take the focus back afterwards
+            QCOMPARE(focusedField(), all("rowNameField").value(0));
+        } else {
+            QTRY_VERIFY(taskNamed("A")->sortOrder() > taskNamed("B")->sortOrder());
+        }
+    }
+
+    void settingsReplaceTheDayScreenAndComeBackFresh()
+    {
+        showDay();
+        auto *vm = root->findChild<MenuBarContentViewModel *>();
+        QVERIFY(vm);
+        if (!vm->settingsAvailable())
+            QSKIP("the settings screen is not part of this build");
+        QQuickItem *loader = named("settingsLoader");
+        QVERIFY(loader);
+
+        vm->setShowSettings(true);
+        QTRY_VERIFY(loader->property("item").value<QQuickItem *>());
+        QPointer<QQuickItem> first = loader->property("item").value<QQuickItem *>();
+        QTRY_COMPARE(loader->x(), 0.0);
+
+        QMetaObject::invokeMethod(first, "back");
+        QVERIFY(!vm->showSettings());
+        QTRY_VERIFY(!first); // dropped once it has slid away
+
+        vm->setShowSettings(true);
+        QTRY_VERIFY(loader->property("item").value<QQuickItem *>());
+    }
+
+    void rowAddedWithAnimationIsDimmedWhenTheDayCloses()
+    {
+        f->addTask(QStringLiteral("Før"), Now, 60);
+        showDay();
+        auto *vm = root->findChild<MenuBarContentViewModel *>();
+        QVERIFY(vm->addTask(QStringLiteral("Ny")));
+        QTRY_COMPARE(all("rowNameArea").size(), 2);
+        QTest::qWait(300); // the entry transition ends
+        f->store()->insert(ClosedDay::create(Now, 0.25));
+
+        for (QQuickItem *area : all("rowNameArea")) {
+            QQuickItem *row = area;
+            while (row && !QByteArray(row->metaObject()->className()).startsWith("TaskRowView"))
+                row = row->parentItem();
+            QVERIFY(row);
+            QCOMPARE(row->opacity(), 0.5);
+        }
+    }
+
+    void closedDayRowIsReadOnly()
+    {
+        Task *task = f->addTask(QStringLiteral("Lukket"), Now, 60);
+        f->store()->insert(ClosedDay::create(Now, 0.25));
+        showDay();
+
+        QQuickItem *name = all("rowNameArea").at(0);
+        click(name, Qt::RightButton);
+        QTest::qWait(50);
+        QCOMPARE(openMenuLine(name), QStringLiteral("<no menu>"));
+        click(name); // selects, opens nothing
+        click(all("rowTimeArea").at(0));
+        click(all("rowToggleButton").at(0));
+        QCOMPARE(all("rowNameField").size(), 0);
+        QCOMPARE(all("rowTimeField").size(), 0);
+        QVERIFY(!task->isRunning());
+        QCOMPARE(f->preferences()->selectedTaskID(), task->idString());
+    }
+};
+
+QTEST_MAIN(DayViewUiTest)
+#include "tst_dayview_ui.moc"

@@ -1,0 +1,243 @@
+// One task row without a window: renaming, re-timing (also of a running task), the closed-day
+// rules, the context menu's entries and the hours column.
+#include "Calendar.h"
+#include "Clock.h"
+#include "TaskRowViewModel.h"
+#include "UiFixture.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+#include <memory>
+
+using timecalc::Clock;
+
+namespace {
+const double Now = timecalc::toSeconds(QDateTime(QDate(2025, 3, 5), QTime(10, 0)));
+
+// The menu as one line of texts, "|" for a separator.
+QString menuLine(const QVariantList &entries)
+{
+    QStringList out;
+    for (const QVariant &v : entries) {
+        const QVariantMap e = v.toMap();
+        out << (e.value("separator").toBool() ? QStringLiteral("|") : e.value("text").toString());
+    }
+    return out.join(QLatin1Char(','));
+}
+} // namespace
+
+class TaskRowViewModelTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<UiFixture> f;
+    std::unique_ptr<TaskRowViewModel> row;
+    Task *task = nullptr;
+
+private slots:
+    void init()
+    {
+        Clock::setFixed(Now);
+        f = std::make_unique<UiFixture>();
+        task = f->addTask(QStringLiteral("Rapport"), Now, 600);
+        row = std::make_unique<TaskRowViewModel>();
+        row->setTimerManager(f->timerManager());
+        row->setTask(task);
+    }
+
+    void cleanup()
+    {
+        row.reset();
+        f.reset();
+        Clock::reset();
+    }
+
+    void commitNameStoresTrimmedAndCut_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+
+        QTest::newRow("blanks around") << "  Møde  " << "Møde" << "Møde";
+        QTest::newRow("only blanks empties the name") << "   " << "" << "Unavngivet opgave";
+        QTest::newRow("line breaks around") << "\n Plan \n" << "Plan" << "Plan";
+        QTest::newRow("250 characters keep 200") << QString(250, 'n') << QString(200, 'n') << QString(200, 'n');
+        const QString flag = QString::fromUtf8("\U0001F1E9\U0001F1F0"); // the Danish flag: one character
+        QTest::newRow("flag at the limit stays whole")
+            << QString(199, 'n') + flag + "x" << QString(199, 'n') + flag << QString(199, 'n') + flag;
+    }
+
+    void commitNameStoresTrimmedAndCut()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        row->startEditingName();
+        QCOMPARE(row->editedName(), QStringLiteral("Rapport"));
+        QVERIFY(row->isEditingName());
+        QVERIFY(row->isNameFieldFocused());
+        row->setEditedName(typed);
+        row->commitName();
+        QCOMPARE(task->name(), stored);
+        QCOMPARE(row->displayName(), shown);
+        QCOMPARE(row->isUnnamed(), stored.isEmpty());
+        QVERIFY(!row->isEditingName());
+    }
+
+    void nameCommitsOnceAcrossReturnAndFocusLoss()
+    {
+        row->startEditingName();
+        row->setEditedName("Først");
+        row->commitName();              // Return
+        row->setEditedName("Bagefter"); // anything left in the field afterwards
+        row->setNameFieldFocused(false); // the focus loss that follows
+        QCOMPARE(task->name(), QStringLiteral("Først"));
+    }
+
+    void commitTimeParsesOrStaysOpen_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<qint64>("stored");
+        QTest::addColumn<bool>("staysOpen");
+
+        QTest::newRow("minutes") << "90" << qint64(5400) << false;
+        QTest::newRow("hours and minutes") << "1:30" << qint64(5400) << false;
+        QTest::newRow("hours minutes seconds") << "1:02:05" << qint64(3725) << false;
+        QTest::newRow("60 minutes in a clock is invalid") << "1:60" << qint64(600) << true;
+        QTest::newRow("letters") << "abc" << qint64(600) << true;
+        QTest::newRow("minutes beyond the seconds count") << "99999999999999999999" << qint64(600) << true;
+        QTest::newRow("hours beyond the seconds count") << "2562047788015216:00" << qint64(600) << true;
+        QTest::newRow("empty closes unchanged") << "" << qint64(600) << false;
+        QTest::newRow("blanks close unchanged") << "  \t " << qint64(600) << false;
+    }
+
+    void commitTimeParsesOrStaysOpen()
+    {
+        QFETCH(QString, typed);
+        QFETCH(qint64, stored);
+        QFETCH(bool, staysOpen);
+        row->startEditingTime();
+        QCOMPARE(row->editedTime(), QStringLiteral("00:10:00"));
+        row->setEditedTime(typed);
+        row->commitTime();
+        QCOMPARE(task->accumulatedSeconds(), stored);
+        QCOMPARE(row->isEditingTime(), staysOpen);
+        if (staysOpen)
+            QCOMPARE(row->editedTime(), typed);
+    }
+
+    void editingTimeOfRunningTaskStopsIt_data()
+    {
+        QTest::addColumn<bool>("isTheActiveTask");
+        QTest::newRow("the active task") << true;
+        QTest::newRow("running but another task is active") << false;
+    }
+
+    void editingTimeOfRunningTaskStopsIt()
+    {
+        QFETCH(bool, isTheActiveTask);
+        Task *other = f->addTask(QStringLiteral("Anden"), Now, 0);
+        f->timerManager()->start(task, f->store()->tasks(), f->store());
+        if (!isTheActiveTask)
+            f->timerManager()->setActiveTaskID(other->id());
+        Clock::setFixed(Now + 125.7);
+
+        row->startEditingTime();
+
+        QVERIFY(!task->isRunning());
+        QCOMPARE(task->accumulatedSeconds(), 725); // whole seconds only
+        QCOMPARE(row->editedTime(), QStringLiteral("00:12:05"));
+        QCOMPARE(f->timerManager()->activeTaskID(),
+                 isTheActiveTask ? std::nullopt : std::optional<QUuid>(other->id()));
+        QVERIFY(!row->isActive());
+    }
+
+    void closingTheDayEndsOpenEdits()
+    {
+        row->startEditingName();
+        row->setEditedName("Gemt");
+        row->startEditingTime();
+        row->setEditedTime("1:60"); // invalid: dropped, the task keeps its time
+        row->setDayClosed(true);
+        QCOMPARE(task->name(), QStringLiteral("Gemt"));
+        QCOMPARE(task->accumulatedSeconds(), 600);
+        QVERIFY(!row->isEditingName());
+        QVERIFY(!row->isEditingTime());
+    }
+
+    void menuEntriesFollowPositionAndState_data()
+    {
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<bool>("down");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("middle row") << true << true << false
+                                    << "Start,|,Rediger navn,Rediger projektkode,Rediger tid,|,Flyt op,Flyt ned,|,Slet";
+        QTest::newRow("running single row") << false << false << true
+                                            << "Stop,|,Rediger navn,Rediger projektkode,Rediger tid,|,Slet";
+    }
+
+    void menuEntriesFollowPositionAndState()
+    {
+        QFETCH(bool, up);
+        QFETCH(bool, down);
+        QFETCH(bool, running);
+        QFETCH(QString, expected);
+        row->setCanMoveUp(up);
+        row->setCanMoveDown(down);
+        if (running)
+            task->start();
+        QCOMPARE(menuLine(row->menuEntries()), expected);
+        QVERIFY(row->menuEntries().constLast().toMap().value("destructive").toBool());
+        row->setDayClosed(true);
+        QVERIFY(row->menuEntries().isEmpty());
+    }
+
+    void hoursFollowTheBillableSwitch_data()
+    {
+        QTest::addColumn<bool>("billable");
+        QTest::addColumn<QString>("hours");
+        QTest::newRow("billable") << true << "0.50";
+        QTest::newRow("actual") << false << "0.33";
+    }
+
+    void hoursFollowTheBillableSwitch()
+    {
+        QFETCH(bool, billable);
+        QFETCH(QString, hours);
+        task->setAccumulatedSeconds(20 * 60 + 1);
+        f->timerManager()->setShowBillableTime(billable);
+        QCOMPARE(row->hoursText(), hours);
+        QCOMPARE(row->timeText(), QStringLiteral("00:20:01"));
+    }
+
+    void onlyARunningRowFollowsTheTick()
+    {
+        QSignalSpy changed(row.get(), &TaskRowViewModel::timeChanged);
+        Clock::setFixed(Now + 5);
+        f->timerManager()->advanceTick();
+        QCOMPARE(changed.count(), 0);
+
+        task->start();
+        changed.clear();
+        Clock::setFixed(Now + 10);
+        f->timerManager()->advanceTick();
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(row->timeText(), QStringLiteral("00:10:05"));
+    }
+
+    void deletedTaskLeavesTheRowAsItWas()
+    {
+        f->store()->remove(task);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QTRY_VERIFY(!row->task()); // gone once the store lets go of it
+        QCOMPARE(row->displayName(), QStringLiteral("Rapport"));
+        QCOMPARE(row->timeText(), QStringLiteral("00:10:00"));
+        row->startEditingName(); // nothing to edit any more
+        QVERIFY(!row->isEditingName());
+    }
+};
+
+QTEST_MAIN(TaskRowViewModelTest)
+#include "tst_taskrow_viewmodel.moc"
