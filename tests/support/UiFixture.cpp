@@ -51,7 +51,8 @@ QQuickItem *UiFixture::show(const QString &typeName, QSize size, const QVariantM
     component.setData("import Timeglas\n" + typeName.toUtf8() + " {}\n", QUrl(QStringLiteral("qrc:/fixture.qml")));
     QVariantMap initial = properties;
     initial.insert(QStringLiteral("services"), QVariant::fromValue(m_services.get()));
-    QObject *object = component.createWithInitialProperties(initial);
+    // Creating from a component with errors crashes in Qt 6.4; report them instead.
+    QObject *object = component.isReady() ? component.createWithInitialProperties(initial) : nullptr;
     if (!object) {
         for (const QQmlError &e : component.errors())
             m_warnings.append(e.toString());
