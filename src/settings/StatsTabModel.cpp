@@ -11,6 +11,7 @@
 #include <QVariantMap>
 
 using namespace reports;
+using timecalc::fixedDecimals;
 
 namespace {
 // "%.1f t", rounding as the C library does.

@@ -1,9 +1,9 @@
 #include "TimeCalc.h"
 
+#include "NumberText.h"
+
 #include <QStringList>
-#include <charconv>
 #include <cmath>
-#include <iterator>
 #include <limits>
 
 namespace timecalc {
@@ -45,15 +45,9 @@ QString formatHoursMinutes(qint64 seconds)
 
 QString formatDecimalHours(double hours)
 {
-    // std::to_chars prints like printf("%.2f") in the "C" locale, exact ties rounded to
-    // even (450 s = 0.125 h reads 0.12). QString::asprintf rounds ties up instead, and
-    // snprintf would follow LC_NUMERIC, which QCoreApplication sets from the environment.
-    char buffer[400]; // enough for any finite double in fixed notation
-    const auto [end, error] = std::to_chars(std::begin(buffer), std::end(buffer), hours,
-                                            std::chars_format::fixed, 2);
-    if (error != std::errc())
-        return QString::asprintf("%.2f", hours);
-    return QString::fromLatin1(buffer, end - buffer);
+    // Like printf("%.2f") in the "C" locale, exact ties rounded to even (450 s = 0.125 h
+    // reads 0.12), whatever locale QCoreApplication took from the environment.
+    return fixedDecimals(hours, 2);
 }
 
 namespace {

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace reports {
+namespace timecalc {
 
 std::string_view fixedDecimals(FixedDecimalsBuffer &buffer, double value, int decimals)
 {
@@ -24,4 +24,4 @@ QString fixedDecimals(double value, int decimals)
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
-} // namespace reports
+} // namespace timecalc

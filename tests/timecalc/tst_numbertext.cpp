@@ -4,7 +4,7 @@
 #include <QTest>
 #include <cstdio>
 
-using namespace reports;
+using namespace timecalc;
 
 class TestNumberText : public QObject
 {
@@ -38,7 +38,7 @@ void TestNumberText::fixedDecimals()
     QFETCH(double, value);
     QFETCH(int, decimals);
     QFETCH(QString, text);
-    QCOMPARE(reports::fixedDecimals(value, decimals), text);
+    QCOMPARE(timecalc::fixedDecimals(value, decimals), text);
 }
 
 void TestNumberText::agreesWithTheCLibrary()
@@ -54,7 +54,7 @@ void TestNumberText::agreesWithTheCLibrary()
         for (int decimals : {1, 2}) {
             char expected[64];
             std::snprintf(expected, sizeof expected, "%.*f", decimals, value);
-            QCOMPARE(reports::fixedDecimals(value, decimals), QString::fromLatin1(expected));
+            QCOMPARE(timecalc::fixedDecimals(value, decimals), QString::fromLatin1(expected));
         }
     }
 }

@@ -4,7 +4,7 @@
 #include <QString>
 #include <string_view>
 
-namespace reports {
+namespace timecalc {
 
 // "%.Nf" with "." as decimal point whatever the locale, and C's rounding of the exact
 // binary value: a tie such as 0.125 goes to the even digit ("0.12"), where
@@ -18,4 +18,4 @@ struct FixedDecimalsBuffer
 };
 std::string_view fixedDecimals(FixedDecimalsBuffer &buffer, double value, int decimals);
 
-} // namespace reports
+} // namespace timecalc
