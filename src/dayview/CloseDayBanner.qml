@@ -57,6 +57,7 @@ DayBanner {
             weight: Font.Bold
             fill: banner.theme.blue
             textColor: "white"
+            Accessible.description: banner.closing.confirmTitle
             onClicked: banner.closing.closeDay()
         }
     }

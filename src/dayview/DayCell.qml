@@ -19,6 +19,7 @@ AbstractButton {
     property real springFrom: cell.restScale
     property real springTime: cell.springDuration
     readonly property real springDuration: 0.4
+    property bool completed: false
 
     signal tap()
 
@@ -45,7 +46,11 @@ AbstractButton {
     Accessible.checked: cell.isSelected
     Accessible.onPressAction: cell.clicked()
     onClicked: cell.tap()
+    Component.onCompleted: cell.completed = true
     onIsSelectedChanged: {
+        // A cell made already selected stands at rest; only later changes spring.
+        if (!cell.completed)
+            return
         // Start from where the cell stands now, measured against the rest it was heading for.
         const previousRest = cell.isSelected ? 0.95 : 1
         cell.springFrom = previousRest + (cell.springFrom - previousRest) * cell.springRemaining(cell.springTime)

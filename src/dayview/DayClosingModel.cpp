@@ -70,22 +70,22 @@ void DayClosingModel::onRecordEvent(Record *record)
         refreshRecord();
 }
 
+ClosedDay *DayClosingModel::closedDayOn(const Store &store, double day)
+{
+    for (ClosedDay *c : store.closedDays())
+        if (isSameDay(c->dateSeconds(), day))
+            return c;
+    return nullptr;
+}
+
 void DayClosingModel::refreshRecord()
 {
-    ClosedDay *found = nullptr;
-    if (Store *s = store()) {
-        const double day = timerManager()->selectedDateSeconds();
-        for (ClosedDay *c : s->closedDays()) {
-            if (isSameDay(c->dateSeconds(), day)) {
-                found = c;
-                break;
-            }
-        }
-    }
+    ClosedDay *found = store() ? closedDayOn(*store(), timerManager()->selectedDateSeconds()) : nullptr;
     if (m_closedDayRecord != found) {
         m_closedDayRecord = found;
         emit closedDayRecordChanged();
     }
+    refreshTitle();
     refreshNumbers();
 }
 
@@ -148,6 +148,14 @@ void DayClosingModel::refreshTexts()
     }
     assign(this, m_closedText, closed, &DayClosingModel::closedTextChanged);
 
+    const qsizetype count = m_dayView ? m_dayView->dayTasks().size() : 0;
+    const QString line = QString::number(count) + QStringLiteral(" opgaver \u2022 ") + formatDecimalHours(m_closingHours)
+                         + (hasKey ? QStringLiteral(" timer sendes til Workbook") : QStringLiteral(" timer registreres"));
+    assign(this, m_confirmLine, line, &DayClosingModel::confirmLineChanged);
+}
+
+void DayClosingModel::refreshTitle()
+{
     QString title;
     if (const TimerManager *tm = timerManager()) {
         const QDate day = localDate(tm->selectedDateSeconds());
@@ -156,11 +164,6 @@ void DayClosingModel::refreshTexts()
                 + QLatin1Char('?');
     }
     assign(this, m_confirmTitle, title, &DayClosingModel::confirmTitleChanged);
-
-    const qsizetype count = m_dayView ? m_dayView->dayTasks().size() : 0;
-    const QString line = QString::number(count) + QStringLiteral(" opgaver \u2022 ") + formatDecimalHours(m_closingHours)
-                         + (hasKey ? QStringLiteral(" timer sendes til Workbook") : QStringLiteral(" timer registreres"));
-    assign(this, m_confirmLine, line, &DayClosingModel::confirmLineChanged);
 }
 
 void DayClosingModel::requestClose()

@@ -41,6 +41,9 @@ public:
     // Written before the error's description when the closing cannot be saved.
     static QString saveFailurePrefix() { return QStringLiteral("Failed to save closed day: "); }
 
+    // The first closing record (store order) of the local day of `day`, or nullptr.
+    static ClosedDay *closedDayOn(const Store &store, double day);
+
     // `output` receives the save-failure line; standard output by default.
     explicit DayClosingModel(MenuBarContentViewModel *dayView, LineSink output = printLine);
 
@@ -85,6 +88,7 @@ private:
     // After a change of the day's tasks or their times, and on every tick.
     void refreshNumbers();
     void refreshTexts();
+    void refreshTitle();
     double sumOfBillableHours() const;
 
     QPointer<MenuBarContentViewModel> m_dayView;

@@ -44,6 +44,7 @@ Item {
         }
     }
 
+    objectName: "dayStrip"
     implicitHeight: week.height + notice.height
 
     Behavior on noticeReveal { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }

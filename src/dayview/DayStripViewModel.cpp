@@ -37,7 +37,8 @@ void DayStripViewModel::setTimerManager(TimerManager *timerManager)
         m_selectedConnection =
             connect(timerManager, &TimerManager::selectedDateChanged, this, &DayStripViewModel::refresh);
         // Today moves on at midnight; the tick (and every wake-up of the popover) notices it.
-        m_tickConnection = connect(timerManager, &TimerManager::tickChanged, this, &DayStripViewModel::refresh);
+        m_tickConnection =
+            connect(timerManager, &TimerManager::tickChanged, this, &DayStripViewModel::refreshToday);
     }
     refresh();
     emit timerManagerChanged();
@@ -114,6 +115,12 @@ void DayStripViewModel::goToToday()
 {
     if (m_timerManager)
         m_timerManager->setSelectedDateSeconds(startOfToday());
+}
+
+void DayStripViewModel::refreshToday()
+{
+    if (localDate(Clock::nowSeconds()) != m_today)
+        refresh();
 }
 
 void DayStripViewModel::refresh()

@@ -53,6 +53,8 @@ signals:
 private:
     // Recomputes the cells from the selected day and today; emits only what changed.
     void refresh();
+    // On every tick: today moves on at midnight, and only then is there anything to redo.
+    void refreshToday();
 
     QPointer<TimerManager> m_timerManager;
     QMetaObject::Connection m_selectedConnection;

@@ -50,10 +50,6 @@ Item {
                                      || receiver instanceof TextEdit)
     }
 
-    // The project-code editor arrives with its banner; until then a row's code button does nothing.
-    function editCode(task: Task) {
-    }
-
     implicitWidth: 420
     implicitHeight: 600
     clip: true
@@ -102,12 +98,10 @@ Item {
                     theme: root.theme
                 }
 
-                // The week strip goes here (DayStripView).
-                Item {
-                    id: dayStripSlot
-
+                DayStripView {
                     Layout.fillWidth: true
-                    Layout.preferredHeight: dayStripSlot.childrenRect.height
+                    Layout.preferredHeight: implicitHeight
+                    services: root.services
                 }
 
                 Item {
@@ -154,7 +148,7 @@ Item {
                                 isDayClosed: vm.isDayClosed
                                 onToggle: vm.rowToggle(rowDelegate.task)
                                 onSelect: vm.selectTask(rowDelegate.task)
-                                onEditCode: root.editCode(rowDelegate.task)
+                                onEditCode: vm.codeEditor.beginEditCode(rowDelegate.task)
                                 onMoveUp: vm.moveTask(rowDelegate.task, -1)
                                 onMoveDown: vm.moveTask(rowDelegate.task, 1)
                                 onDeleteRequested: vm.requestDelete(rowDelegate.task)
@@ -176,22 +170,23 @@ Item {
                             }
                         }
 
-                        // The day's totals and the closing button, or the closed-day strip, go here.
-                        Item {
-                            id: footerSlot
-
+                        DayFooter {
                             Layout.fillWidth: true
-                            Layout.preferredHeight: footerSlot.childrenRect.height
+                            Layout.preferredHeight: implicitHeight
+                            closing: vm.closing
+                            theme: root.theme
                         }
                     }
                 }
 
-                // The bottom bar goes here (BottomBar): add, quick-add, hours switch, settings.
-                Item {
-                    id: bottomBarSlot
-
+                BottomBar {
                     Layout.fillWidth: true
-                    Layout.preferredHeight: bottomBarSlot.childrenRect.height
+                    Layout.preferredHeight: implicitHeight
+                    services: root.services
+                    isDayClosed: vm.isDayClosed
+                    onAddEmpty: vm.openAddBanner()
+                    onShowTemplates: vm.quickAdd.togglePicker()
+                    onShowSettings: vm.showSettings = true
                 }
             }
 
@@ -217,25 +212,33 @@ Item {
                     theme: root.theme
                 }
 
-                // The project-code editor goes here (while vm.codeEditTask is set).
-                Item {
-                    id: codeEditorSlot
-
-                    anchors.fill: parent
+                CodeEditorBanner {
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    anchors.bottom: parent.bottom
+                    viewModel: vm
+                    editor: vm.codeEditor
+                    projectCodes: root.services.projectCodes
+                    theme: root.theme
                 }
 
-                // The quick-add picker goes here (while vm.showTemplateBanner).
-                Item {
-                    id: quickAddSlot
-
-                    anchors.fill: parent
+                QuickAddPicker {
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    anchors.bottom: parent.bottom
+                    viewModel: vm
+                    picker: vm.quickAdd
+                    templates: root.services.templates
+                    theme: root.theme
                 }
 
-                // The day-closing confirmation goes here (while vm.showCloseDayConfirm).
-                Item {
-                    id: closeDayConfirmSlot
-
-                    anchors.fill: parent
+                CloseDayBanner {
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    anchors.bottom: parent.bottom
+                    viewModel: vm
+                    closing: vm.closing
+                    theme: root.theme
                 }
             }
         }

@@ -2,9 +2,13 @@
 
 #include "AppServices.h"
 #include "Calendar.h"
+#include "CodeEditorModel.h"
+#include "DayClosingModel.h"
 #include "Preferences.h"
+#include "QuickAddPickerModel.h"
 #include "Store.h"
 #include "Task.h"
+#include "TaskFactory.h"
 #include "TextLimit.h"
 #include "TimeCalc.h"
 #include "TimerManager.h"
@@ -50,6 +54,9 @@ MenuBarContentViewModel::MenuBarContentViewModel(QObject *parent) : QObject(pare
         if (m_showAddBanner)
             setAddFieldFocused(true);
     });
+    m_closing = new DayClosingModel(this);
+    m_codeEditor = new CodeEditorModel(this);
+    m_quickAdd = new QuickAddPickerModel(this);
 }
 
 MenuBarContentViewModel::~MenuBarContentViewModel()
@@ -274,16 +281,7 @@ void MenuBarContentViewModel::refreshShown()
 
 void MenuBarContentViewModel::refreshIsDayClosed()
 {
-    bool closed = false;
-    if (Store *s = store()) {
-        const double day = timerManager()->selectedDateSeconds();
-        for (const ClosedDay *c : s->closedDays()) {
-            if (isSameDay(c->dateSeconds(), day)) {
-                closed = true;
-                break;
-            }
-        }
-    }
+    const bool closed = store() && DayClosingModel::closedDayOn(*store(), timerManager()->selectedDateSeconds());
     if (m_isDayClosed == closed)
         return;
     m_isDayClosed = closed;
@@ -429,11 +427,8 @@ void MenuBarContentViewModel::commitNewTask()
 
 qint64 MenuBarContentViewModel::nextSortOrder() const
 {
-    const QList<Task *> &tasks = dayTasks();
-    if (tasks.isEmpty())
-        return 0;
-    // The count alone would land between existing tasks once deletions have left gaps.
-    return std::max<qint64>(tasks.size(), saturatingAdd(tasks.last()->sortOrder(), 1));
+    // The same rule as a task made from a template.
+    return store() ? TaskFactory::sortOrderAfterDay(*store(), timerManager()->selectedDateSeconds()) : 0;
 }
 
 Task *MenuBarContentViewModel::addTask(const QString &name)

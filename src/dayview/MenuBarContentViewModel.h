@@ -2,7 +2,10 @@
 // selecting, starting, reordering and deleting tasks, and the flags of every banner.
 #pragma once
 
+#include "CodeEditorModel.h"
+#include "DayClosingModel.h"
 #include "DayTaskListModel.h"
+#include "QuickAddPickerModel.h"
 
 #include <QObject>
 #include <QPointer>
@@ -56,6 +59,12 @@ class MenuBarContentViewModel : public QObject
     // Whether the settings screen is part of this build.
     Q_PROPERTY(bool settingsAvailable READ settingsAvailable CONSTANT)
 
+    // The operations of closing the day, the code editor and the quick-add picker, kept apart
+    // from the list's own; they work on the state above.
+    Q_PROPERTY(DayClosingModel *closing READ closing CONSTANT)
+    Q_PROPERTY(CodeEditorModel *codeEditor READ codeEditor CONSTANT)
+    Q_PROPERTY(QuickAddPickerModel *quickAdd READ quickAdd CONSTANT)
+
 public:
     // Texts the screen writes in place of absent values.
     static QString unnamedTaskText();
@@ -108,6 +117,10 @@ public:
     bool showSettings() const { return m_showSettings; }
     void setShowSettings(bool show);
     bool settingsAvailable() const;
+
+    DayClosingModel *closing() const { return m_closing; }
+    CodeEditorModel *codeEditor() const { return m_codeEditor; }
+    QuickAddPickerModel *quickAdd() const { return m_quickAdd; }
 
     // The view became visible: adopt a task left running by an earlier run.
     Q_INVOKABLE void appear();
@@ -204,6 +217,11 @@ private:
     bool m_showTemplateBanner = false;
     bool m_showCloseDayConfirm = false;
     bool m_showSettings = false;
+
+    // Owned as children; made last, once the state they work on exists.
+    DayClosingModel *m_closing = nullptr;
+    CodeEditorModel *m_codeEditor = nullptr;
+    QuickAddPickerModel *m_quickAdd = nullptr;
 
     // While an operation writes several records, the list is brought up to date once at its end.
     bool m_batching = false;

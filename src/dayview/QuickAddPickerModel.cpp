@@ -17,15 +17,13 @@ bool QuickAddPickerModel::canAdd() const
     return m_dayView && m_dayView->services() && !m_dayView->isDayClosed();
 }
 
-Task *QuickAddPickerModel::addTaskFromTemplate(TaskTemplate *taskTemplate)
+void QuickAddPickerModel::addTaskFromTemplate(TaskTemplate *taskTemplate)
 {
     if (!canAdd() || !taskTemplate || taskTemplate->store() != m_dayView->services()->store())
-        return nullptr;
+        return;
     AppServices *services = m_dayView->services();
-    Task *task = TaskFactory::insertFromTemplate(*services->store(), *taskTemplate,
-                                                 services->timerManager()->selectedDateSeconds());
+    TaskFactory::insertFromTemplate(*services->store(), *taskTemplate, services->timerManager()->selectedDateSeconds());
     closePicker();
-    return task;
 }
 
 void QuickAddPickerModel::togglePicker()

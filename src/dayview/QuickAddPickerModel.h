@@ -7,7 +7,6 @@
 #include <QtQml/qqmlregistration.h>
 
 class MenuBarContentViewModel;
-class Task;
 class TaskTemplate;
 
 class QuickAddPickerModel : public QObject
@@ -23,8 +22,10 @@ public:
 
     bool canAdd() const;
 
-    // Adds the task and closes the picker; returns the task, or nullptr when nothing was added.
-    Q_INVOKABLE Task *addTaskFromTemplate(TaskTemplate *taskTemplate);
+    // Adds the task at the end of the selected day and closes the picker. Returns nothing to
+    // QML on purpose: an unparented object handed to QML becomes the garbage collector's, and
+    // tasks belong to the store.
+    Q_INVOKABLE void addTaskFromTemplate(TaskTemplate *taskTemplate);
     // The bottom bar's templates button.
     Q_INVOKABLE void togglePicker();
     // The picker's "xmark".

@@ -54,7 +54,8 @@ private slots:
         f = std::make_unique<UiFixture>();
         vm = std::make_unique<MenuBarContentViewModel>();
         vm->setServices(f->services());
-        closing = new DayClosingModel(vm.get(), [this](const QString &line) { lines << line; });
+        closing = vm->closing();
+        closing->setOutput([this](const QString &line) { lines << line; });
     }
     void cleanup()
     {

@@ -190,12 +190,6 @@ private slots:
         QCOMPARE(changes.count(), 1);
     }
 
-    void cellsAreNamedByTheirDanishDate()
-    {
-        QCOMPARE(role(2, DayStripViewModel::AccessibleNameRole).toString(), "onsdag 5. marts");
-        QCOMPARE(role(6, DayStripViewModel::AccessibleNameRole).toString(), "søndag 9. marts");
-    }
-
     void pickingOutsideTheWeekIsIgnored_data()
     {
         QTest::addColumn<int>("index");

@@ -1,4 +1,9 @@
 // Every top-level view loads without a QML error or warning, in light and in dark.
+#include "ClosedDay.h"
+#include "CodeEditorModel.h"
+#include "DayClosingModel.h"
+#include "MenuBarContentViewModel.h"
+#include "QuickAddPickerModel.h"
 #include "UiFixture.h"
 
 #include <QQuickItem>
@@ -15,6 +20,8 @@ private slots:
         QTest::addColumn<QString>("appearance");
         const QStringList types = {QStringLiteral("Popover"),
                                    QStringLiteral("MenuBarContentView"),
+                                   QStringLiteral("DayStripView"),
+                                   QStringLiteral("BottomBar"),
                                    QStringLiteral("InlineSettingsView"),
                                    QStringLiteral("GeneralSettingsTab"),
                                    QStringLiteral("ProjectCodeListView"),
@@ -39,6 +46,49 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY2(fixture.warnings().isEmpty(), qPrintable(fixture.warnings().join('\n')));
         QCOMPARE(fixture.theme()->isDark(), appearance == QLatin1String("dark"));
+    }
+
+    // The day screen's banners, footer and notice are built only in these states.
+    void dayScreenStatesDrawWithoutWarnings_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("appearance");
+        const QStringList states = {QStringLiteral("close banner"), QStringLiteral("closed day"),
+                                    QStringLiteral("code editor"), QStringLiteral("quick add"),
+                                    QStringLiteral("other day")};
+        for (const QString &state : states) {
+            QTest::newRow(qPrintable(state + " light")) << state << QStringLiteral("light");
+            QTest::newRow(qPrintable(state + " dark")) << state << QStringLiteral("dark");
+        }
+    }
+
+    void dayScreenStatesDrawWithoutWarnings()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, appearance);
+        UiFixture fixture;
+        fixture.preferences()->setAppearanceMode(appearance);
+        const double now = timecalc::Clock::nowSeconds();
+        Task *task = fixture.addTask(QStringLiteral("Kundemøde"), now, 5400, QStringLiteral("ABC"));
+        fixture.store()->insert(ProjectCode::create(QStringLiteral("ABC"), QStringLiteral("Kunde"), 0));
+        fixture.store()->insert(TaskTemplate::create(QStringLiteral("Support"), QStringLiteral("ABC"), 0));
+        if (state == QLatin1String("closed day"))
+            fixture.store()->insert(ClosedDay::create(now, 1.5));
+        QQuickItem *root = fixture.show(QStringLiteral("Popover"));
+        QVERIFY2(root, qPrintable(fixture.warnings().join('\n')));
+        auto *vm = root->findChild<MenuBarContentViewModel *>();
+        QVERIFY(vm);
+
+        if (state == QLatin1String("close banner"))
+            vm->closing()->requestClose();
+        else if (state == QLatin1String("code editor"))
+            vm->codeEditor()->beginEditCode(task);
+        else if (state == QLatin1String("quick add"))
+            vm->quickAdd()->togglePicker();
+        else if (state == QLatin1String("other day"))
+            fixture.timerManager()->nextWeek();
+        QTest::qWait(300);
+        QVERIFY2(fixture.warnings().isEmpty(), qPrintable(fixture.warnings().join('\n')));
     }
 };
 
