@@ -26,7 +26,9 @@ public:
 
     int count() const { return int(m_tasks.size()); }
     const QList<Task *> &tasks() const { return m_tasks; }
-    Q_INVOKABLE QObject *at(int row) const;
+    // Not invokable from QML: a record returned from a call would pass to the JavaScript
+    // collector, which would delete it. QML reads records through the "record" role.
+    QObject *at(int row) const;
 
     // Brings the rows to `tasks` by removes, moves and inserts, matching tasks by identity,
     // so that the list can animate each change; returns whether anything changed.

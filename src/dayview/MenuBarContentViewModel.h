@@ -135,7 +135,8 @@ public:
     Q_INVOKABLE void cancelAddBanner();
     Q_INVOKABLE void commitNewTask();
     // Adds a task at the end of the selected day; nullptr when the day is closed.
-    Q_INVOKABLE Task *addTask(const QString &name);
+    // Plain C++: QML calls commitNewTask, so no record is ever handed to the JavaScript collector.
+    Task *addTask(const QString &name);
     // The sortOrder that puts a new task after every task of the selected day.
     Q_INVOKABLE qint64 nextSortOrder() const;
 

@@ -25,7 +25,9 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     int count() const { return int(m_rows.size()); }
-    Q_INVOKABLE QObject *at(int row) const;
+    // Not invokable from QML: a record returned from a call would pass to the JavaScript
+    // collector, which would delete it. QML reads records through the "record" role.
+    QObject *at(int row) const;
     const QList<Record *> &records() const { return m_rows; }
     template<class R>
     QList<R *> recordsAs() const
