@@ -38,10 +38,10 @@ DayBanner {
             Layout.fillWidth: true
             text: banner.viewModel.newTaskName
             placeholderText: "Opgavenavn"
-            placeholderTextColor: banner.theme.text(0.3)
-            color: banner.theme.text(0.85)
+            placeholderTextColor: banner.theme.withOpacity(banner.theme.textBase, 0.3)
+            color: banner.theme.withOpacity(banner.theme.textBase, 0.85)
             selectionColor: banner.theme.withOpacity(banner.theme.accent, 0.35)
-            selectedTextColor: banner.theme.text(0.85)
+            selectedTextColor: banner.theme.withOpacity(banner.theme.textBase, 0.85)
             font.pixelSize: 13
             font.weight: Font.Medium
             padding: 0

@@ -40,7 +40,7 @@ Item {
         Rectangle {
             width: parent.width
             height: 1
-            color: banner.theme.text(banner.theme.isDark ? 0.06 : 0.08)
+            color: banner.theme.withOpacity(banner.theme.textBase, banner.theme.isDark ? 0.06 : 0.08)
         }
         // Clicks on the strip's free space must not reach the list under it.
         MouseArea {

@@ -10,7 +10,7 @@ Button {
     required property Theme theme
     // Transparent for a plain button.
     property color fill: "transparent"
-    property color textColor: button.theme.text(0.6)
+    property color textColor: button.theme.withOpacity(button.theme.textBase, 0.6)
     property string iconName: ""
     property int pixelSize: 12
     property int weight: Font.Medium
@@ -49,7 +49,7 @@ Button {
         color: {
             if (button.fill.a > 0)
                 return button.down ? Qt.darker(button.fill, 1.15) : button.fill
-            return button.hovered ? button.theme.text(button.down ? 0.1 : 0.06) : "transparent"
+            return button.hovered ? button.theme.withOpacity(button.theme.textBase, button.down ? 0.1 : 0.06) : "transparent"
         }
     }
 }

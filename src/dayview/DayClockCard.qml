@@ -26,8 +26,8 @@ Item {
     property color stop1: card.stops[1]
     property color stop2: card.stops[2]
     // Light writing on the red card, the text colour on the grey one.
-    readonly property color ink: card.running ? Qt.rgba(1, 1, 1, 0.95) : card.theme.text(0.85)
-    readonly property color subInk: card.running ? Qt.rgba(1, 1, 1, 0.8) : card.theme.text(0.5)
+    readonly property color ink: card.running ? Qt.rgba(1, 1, 1, 0.95) : card.theme.withOpacity(card.theme.textBase, 0.85)
+    readonly property color subInk: card.running ? Qt.rgba(1, 1, 1, 0.8) : card.theme.withOpacity(card.theme.textBase, 0.5)
 
     implicitHeight: 110
     onStop0Changed: gradient.requestPaint()
@@ -88,7 +88,7 @@ Item {
                 color: {
                     if (card.running && !card.viewModel.isDayClosed)
                         return DayStyle.heroRunning
-                    return card.theme.text(card.dark ? 0.12 : 0.08)
+                    return card.theme.withOpacity(card.theme.textBase, card.dark ? 0.12 : 0.08)
                 }
 
                 Behavior on color { ColorAnimation { duration: 350; easing.type: Easing.InOutQuad } }
@@ -98,7 +98,7 @@ Item {
                 size: DayStyle.iconSize(24)
                 color: {
                     if (card.viewModel.isDayClosed)
-                        return card.theme.text(0.3)
+                        return card.theme.withOpacity(card.theme.textBase, 0.3)
                     return card.running ? "white" : card.theme.accent
                 }
             }

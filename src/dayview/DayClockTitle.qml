@@ -40,6 +40,6 @@ Row {
         elide: Text.ElideRight
         font.pixelSize: 13
         font.weight: Font.Medium
-        color: line.running ? Qt.rgba(1, 1, 1, 0.85) : line.theme.text(0.5)
+        color: line.running ? Qt.rgba(1, 1, 1, 0.85) : line.theme.withOpacity(line.theme.textBase, 0.5)
     }
 }

@@ -14,7 +14,7 @@ Item {
         font.weight: Font.DemiBold
         font.capitalization: Font.AllUppercase
         font.letterSpacing: 0.5
-        color: header.theme.text(0.3)
+        color: header.theme.withOpacity(header.theme.textBase, 0.3)
     }
 
     implicitHeight: 26
@@ -39,6 +39,6 @@ Item {
         anchors.bottom: parent.bottom
         width: parent.width
         height: 1
-        color: header.theme.text(header.theme.isDark ? 0.06 : 0.08)
+        color: header.theme.withOpacity(header.theme.textBase, header.theme.isDark ? 0.06 : 0.08)
     }
 }

@@ -27,13 +27,13 @@ DayBanner {
                 elide: Text.ElideRight
                 font.pixelSize: 13
                 font.weight: Font.DemiBold
-                color: banner.theme.text(0.85)
+                color: banner.theme.withOpacity(banner.theme.textBase, 0.85)
             }
             Text {
                 Layout.fillWidth: true
                 text: "Denne opgave har registreret tid."
                 font.pixelSize: 11
-                color: banner.theme.text(0.5)
+                color: banner.theme.withOpacity(banner.theme.textBase, 0.5)
             }
         }
         DayButton {

@@ -23,13 +23,13 @@ Item {
             width: 64
             height: 64
             radius: 32
-            color: empty.theme.text(empty.theme.isDark ? 0.06 : 0.05)
+            color: empty.theme.withOpacity(empty.theme.textBase, empty.theme.isDark ? 0.06 : 0.05)
 
             Icon {
                 anchors.centerIn: parent
                 name: "clock"
                 size: DayStyle.iconSize(26)
-                color: empty.theme.text(0.3)
+                color: empty.theme.withOpacity(empty.theme.textBase, 0.3)
             }
         }
         Text {
@@ -37,13 +37,13 @@ Item {
             text: "Ingen opgaver"
             font.pixelSize: 16
             font.weight: Font.DemiBold
-            color: empty.theme.text(0.85)
+            color: empty.theme.withOpacity(empty.theme.textBase, 0.85)
         }
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
             text: "Tilføj en opgave for at komme i gang"
             font.pixelSize: 13
-            color: empty.theme.text(0.3)
+            color: empty.theme.withOpacity(empty.theme.textBase, 0.3)
         }
         Item { width: 1; height: 4 }
         DayButton {

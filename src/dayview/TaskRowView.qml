@@ -102,8 +102,8 @@ Item {
             if (row.isActive)
                 return row.theme.withOpacity(row.theme.accent, 0.08)
             if (row.isHovered)
-                return row.theme.text(row.dark ? 0.03 : 0.04)
-            return row.theme.text(0)
+                return row.theme.withOpacity(row.theme.textBase, row.dark ? 0.03 : 0.04)
+            return row.theme.withOpacity(row.theme.textBase, 0)
         }
 
         Behavior on color { ColorAnimation { duration: row.isActive ? 200 : 120; easing.type: Easing.InOutQuad } }
@@ -145,7 +145,7 @@ Item {
                 radius: 15
                 color: {
                     if (row.isDayClosed)
-                        return row.theme.text(0.2)
+                        return row.theme.withOpacity(row.theme.textBase, 0.2)
                     if (row.isActive)
                         return row.theme.accent
                     return row.theme.withOpacity(row.theme.accent, toggleButton.hovered ? 0.22 : 0.15)
@@ -157,7 +157,7 @@ Item {
                 name: row.isDayClosed ? "lock.fill" : (row.isActive ? "pause.fill" : "play.fill")
                 size: DayStyle.iconSize(10)
                 font.bold: true
-                color: row.isDayClosed ? row.theme.text(0.3) : (row.isActive ? "white" : row.theme.accent)
+                color: row.isDayClosed ? row.theme.withOpacity(row.theme.textBase, 0.3) : (row.isActive ? "white" : row.theme.accent)
             }
         }
 
@@ -178,7 +178,7 @@ Item {
                 textFormat: Text.PlainText
                 font.pixelSize: 13
                 font.weight: row.isActive ? Font.DemiBold : Font.Normal
-                color: row.theme.text(rowVm.isUnnamed ? 0.2 : 0.85)
+                color: row.theme.withOpacity(row.theme.textBase, rowVm.isUnnamed ? 0.2 : 0.85)
             }
             // The whole column, blank space included, takes the click.
             MouseArea {
@@ -201,10 +201,10 @@ Item {
                 visible: rowVm.isEditingName
                 text: rowVm.editedName
                 placeholderText: "Opgavenavn"
-                placeholderTextColor: row.theme.text(0.3)
-                color: row.theme.text(0.85)
+                placeholderTextColor: row.theme.withOpacity(row.theme.textBase, 0.3)
+                color: row.theme.withOpacity(row.theme.textBase, 0.85)
                 selectionColor: row.theme.withOpacity(row.theme.accent, 0.35)
-                selectedTextColor: row.theme.text(0.85)
+                selectedTextColor: row.theme.withOpacity(row.theme.textBase, 0.85)
                 font.pixelSize: 13
                 font.weight: Font.Medium
                 padding: 0
@@ -262,7 +262,7 @@ Item {
                     visible: rowVm.codeText === ""
                     name: "tag"
                     size: DayStyle.iconSize(11)
-                    color: row.theme.text(codeButton.hovered && codeButton.enabled ? 0.4 : 0.2)
+                    color: row.theme.withOpacity(row.theme.textBase, codeButton.hovered && codeButton.enabled ? 0.4 : 0.2)
                 }
             }
         }
@@ -282,7 +282,7 @@ Item {
                 text: rowVm.timeText
                 font.pixelSize: 12
                 font.weight: row.isActive ? Font.Bold : Font.Normal
-                color: row.isActive ? row.theme.text(0.85) : row.theme.text(row.dark ? 0.5 : 0.45)
+                color: row.isActive ? row.theme.withOpacity(row.theme.textBase, 0.85) : row.theme.withOpacity(row.theme.textBase, row.dark ? 0.5 : 0.45)
             }
             MouseArea {
                 objectName: "rowTimeArea"
@@ -304,11 +304,11 @@ Item {
                 visible: rowVm.isEditingTime
                 text: rowVm.editedTime
                 placeholderText: "00:00:00"
-                placeholderTextColor: row.theme.text(0.3)
+                placeholderTextColor: row.theme.withOpacity(row.theme.textBase, 0.3)
                 horizontalAlignment: TextInput.AlignRight
-                color: row.theme.text(0.85)
+                color: row.theme.withOpacity(row.theme.textBase, 0.85)
                 selectionColor: row.theme.withOpacity(row.theme.accent, 0.35)
-                selectedTextColor: row.theme.text(0.85)
+                selectedTextColor: row.theme.withOpacity(row.theme.textBase, 0.85)
                 font.pixelSize: 12
                 font.weight: Font.Medium
                 padding: 0
@@ -330,7 +330,7 @@ Item {
             text: rowVm.hoursText
             font.pixelSize: 11
             font.weight: Font.Medium
-            color: row.theme.text(0.3)
+            color: row.theme.withOpacity(row.theme.textBase, 0.3)
         }
     }
 
@@ -339,7 +339,7 @@ Item {
         y: row.height - 1
         width: row.width - 50
         height: 1
-        color: row.theme.text(row.dark ? 0.06 : 0.08)
+        color: row.theme.withOpacity(row.theme.textBase, row.dark ? 0.06 : 0.08)
         opacity: 0.6
     }
 
@@ -358,7 +358,7 @@ Item {
             implicitWidth: 190
             radius: 6
             color: row.dark ? Qt.rgba(0.17, 0.18, 0.21, 1) : "white"
-            border.color: row.theme.text(row.dark ? 0.12 : 0.12)
+            border.color: row.theme.withOpacity(row.theme.textBase, row.dark ? 0.12 : 0.12)
         }
     }
 
@@ -384,7 +384,7 @@ Item {
                 color: {
                     if (menuItem.highlighted)
                         return "white"
-                    return menuItem.destructive ? row.theme.red : row.theme.text(0.85)
+                    return menuItem.destructive ? row.theme.red : row.theme.withOpacity(row.theme.textBase, 0.85)
                 }
             }
             background: Rectangle {
@@ -402,7 +402,7 @@ Item {
             bottomPadding: 4
             contentItem: Rectangle {
                 implicitHeight: 1
-                color: row.theme.text(row.dark ? 0.12 : 0.1)
+                color: row.theme.withOpacity(row.theme.textBase, row.dark ? 0.12 : 0.1)
             }
         }
     }
