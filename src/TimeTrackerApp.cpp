@@ -1,23 +1,21 @@
 #include "TimeTrackerApp.h"
 
-#include "AppServices.h"
-#include "Icons.h"
+#include "AppContext.h"
+#include "IconFont.h"
 #include "MenuBarLabel.h"
-#include "PopoverWindow.h"
-#include "Preferences.h"
+#include "PopoverLoader.h"
 #include "SingleInstance.h"
 #include "StatusItem.h"
 #include "Store.h"
 #include "Theme.h"
 #include "TimerManager.h"
+#include "SystemTray.h"
 #include "UnixSignals.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QIcon>
 #include <QPixmap>
-#include <QQuickWindow>
-#include <QSGRendererInterface>
 #include <cstdio>
 
 namespace {
@@ -27,22 +25,19 @@ QIcon iconFor(const QString &name)
     // colour is the panel's, only the icon is ours.
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48})
-        icon.addPixmap(QPixmap::fromImage(Icons::image(name, size, QColor(0xf2, 0xf2, 0xf2))));
+        icon.addPixmap(QPixmap::fromImage(IconFont::image(name, size, QColor(0xf2, 0xf2, 0xf2))));
     return icon;
 }
 } // namespace
 
 int TimeTrackerApp::run(int argc, char *argv[])
 {
-    // The software renderer draws these flat screens at a fraction of the memory of OpenGL.
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-
+    // A widget application: the tray fallback and the save dialog are widgets.
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("timeglas"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Timeglas"));
-    QApplication::setDesktopFileName(QStringLiteral("timeglas"));
-    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setApplicationName(QStringLiteral("timeglas"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Timeglas"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("timeglas"));
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     // First of all, so that a signal at any later moment ends in an orderly quit.
     UnixSignals::install(&app);
 
@@ -58,14 +53,18 @@ int TimeTrackerApp::run(int argc, char *argv[])
         break;
     }
 
-    TimeTrackerApp shell;
+    SystemTrayFactory tray;
+    TimeTrackerApp shell(&tray);
     if (!shell.start())
         return 1;
     QObject::connect(&instance, &SingleInstance::toggleRequested, &shell, &TimeTrackerApp::togglePopover);
     return app.exec();
 }
 
-TimeTrackerApp::TimeTrackerApp() = default;
+TimeTrackerApp::TimeTrackerApp(TrayFactory *tray)
+    : m_tray(tray)
+{
+}
 
 TimeTrackerApp::~TimeTrackerApp()
 {
@@ -73,37 +72,33 @@ TimeTrackerApp::~TimeTrackerApp()
     m_statusItem.reset();
     m_popover.reset();
     m_label.reset();
-    m_services.reset();
+    m_context.reset();
 }
 
 bool TimeTrackerApp::start()
 {
     QString error;
-    m_store = Store::open(Store::defaultPath(), &error);
-    if (!m_store) {
+    m_context = AppContext::open(Store::defaultPath(), &error);
+    if (!m_context) {
         std::fprintf(stderr, "Could not create ModelContainer: %s\n", qPrintable(error));
         std::fflush(stderr);
         return false;
     }
-    m_timerManager = std::make_unique<TimerManager>();
-    m_preferences = std::make_unique<Preferences>();
-    m_theme = std::make_unique<Theme>(m_preferences.get());
-    m_theme->watchDesktop();
+    m_context->theme()->watchDesktop();
 
     // Quitting by any route (our own quit, a signal, the session ending) passes here.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &TimeTrackerApp::stopRunningTasks);
 
     // A task left running by a crash keeps counting, and the label ticks with it,
     // even before the popover is first opened.
-    m_timerManager->syncActiveTask(m_store->tasks());
+    m_context->timerManager()->syncActiveTask(m_context->store()->tasks());
 
-    m_services = std::make_unique<AppServices>(m_store.get(), m_timerManager.get(), m_preferences.get(),
-                                               m_theme.get());
-    m_popover = std::make_unique<PopoverWindow>(m_services.get());
-    m_label = std::make_unique<MenuBarLabel>(m_store.get(), m_timerManager.get(), m_preferences.get());
+    m_popover = std::make_unique<PopoverLoader>(m_context.get(), PopoverLoader::defaultModulePath());
+    m_label = std::make_unique<MenuBarLabel>(m_context->store(), m_context->timerManager(),
+                                             m_context->preferences());
     connect(m_label.get(), &MenuBarLabel::presentationChanged, this, &TimeTrackerApp::showPresentation);
 
-    m_statusItem = std::make_unique<StatusItem>();
+    m_statusItem = std::make_unique<StatusItem>(m_tray);
     connect(m_statusItem.get(), &StatusItem::activated, this,
             [this](QPoint anchor) { m_popover->toggle(anchor); });
     showPresentation(m_label->presentation());
@@ -132,6 +127,6 @@ void TimeTrackerApp::showPresentation(const LabelPresentation &presentation)
 
 void TimeTrackerApp::stopRunningTasks()
 {
-    if (m_store && m_timerManager)
-        m_timerManager->stopAll(m_store->fetch<Task>(), m_store.get());
+    if (m_context)
+        m_context->timerManager()->stopAll(m_context->store()->fetch<Task>(), m_context->store());
 }

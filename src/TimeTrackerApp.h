@@ -1,4 +1,4 @@
-// The shell: store, timer manager, preferences, status item, popover, appearance and quitting.
+// The shell: the app's context, the status item and its label, the popover, quitting.
 #pragma once
 
 #include <QIcon>
@@ -6,14 +6,11 @@
 #include <QString>
 #include <memory>
 
-class AppServices;
+class AppContext;
 class MenuBarLabel;
-class PopoverWindow;
-class Preferences;
+class PopoverLoader;
 class StatusItem;
-class Store;
-class Theme;
-class TimerManager;
+class TrayFactory;
 struct LabelPresentation;
 
 class TimeTrackerApp : public QObject
@@ -24,7 +21,8 @@ public:
     // The whole process: one instance per user, then the shell until quit.
     static int run(int argc, char *argv[]);
 
-    TimeTrackerApp();
+    // `tray` makes tray icons where no status notifier watcher runs; may be null.
+    explicit TimeTrackerApp(TrayFactory *tray = nullptr);
     ~TimeTrackerApp() override;
 
     // Opens the store and builds everything; on failure prints the fatal line and returns false.
@@ -35,13 +33,10 @@ private:
     void showPresentation(const LabelPresentation &presentation);
     void stopRunningTasks();
 
-    std::unique_ptr<Store> m_store;
-    std::unique_ptr<TimerManager> m_timerManager;
-    std::unique_ptr<Preferences> m_preferences;
-    std::unique_ptr<Theme> m_theme;
-    std::unique_ptr<AppServices> m_services;
+    TrayFactory *m_tray;
+    std::unique_ptr<AppContext> m_context;
     std::unique_ptr<MenuBarLabel> m_label;
-    std::unique_ptr<PopoverWindow> m_popover;
+    std::unique_ptr<PopoverLoader> m_popover;
     std::unique_ptr<StatusItem> m_statusItem;
     QString m_iconName; // of m_icon, drawn once per change
     QIcon m_icon;

@@ -65,7 +65,7 @@ def memory(pid):
     return rss / 1024.0, pss / 1024.0
 
 
-def top_mappings(pid, count=12):
+def top_mappings(pid, count=int(os.environ.get("TIMEGLAS_MEASURE_MAPPINGS", "12"))):
     sizes = {}
     name = ""
     with open(f"/proc/{pid}/smaps") as f:

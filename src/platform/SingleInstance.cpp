@@ -5,17 +5,21 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 constexpr auto lockName = "/timeglas.lock";
@@ -24,6 +28,96 @@ constexpr char toggleRequest[] = "toggle\n";
 constexpr char toggleAnswer[] = "ok\n";
 constexpr qint64 longestRequest = 64;
 constexpr int silentClientMs = 5000;
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// The socket address of `path`; false when the path does not fit.
+bool socketAddress(const QString &path, sockaddr_un *address)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    *address = {};
+    address->sun_family = AF_UNIX;
+    if (encoded.size() >= qsizetype(sizeof address->sun_path))
+        return false;
+    std::memcpy(address->sun_path, encoded.constData(), size_t(encoded.size()));
+    return true;
+}
+
+// Waits until `fd` is ready for `events` or the deadline passes.
+bool waitFor(int fd, short events, const QDeadlineTimer &deadline)
+{
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int r = ::poll(&p, 1, int(std::max<qint64>(0, deadline.remainingTime())));
+        if (r > 0)
+            return true;
+        if (r == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// Closes a descriptor when it goes out of scope.
+struct Descriptor
+{
+    int fd;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// One later start talking to us: it gets a few seconds to send its line.
+class Peer : public QObject
+{
+public:
+    Peer(int fd, QObject *parent)
+        : QObject(parent), m_fd(fd), m_notifier(fd, QSocketNotifier::Read, this)
+    {
+        QTimer::singleShot(silentClientMs, this, &QObject::deleteLater);
+    }
+    ~Peer() override { ::close(m_fd); }
+
+    // Reads what arrived; true once a whole line is here, false while more may come.
+    // Ends the conversation (deleteLater) on a closed, failed or overlong request.
+    bool readLine(QByteArray *line)
+    {
+        char chunk[longestRequest];
+        for (;;) {
+            const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, 0);
+            if (n > 0) {
+                m_buffer.append(chunk, n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            const bool more = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+            const qsizetype end = m_buffer.indexOf('\n');
+            if (end >= 0 && end < longestRequest) {
+                *line = m_buffer.left(end + 1);
+                return true;
+            }
+            if (!more || m_buffer.size() > longestRequest)
+                finish();
+            return false;
+        }
+    }
+    void answer(const char *text) { (void)::send(m_fd, text, std::strlen(text), MSG_NOSIGNAL | MSG_DONTWAIT); }
+    void finish()
+    {
+        m_notifier.setEnabled(false);
+        deleteLater();
+    }
+    QSocketNotifier *notifier() { return &m_notifier; }
+
+private:
+    int m_fd;
+    QSocketNotifier m_notifier;
+    QByteArray m_buffer;
+};
 
 QString privateTempDirectory(QString *error)
 {
@@ -105,17 +199,10 @@ bool SingleInstance::tryBecomePrimary()
         return false;
     }
 
-    // Holding the lock means no live instance listens, so a socket left behind is stale.
-    const QString socketPath = m_directory + QLatin1String(socketName);
-    QLocalServer::removeServer(socketPath);
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
-    if (!m_server->listen(socketPath)) {
+    if (!listen(m_directory + QLatin1String(socketName))) {
         // Still the only owner of the store; later starts just cannot reach us.
-        qWarning("Later starts of Timeglas cannot reach this one: %s", qPrintable(m_server->errorString()));
-        delete m_server;
-        m_server = nullptr;
+        qWarning("Later starts of Timeglas cannot reach this one: %s", qPrintable(m_error));
+        m_error.clear();
     }
     // A start during our shutdown must not be answered by a loop that no longer runs:
     // it then waits for the lock instead and takes over.
@@ -131,21 +218,62 @@ bool SingleInstance::signalPrimary(std::chrono::milliseconds timeout)
         if (m_directory.isEmpty())
             return false;
     }
-    QDeadlineTimer deadline(timeout);
-    auto remaining = [&] { return int(std::max<qint64>(0, deadline.remainingTime())); };
-
-    QLocalSocket socket;
-    socket.connectToServer(m_directory + QLatin1String(socketName));
-    if (!socket.waitForConnected(remaining()))
+    const QDeadlineTimer deadline(timeout);
+    sockaddr_un address;
+    if (!socketAddress(m_directory + QLatin1String(socketName), &address))
         return false;
-    socket.write(toggleRequest);
-    if (!socket.waitForBytesWritten(remaining()))
+    Descriptor socket{::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)};
+    if (socket.fd < 0)
         return false;
-    while (!socket.canReadLine()) {
-        if (deadline.hasExpired() || !socket.waitForReadyRead(remaining()))
+    if (::connect(socket.fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        // A full backlog: the primary is busy, wait for room until the deadline.
+        if (errno != EAGAIN && errno != EINPROGRESS)
+            return false;
+        int failure = 0;
+        socklen_t length = sizeof failure;
+        if (!waitFor(socket.fd, POLLOUT, deadline)
+            || ::getsockopt(socket.fd, SOL_SOCKET, SO_ERROR, &failure, &length) != 0 || failure != 0)
             return false;
     }
-    return socket.readLine(longestRequest) == toggleAnswer;
+    constexpr size_t requestLength = sizeof toggleRequest - 1;
+    if (::send(socket.fd, toggleRequest, requestLength, MSG_NOSIGNAL) != ssize_t(requestLength))
+        return false;
+    QByteArray answer;
+    while (!answer.contains('\n') && answer.size() < longestRequest) {
+        if (!waitFor(socket.fd, POLLIN, deadline))
+            return false;
+        char chunk[longestRequest];
+        const ssize_t n = ::recv(socket.fd, chunk, sizeof chunk, 0);
+        if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN))
+            return false;
+        if (n > 0)
+            answer.append(chunk, n);
+    }
+    return answer == toggleAnswer;
+}
+
+bool SingleInstance::listen(const QString &socketPath)
+{
+    sockaddr_un address;
+    if (!socketAddress(socketPath, &address)) {
+        m_error = QStringLiteral("The socket path %1 is too long").arg(socketPath);
+        return false;
+    }
+    // Holding the lock means no live instance listens, so a socket left behind is stale.
+    ::unlink(address.sun_path);
+    Descriptor socket{::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)};
+    // Only this user may talk to us (the folder is private as well).
+    const mode_t mask = ::umask(0077);
+    const bool bound = socket.fd >= 0 && ::bind(socket.fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    ::umask(mask);
+    if (!bound || ::listen(socket.fd, 8) != 0) {
+        m_error = QStringLiteral("Cannot listen on %1: %2").arg(socketPath, systemError());
+        return false;
+    }
+    m_listenFd = std::exchange(socket.fd, -1);
+    m_listenNotifier = new QSocketNotifier(m_listenFd, QSocketNotifier::Read, this);
+    connect(m_listenNotifier, &QSocketNotifier::activated, this, &SingleInstance::acceptConnections);
+    return true;
 }
 
 SingleInstance::Role SingleInstance::claim(std::chrono::milliseconds timeout)
@@ -171,42 +299,40 @@ SingleInstance::Role SingleInstance::claim(std::chrono::milliseconds timeout)
 
 void SingleInstance::acceptConnections()
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection())
-        serve(socket);
+    for (;;) {
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd >= 0)
+            serve(fd);
+        else if (errno != EINTR)
+            return;
+    }
 }
 
-void SingleInstance::serve(QLocalSocket *socket)
+void SingleInstance::serve(int fd)
 {
-    auto drop = [socket] {
-        socket->abort();
-        socket->deleteLater();
-    };
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    QTimer::singleShot(silentClientMs, socket, drop);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket, drop] {
-        if (!socket->canReadLine()) {
-            if (socket->bytesAvailable() > longestRequest)
-                drop();
+    auto *peer = new Peer(fd, this);
+    connect(peer->notifier(), &QSocketNotifier::activated, peer, [this, peer] {
+        QByteArray line;
+        if (!peer->readLine(&line))
             return;
-        }
-        if (socket->readLine(longestRequest) != toggleRequest) {
-            drop();
+        peer->finish();
+        if (line != toggleRequest)
             return;
-        }
         // Answer first: the caller may go as soon as the request is safely here, and
         // opening the popover the first time can take a moment.
-        socket->write(toggleAnswer);
-        socket->flush();
-        socket->disconnectFromServer();
+        peer->answer(toggleAnswer);
         emit toggleRequested();
     });
 }
 
 void SingleInstance::stopListening()
 {
-    if (!m_server)
+    if (m_listenFd < 0)
         return;
-    m_server->close();
-    delete m_server;
-    m_server = nullptr;
+    delete m_listenNotifier;
+    m_listenNotifier = nullptr;
+    ::close(m_listenFd);
+    m_listenFd = -1;
+    // Peers still talking hear nothing more; a later start then waits for the lock.
+    qDeleteAll(findChildren<QObject *>(Qt::FindDirectChildrenOnly));
 }

@@ -7,9 +7,8 @@
 #include <chrono>
 #include <memory>
 
-class QLocalServer;
-class QLocalSocket;
 class QLockFile;
+class QSocketNotifier;
 
 class SingleInstance : public QObject
 {
@@ -49,12 +48,15 @@ signals:
     void toggleRequested();
 
 private:
+    bool listen(const QString &socketPath);
     void acceptConnections();
-    void serve(QLocalSocket *socket);
+    void serve(int fd);
     void stopListening();
 
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer *m_server = nullptr;
+    // The listening Unix socket (plain POSIX: this runs before the popover and must stay light).
+    int m_listenFd = -1;
+    QSocketNotifier *m_listenNotifier = nullptr;
     QString m_directory;
     QString m_error;
     bool m_lockUnusable = false;

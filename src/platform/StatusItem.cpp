@@ -1,22 +1,21 @@
 #include "StatusItem.h"
 
 #include "StatusNotifierItem.h"
+#include "TrayIcon.h"
 
-#include <QApplication>
 #include <QCursor>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
-#include <QSystemTrayIcon>
 
 namespace {
 // Start-up waits at most this long for a watcher that does not answer.
 constexpr int hostQueryTimeoutMs = 1000;
 } // namespace
 
-StatusItem::StatusItem(QObject *parent)
-    : QObject(parent), m_bus(QDBusConnection::sessionBus())
+StatusItem::StatusItem(TrayFactory *tray, QObject *parent)
+    : QObject(parent), m_bus(QDBusConnection::sessionBus()), m_trayFactory(tray)
 {
 }
 
@@ -89,24 +88,18 @@ bool StatusItem::useStatusNotifier()
 
 bool StatusItem::useTray()
 {
-    // QSystemTrayIcon is a widget class and needs a QApplication.
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()) || !QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (!m_trayFactory || !m_trayFactory->isTrayAvailable()) {
         dropTray();
         setBackend(Backend::None);
         return false;
     }
     if (!m_tray) {
-        m_tray = new QSystemTrayIcon(this);
-        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            // Trigger is the left click, Context the right one (there is no menu to show);
-            // a double click has already arrived as a Trigger.
-            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
-                emit activated(trayAnchor());
-        });
+        m_tray = m_trayFactory->createTrayIcon(this);
+        connect(m_tray, &TrayIcon::clicked, this, [this] { emit activated(trayAnchor()); });
     }
     m_tray->setIcon(m_icon);
     m_tray->setToolTip(StatusNotifierItem::titleFor(m_text));
-    m_tray->show();
+    m_tray->setVisible(true);
     setBackend(Backend::SystemTray);
     return true;
 }
@@ -115,7 +108,7 @@ void StatusItem::dropTray()
 {
     if (!m_tray)
         return;
-    m_tray->hide();
+    m_tray->setVisible(false);
     delete m_tray;
     m_tray = nullptr;
 }

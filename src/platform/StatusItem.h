@@ -8,8 +8,9 @@
 #include <QString>
 
 class QDBusServiceWatcher;
-class QSystemTrayIcon;
 class StatusNotifierItem;
+class TrayFactory;
+class TrayIcon;
 
 class StatusItem : public QObject
 {
@@ -19,7 +20,8 @@ public:
     enum class Backend { None, StatusNotifier, SystemTray };
     Q_ENUM(Backend)
 
-    explicit StatusItem(QObject *parent = nullptr);
+    // `tray` makes tray icons where no watcher is; without one there is no fallback.
+    explicit StatusItem(TrayFactory *tray = nullptr, QObject *parent = nullptr);
     ~StatusItem() override;
 
     // Puts the item in the panel; false when no panel shows it (then show the popover once).
@@ -51,7 +53,8 @@ private:
     QDBusConnection m_bus;
     StatusNotifierItem *m_item = nullptr;
     QDBusServiceWatcher *m_watcher = nullptr;
-    QSystemTrayIcon *m_tray = nullptr;
+    TrayFactory *m_trayFactory;
+    TrayIcon *m_tray = nullptr;
     Backend m_backend = Backend::None;
     bool m_shown = false;
     QIcon m_icon;

@@ -1,18 +1,18 @@
 #include "AppServices.h"
 
+#include "AppContext.h"
 #include "Store.h"
 
-AppServices::AppServices(Store *store, TimerManager *timerManager, Preferences *preferences, Theme *theme,
-                         QObject *parent)
+AppServices::AppServices(AppContext *context, QObject *parent)
     : QObject(parent)
-    , m_store(store)
-    , m_timerManager(timerManager)
-    , m_preferences(preferences)
-    , m_theme(theme)
-    , m_allTasks(new RecordListModel(store, Record::Kind::Task, RecordListModel::Order::Store, this))
-    , m_projectCodes(new RecordListModel(store, Record::Kind::ProjectCode, RecordListModel::Order::SortOrder, this))
-    , m_templates(new RecordListModel(store, Record::Kind::TaskTemplate, RecordListModel::Order::SortOrder, this))
-    , m_closedDays(new RecordListModel(store, Record::Kind::ClosedDay, RecordListModel::Order::Store, this))
+    , m_store(context->store())
+    , m_timerManager(context->timerManager())
+    , m_preferences(context->preferences())
+    , m_theme(context->theme())
+    , m_allTasks(new RecordListModel(m_store, Record::Kind::Task, RecordListModel::Order::Store, this))
+    , m_projectCodes(new RecordListModel(m_store, Record::Kind::ProjectCode, RecordListModel::Order::SortOrder, this))
+    , m_templates(new RecordListModel(m_store, Record::Kind::TaskTemplate, RecordListModel::Order::SortOrder, this))
+    , m_closedDays(new RecordListModel(m_store, Record::Kind::ClosedDay, RecordListModel::Order::Store, this))
 {
 }
 

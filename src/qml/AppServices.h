@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
 
+class AppContext;
 class Store;
 
 class AppServices : public QObject
@@ -22,8 +23,7 @@ class AppServices : public QObject
     Q_PROPERTY(RecordListModel *closedDays READ closedDays CONSTANT)
 
 public:
-    AppServices(Store *store, TimerManager *timerManager, Preferences *preferences, Theme *theme,
-                QObject *parent = nullptr);
+    explicit AppServices(AppContext *context, QObject *parent = nullptr);
 
     Store *store() const { return m_store; }
     TimerManager *timerManager() const { return m_timerManager; }

@@ -11,12 +11,8 @@
 #include <cstdio>
 #include <utility>
 
-namespace {
-constexpr int gap = 4; // between the panel and the window
-}
-
-PopoverWindow::PopoverWindow(AppServices *services, QObject *parent)
-    : QObject(parent), m_services(services)
+PopoverWindow::PopoverWindow(AppContext *context, QObject *parent)
+    : Popover(parent), m_services(std::make_unique<AppServices>(context))
 {
 }
 
@@ -25,20 +21,12 @@ PopoverWindow::~PopoverWindow()
     m_root.reset();
     m_window.reset();
     m_engine.reset();
+    m_services.reset();
 }
 
 bool PopoverWindow::isVisible() const
 {
     return m_window && m_window->isVisible();
-}
-
-QPoint PopoverWindow::placement(QPoint anchor, QSize size, const QRect &available)
-{
-    int x = anchor.x() - size.width() / 2;
-    int y = anchor.y() < available.center().y() ? anchor.y() + gap : anchor.y() - gap - size.height();
-    x = qBound(available.left(), x, qMax(available.left(), available.right() + 1 - size.width()));
-    y = qBound(available.top(), y, qMax(available.top(), available.bottom() + 1 - size.height()));
-    return {x, y};
 }
 
 bool PopoverWindow::create()
@@ -50,7 +38,7 @@ bool PopoverWindow::create()
     QQmlComponent component(m_engine.get());
     component.setData("import Timeglas\nPopover {}\n", QUrl(QStringLiteral("qrc:/Timeglas/PopoverWindow.qml")));
     QObject *root = component.isReady() ? component.createWithInitialProperties(
-                        {{QStringLiteral("services"), QVariant::fromValue(m_services.data())}})
+                        {{QStringLiteral("services"), QVariant::fromValue(m_services.get())}})
                                         : nullptr;
     auto *item = qobject_cast<QQuickItem *>(root);
     if (!item) {

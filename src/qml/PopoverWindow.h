@@ -2,17 +2,18 @@
 // the QML engine costs nothing until the user looks.
 #pragma once
 
-#include <QObject>
+#include "Popover.h"
+
 #include <QPoint>
-#include <QPointer>
 #include <memory>
 
+class AppContext;
 class AppServices;
 class QQmlEngine;
 class QQuickWindow;
 class QScreen;
 
-class PopoverWindow : public QObject
+class PopoverWindow : public Popover
 {
     Q_OBJECT
 
@@ -20,27 +21,23 @@ public:
     static constexpr int Width = 420;
     static constexpr int Height = 600;
 
-    explicit PopoverWindow(AppServices *services, QObject *parent = nullptr);
+    explicit PopoverWindow(AppContext *context, QObject *parent = nullptr);
     ~PopoverWindow() override;
 
     bool isCreated() const { return m_window != nullptr; }
-    bool isVisible() const;
     QQuickWindow *window() const { return m_window.get(); }
+    AppServices *services() const { return m_services.get(); }
 
-    // Shows the window next to `anchor` (screen coordinates of the status item), or hides it.
-    void toggle(QPoint anchor);
-    void showAt(QPoint anchor);
-    void hide();
-
-    // Where a window of `size` goes for an item at `anchor`: below it when the item is in
-    // the upper half of the screen, above it otherwise, centred on it, kept on screen.
-    static QPoint placement(QPoint anchor, QSize size, const QRect &available);
+    bool isVisible() const override;
+    void toggle(QPoint anchor) override;
+    void showAt(QPoint anchor) override;
+    void hide() override;
 
 private:
     bool create();
     void onActiveChanged();
 
-    QPointer<AppServices> m_services;
+    std::unique_ptr<AppServices> m_services;
     std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<QQuickWindow> m_window;
     std::unique_ptr<QObject> m_root;

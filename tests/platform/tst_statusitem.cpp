@@ -1,9 +1,11 @@
 // The status item as a panel sees it: on a private session bus, with a stand-in watcher.
+#include "FakeWatcher.h"
 #include "PrivateBus.h"
 #include "StatusItem.h"
 #include "StatusNotifierItem.h"
+#include "TrayIcon.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
@@ -15,8 +17,8 @@
 #include <QImage>
 #include <QMutex>
 #include <QPixmap>
+#include <QPointer>
 #include <QSignalSpy>
-#include <QSystemTrayIcon>
 #include <QTest>
 #include <QThread>
 #include <QXmlStreamReader>
@@ -24,7 +26,6 @@
 #include <optional>
 
 namespace {
-const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString itemPath = QStringLiteral("/StatusNotifierItem");
 const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
@@ -36,97 +37,34 @@ QIcon solidIcon(const QColor &color)
 }
 } // namespace
 
-// What a panel's watcher does with our item, recorded for the test. It runs on a thread
-// of its own, as a real watcher runs in another process: our item asks it questions
-// synchronously.
-class FakeWatcher : public QObject, protected QDBusContext
+// A tray that may or may not be there, and that remembers what it was given.
+class FakeTray : public TrayIcon
 {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
-
 public:
-    struct Registration
-    {
-        QString service;
-        QString sender;
-    };
+    using TrayIcon::TrayIcon;
+    void setIcon(const QIcon &icon) override { iconKey = icon.cacheKey(); }
+    void setToolTip(const QString &text) override { toolTip = text; }
+    void setVisible(bool on) override { visible = on; }
+    QRect geometry() const override { return QRect(300, 0, 24, 24); }
 
-    FakeWatcher(bool hostRegistered, bool refuses)
-        : m_hostRegistered(hostRegistered), m_refuses(refuses)
-    {
-    }
-
-    bool isHostRegistered() const { return m_hostRegistered; }
-    int protocolVersion() const { return 0; }
-
-    QList<Registration> registrations() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_registrations;
-    }
-
-public slots:
-    void RegisterStatusNotifierItem(const QString &service)
-    {
-        if (m_refuses) {
-            sendErrorReply(QDBusError::AccessDenied, QStringLiteral("not today"));
-            return;
-        }
-        QMutexLocker lock(&m_mutex);
-        m_registrations.append({service, message().service()});
-    }
-
-private:
-    const bool m_hostRegistered;
-    const bool m_refuses;
-    mutable QMutex m_mutex;
-    QList<Registration> m_registrations;
+    qint64 iconKey = 0;
+    QString toolTip;
+    bool visible = false;
 };
 
-// A watcher with its own connection and thread; it owns the well-known name while claimed.
-class WatcherOnBus
+class FakeTrayFactory : public TrayFactory
 {
 public:
-    explicit WatcherOnBus(const QString &address, bool hostRegistered = true, bool refuses = false)
-        : m_name(QStringLiteral("fake-watcher-%1").arg(++s_count)), m_watcher(new FakeWatcher(hostRegistered, refuses))
+    explicit FakeTrayFactory(bool available) : available(available) {}
+    bool isTrayAvailable() const override { return available; }
+    TrayIcon *createTrayIcon(QObject *parent) override
     {
-        m_bus.emplace(QDBusConnection::connectToBus(address, m_name));
-        m_watcher->moveToThread(&m_thread);
-        m_thread.start();
-        m_bus->registerObject(QStringLiteral("/StatusNotifierWatcher"), m_watcher,
-                              QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties);
-    }
-    ~WatcherOnBus()
-    {
-        release();
-        m_bus->unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
-        m_bus.reset();
-        QDBusConnection::disconnectFromBus(m_name);
-        m_thread.quit();
-        m_thread.wait();
-        delete m_watcher;
+        icon = new FakeTray(parent);
+        return icon;
     }
 
-    bool claim(bool replace = false)
-    {
-        const auto reply = m_bus->interface()->registerService(
-            watcherName,
-            replace ? QDBusConnectionInterface::ReplaceExistingService : QDBusConnectionInterface::DontQueueService,
-            QDBusConnectionInterface::AllowReplacement);
-        return reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
-    }
-    void release() { m_bus->unregisterService(watcherName); }
-    QString uniqueName() const { return m_bus->baseService(); }
-    QList<FakeWatcher::Registration> registrations() const { return m_watcher->registrations(); }
-
-private:
-    static inline int s_count = 0;
-    QString m_name;
-    std::optional<QDBusConnection> m_bus;
-    QThread m_thread;
-    FakeWatcher *m_watcher;
+    bool available;
+    QPointer<FakeTray> icon;
 };
 
 // The item's bus signals as a panel receives them.
@@ -189,7 +127,9 @@ private slots:
     void registersWithWatcher_data();
     void registersWithWatcher();
     void refusedRegistrationFallsBack();
-    void noWatcherMeansNoItem();
+    void withoutWatcher_data();
+    void withoutWatcher();
+    void trayGivesWayToWatcher();
     void watcherStartingLaterGetsTheItem();
     void restartedWatcherGetsTheItemAgain_data();
     void restartedWatcherGetsTheItemAgain();
@@ -238,8 +178,6 @@ void TestStatusItem::initTestCase()
 {
     QVERIFY2(m_panel.isConnected(), qPrintable(m_panel.lastError().message()));
     QVERIFY(QDBusConnection::sessionBus().isConnected());
-    // Offscreen has no tray, so the fallback is always "nothing".
-    QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
 }
 
 void TestStatusItem::registersWithWatcher_data()
@@ -280,12 +218,65 @@ void TestStatusItem::refusedRegistrationFallsBack()
     QCOMPARE(backends.constLast().constFirst().value<StatusItem::Backend>(), StatusItem::Backend::None);
 }
 
-void TestStatusItem::noWatcherMeansNoItem()
+void TestStatusItem::withoutWatcher_data()
 {
-    StatusItem item;
+    QTest::addColumn<bool>("hasTrayModule");
+    QTest::addColumn<bool>("trayAvailable");
+    QTest::addColumn<StatusItem::Backend>("backend");
+    QTest::newRow("no tray module") << false << false << StatusItem::Backend::None;
+    QTest::newRow("tray module, no tray") << true << false << StatusItem::Backend::None;
+    QTest::newRow("tray") << true << true << StatusItem::Backend::SystemTray;
+}
+
+void TestStatusItem::withoutWatcher()
+{
+    QFETCH(bool, hasTrayModule);
+    QFETCH(bool, trayAvailable);
+    QFETCH(StatusItem::Backend, backend);
+    FakeTrayFactory trays(trayAvailable);
+    StatusItem item(hasTrayModule ? &trays : nullptr);
+    const QIcon icon = solidIcon(Qt::red);
+    item.setPresentation(icon, QStringLiteral("0:12:05 · Møde"));
+    QCOMPARE(item.show(), backend != StatusItem::Backend::None);
+    QCOMPARE(item.backend(), backend);
+    if (backend != StatusItem::Backend::SystemTray) {
+        QVERIFY(!trays.icon);
+        return;
+    }
+    QVERIFY(trays.icon && trays.icon->visible);
+    QCOMPARE(trays.icon->iconKey, icon.cacheKey());
+    QCOMPARE(trays.icon->toolTip, StatusNotifierItem::titleFor(QStringLiteral("0:12:05 · Møde")));
+
+    // The label follows; a click opens the popover under the icon.
+    item.setPresentation(icon, QStringLiteral("1.75t"));
+    QCOMPARE(trays.icon->toolTip, StatusNotifierItem::titleFor(QStringLiteral("1.75t")));
+    QSignalSpy clicks(&item, &StatusItem::activated);
+    emit trays.icon->clicked();
+    QCOMPARE(clicks.size(), 1);
+    // The middle of the 24-pixel icon at x 300 (QRect counts 300…323), at its bottom row.
+    QCOMPARE(clicks.constFirst().constFirst().toPoint(), QPoint(311, 23));
+}
+
+void TestStatusItem::trayGivesWayToWatcher()
+{
+    FakeTrayFactory trays(true);
+    StatusItem item(&trays);
     item.setPresentation(solidIcon(Qt::red), QStringLiteral("1.75t"));
-    QVERIFY(!item.show());
-    QCOMPARE(item.backend(), StatusItem::Backend::None);
+    QVERIFY(item.show());
+    QCOMPARE(item.backend(), StatusItem::Backend::SystemTray);
+
+    // A panel with a watcher starts: the item moves there and the tray icon goes.
+    auto watcher = std::make_unique<WatcherOnBus>(m_address);
+    QVERIFY(watcher->claim());
+    QTRY_COMPARE(item.backend(), StatusItem::Backend::StatusNotifier);
+    QVERIFY(!trays.icon);
+    QTRY_COMPARE(watcher->registrations().size(), 1);
+
+    // It goes away again: back to the tray, with the same presentation.
+    watcher.reset();
+    QTRY_COMPARE(item.backend(), StatusItem::Backend::SystemTray);
+    QVERIFY(trays.icon && trays.icon->visible);
+    QCOMPARE(trays.icon->toolTip, StatusNotifierItem::titleFor(QStringLiteral("1.75t")));
 }
 
 void TestStatusItem::watcherStartingLaterGetsTheItem()
@@ -560,7 +551,7 @@ int main(int argc, char *argv[])
         qCritical("%s", qPrintable(bus.error()));
         return 1;
     }
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     TestStatusItem test(bus.address());
     return QTest::qExec(&test, argc, argv);
 }

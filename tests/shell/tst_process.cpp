@@ -1,14 +1,18 @@
 // The real program as a user meets it: start, quit by signal, refuse a damaged store, one instance.
 #include "Clock.h"
+#include "FakeWatcher.h"
+#include "PrivateBus.h"
 #include "Store.h"
 
 #include <QCryptographicHash>
+#include <QDBusPendingCall>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
+#include <optional>
 #include <sqlite3.h>
 #include <sys/types.h>
 
@@ -44,6 +48,21 @@ TaskRow readTask(const QString &storePath, const QString &id)
     }
     sqlite3_close(db);
     return row;
+}
+
+// Which of `names` the process has mapped right now.
+QStringList mappedOf(const QProcess &p, const QStringList &names)
+{
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(p.processId()));
+    if (!maps.open(QIODevice::ReadOnly))
+        return {QStringLiteral("(no maps)")};
+    const QByteArray text = maps.readAll();
+    QStringList found;
+    for (const QString &name : names) {
+        if (text.contains(name.toUtf8()))
+            found.append(name);
+    }
+    return found;
 }
 } // namespace
 
@@ -162,6 +181,61 @@ private slots:
         QCOMPARE(err.count(u'\n'), 1);
         QCOMPARE(digest(storePath()), before);
         QVERIFY(!QFile::exists(storePath() + QStringLiteral("-wal")));
+    }
+
+    // The program stays light until the popover is wanted: Qt Quick, the QML engine and
+    // the popover module arrive with the first click.
+    void heavyPartsLoadOnDemand_data()
+    {
+        QTest::addColumn<bool>("withWatcher");
+        QTest::newRow("panel with a watcher") << true;
+        // Nothing shows the item, so the popover opens at once.
+        QTest::newRow("no session bus") << false;
+    }
+
+    void heavyPartsLoadOnDemand()
+    {
+        QFETCH(bool, withWatcher);
+        const QStringList popoverParts = {QStringLiteral("libtimeglas_popover.so"), QStringLiteral("libQt6Quick.so"),
+                                          QStringLiteral("libQt6Qml.so")};
+
+        std::optional<PrivateBus> bus;
+        std::optional<WatcherOnBus> watcher;
+        QProcess p;
+        setUpEnvironment(p);
+        if (withWatcher) {
+            bus.emplace();
+            QVERIFY2(bus->isRunning(), qPrintable(bus->error()));
+            watcher.emplace(bus->address());
+            QVERIFY(watcher->claim());
+            QProcessEnvironment env = p.processEnvironment();
+            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus->address());
+            p.setProcessEnvironment(env);
+        }
+        p.start();
+        QVERIFY(p.waitForStarted());
+
+        if (withWatcher) {
+            QTRY_COMPARE_WITH_TIMEOUT(watcher->registrations().size(), 1, 20000);
+            QCOMPARE(mappedOf(p, popoverParts), QStringList());
+
+            QDBusConnection panel = QDBusConnection::connectToBus(bus->address(), QStringLiteral("panel"));
+            const QDBusPendingCall click = panel.asyncCall(QDBusMessage::createMethodCall(
+                watcher->registrations().constFirst().service, QStringLiteral("/StatusNotifierItem"),
+                QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Activate"))
+                << 0 << 0);
+            QTRY_COMPARE_WITH_TIMEOUT(mappedOf(p, popoverParts), popoverParts, 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(click.isFinished(), 20000);
+            QVERIFY2(!click.isError(), qPrintable(click.error().message()));
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(mappedOf(p, popoverParts), popoverParts, 20000);
+        }
+
+        p.terminate();
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        QDBusConnection::disconnectFromBus(QStringLiteral("panel"));
     }
 
     // A second start must not open the store again; it hands over and leaves.

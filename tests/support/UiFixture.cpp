@@ -9,14 +9,10 @@ UiFixture::UiFixture()
     qputenv("XDG_DATA_HOME", (m_dir.path() + "/data").toUtf8());
     qputenv("XDG_CONFIG_HOME", (m_dir.path() + "/config").toUtf8());
     QString error;
-    m_store = Store::open(Store::defaultPath(), &error);
-    if (!m_store)
+    m_context = AppContext::open(Store::defaultPath(), &error);
+    if (!m_context)
         qFatal("cannot open the test store: %s", qPrintable(error));
-    m_timerManager = std::make_unique<TimerManager>();
-    m_preferences = std::make_unique<Preferences>();
-    m_theme = std::make_unique<Theme>(m_preferences.get());
-    m_services = std::make_unique<AppServices>(m_store.get(), m_timerManager.get(), m_preferences.get(),
-                                               m_theme.get());
+    m_services = std::make_unique<AppServices>(m_context.get());
 }
 
 UiFixture::~UiFixture()
@@ -29,8 +25,8 @@ UiFixture::~UiFixture()
 
 Task *UiFixture::addTask(const QString &name, double date, qint64 seconds, const std::optional<QString> &code)
 {
-    const qsizetype sortOrder = m_store->tasksOnDay(date).size();
-    Task *task = m_store->insert(Task::create(name, date, sortOrder, code));
+    const qsizetype sortOrder = store()->tasksOnDay(date).size();
+    Task *task = store()->insert(Task::create(name, date, sortOrder, code));
     task->setAccumulatedSeconds(seconds);
     return task;
 }

@@ -2,6 +2,7 @@
 // store, the timer manager, preferences, theme and services, and a window for a QML view.
 #pragma once
 
+#include "AppContext.h"
 #include "AppServices.h"
 #include "Preferences.h"
 #include "Store.h"
@@ -21,10 +22,11 @@ public:
     UiFixture();
     ~UiFixture();
 
-    Store *store() const { return m_store.get(); }
-    TimerManager *timerManager() const { return m_timerManager.get(); }
-    Preferences *preferences() const { return m_preferences.get(); }
-    Theme *theme() const { return m_theme.get(); }
+    AppContext *context() const { return m_context.get(); }
+    Store *store() const { return m_context->store(); }
+    TimerManager *timerManager() const { return m_context->timerManager(); }
+    Preferences *preferences() const { return m_context->preferences(); }
+    Theme *theme() const { return m_context->theme(); }
     AppServices *services() const { return m_services.get(); }
     QString dataDir() const { return m_dir.path(); }
 
@@ -45,10 +47,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    std::unique_ptr<Store> m_store;
-    std::unique_ptr<TimerManager> m_timerManager;
-    std::unique_ptr<Preferences> m_preferences;
-    std::unique_ptr<Theme> m_theme;
+    std::unique_ptr<AppContext> m_context;
     std::unique_ptr<AppServices> m_services;
     std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<QQuickWindow> m_window;

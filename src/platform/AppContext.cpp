@@ -1,0 +1,27 @@
+#include "AppContext.h"
+
+#include "Preferences.h"
+#include "Store.h"
+#include "Theme.h"
+#include "TimerManager.h"
+
+std::unique_ptr<AppContext> AppContext::open(const QString &storePath, QString *error)
+{
+    std::unique_ptr<AppContext> context(new AppContext);
+    context->m_store = Store::open(storePath, error);
+    if (!context->m_store)
+        return nullptr;
+    context->m_timerManager = std::make_unique<TimerManager>();
+    context->m_preferences = std::make_unique<Preferences>();
+    context->m_theme = std::make_unique<Theme>(context->m_preferences.get());
+    return context;
+}
+
+// The theme reads the preferences, and everything may hold records: the store goes last.
+AppContext::~AppContext()
+{
+    m_theme.reset();
+    m_preferences.reset();
+    m_timerManager.reset();
+    m_store.reset();
+}

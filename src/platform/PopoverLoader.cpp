@@ -1,0 +1,62 @@
+#include "PopoverLoader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPluginLoader>
+#include <cstdio>
+
+#ifndef TIMEGLAS_MODULE_DIR
+#define TIMEGLAS_MODULE_DIR "../lib/timeglas"
+#endif
+
+PopoverLoader::PopoverLoader(AppContext *context, const QString &modulePath, QObject *parent)
+    : QObject(parent), m_context(context), m_modulePath(modulePath)
+{
+}
+
+QString PopoverLoader::defaultModulePath()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath()
+                           + QStringLiteral("/" TIMEGLAS_MODULE_DIR "/libtimeglas_popover.so"));
+}
+
+Popover *PopoverLoader::popover()
+{
+    if (m_popover || !m_error.isEmpty())
+        return m_popover;
+    // A loaded module stays loaded: the popover's code must outlive the popover.
+    QPluginLoader loader(m_modulePath);
+    QObject *root = loader.instance();
+    auto *factory = qobject_cast<PopoverFactory *>(root);
+    if (!factory) {
+        m_error = root ? QStringLiteral("%1 is not the popover module").arg(m_modulePath)
+                       : QStringLiteral("%1: %2").arg(m_modulePath, loader.errorString());
+        std::fprintf(stderr, "Cannot load the popover: %s\n", qPrintable(m_error));
+        std::fflush(stderr);
+        return nullptr;
+    }
+    m_popover = factory->createPopover(m_context, this);
+    return m_popover;
+}
+
+void PopoverLoader::toggle(QPoint anchor)
+{
+    if (Popover *p = popover())
+        p->toggle(anchor);
+}
+
+void PopoverLoader::showAt(QPoint anchor)
+{
+    if (Popover *p = popover())
+        p->showAt(anchor);
+}
+
+QPoint Popover::placement(QPoint anchor, QSize size, const QRect &available)
+{
+    constexpr int gap = 4; // between the panel and the window
+    int x = anchor.x() - size.width() / 2;
+    int y = anchor.y() < available.center().y() ? anchor.y() + gap : anchor.y() - gap - size.height();
+    x = qBound(available.left(), x, qMax(available.left(), available.right() + 1 - size.width()));
+    y = qBound(available.top(), y, qMax(available.top(), available.bottom() + 1 - size.height()));
+    return {x, y};
+}

@@ -1,0 +1,29 @@
+// The tray icon on Qt's QSystemTrayIcon.
+#pragma once
+
+#include "TrayIcon.h"
+
+class QSystemTrayIcon;
+
+class SystemTrayIcon : public TrayIcon
+{
+    Q_OBJECT
+
+public:
+    explicit SystemTrayIcon(QObject *parent = nullptr);
+
+    void setIcon(const QIcon &icon) override;
+    void setToolTip(const QString &text) override;
+    void setVisible(bool visible) override;
+    QRect geometry() const override;
+
+private:
+    QSystemTrayIcon *m_icon;
+};
+
+class SystemTrayFactory : public TrayFactory
+{
+public:
+    bool isTrayAvailable() const override;
+    TrayIcon *createTrayIcon(QObject *parent) override;
+};
