@@ -42,52 +42,6 @@ class DayPiecesUiTest : public QObject
         QVERIFY(QTest::qWaitForWindowActive(window()));
     }
 
-    static void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> *out)
-    {
-        if (item->objectName() == name)
-            out->append(item);
-        for (QQuickItem *child : item->childItems())
-            collect(child, name, out);
-    }
-    // Every visible item of that name, top to bottom, then left to right.
-    QList<QQuickItem *> all(const QString &name) const
-    {
-        QList<QQuickItem *> found;
-        collect(window()->contentItem(), name, &found);
-        found.erase(std::remove_if(found.begin(), found.end(), [](QQuickItem *i) { return !i->isVisible(); }),
-                    found.end());
-        std::sort(found.begin(), found.end(), [](QQuickItem *a, QQuickItem *b) {
-            const QPointF pa = a->mapToScene({0, 0});
-            const QPointF pb = b->mapToScene({0, 0});
-            return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
-        });
-        return found;
-    }
-    QQuickItem *named(const QString &name) const { return all(name).value(0); }
-
-    // The item once it has come to rest inside the window: banners and the notice slide in.
-    QQuickItem *settled(const QString &name) const
-    {
-        QRectF last;
-        for (int i = 0; i < 100; ++i) {
-            if (QQuickItem *item = named(name)) {
-                const QRectF r = item->mapRectToScene(item->boundingRect());
-                if (r == last && QRectF(0, 0, window()->width(), window()->height()).contains(r))
-                    return item;
-                last = r;
-            }
-            QTest::qWait(20);
-        }
-        return nullptr;
-    }
-
-    void click(QQuickItem *item)
-    {
-        QVERIFY(item);
-        QTest::mouseClick(window(), Qt::LeftButton, {}, item->mapToScene({item->width() / 2, item->height() / 2}).toPoint());
-    }
-    // The empty part of the clock card holds no control.
-    void clickEmptySpace() { QTest::mouseClick(window(), Qt::LeftButton, {}, QPoint(400, 100)); }
     void selectAllAndType(const QString &text)
     {
         QTest::keyClick(window(), Qt::Key_A, Qt::ControlModifier);
@@ -95,11 +49,6 @@ class DayPiecesUiTest : public QObject
             QTest::keyClick(window(), Qt::Key_Delete);
         else
             a11y::type(window(), text);
-    }
-    QString textOf(const QString &name) const
-    {
-        QQuickItem *item = named(name);
-        return item ? item->property("text").toString() : QStringLiteral("<none>");
     }
     TaskTemplate *addTemplate(const QString &name, const OptionalCode &code = std::nullopt)
     {
@@ -148,7 +97,7 @@ private slots:
         if (closed)
             f->store()->insert(ClosedDay::create(Now, 0.25));
         showDay();
-        QQuickItem *item = named(control);
+        QQuickItem *item = f->named(control);
         QVERIFY(item);
         QCOMPARE(item->isEnabled(), works);
 
@@ -178,7 +127,7 @@ private slots:
             a11y::press(window(), name);
             QCOMPARE(effect(), QString());
         }
-        click(item);
+        f->click(item);
         QCOMPARE(effect(), works ? expected.value(control) : QString());
     }
 
@@ -186,11 +135,11 @@ private slots:
     {
         f->addTask("Møde", Now);
         showDay();
-        QVERIFY(!named("bottomTemplatesButton"));
+        QVERIFY(!f->named("bottomTemplatesButton"));
         TaskTemplate *tpl = addTemplate("Support");
-        QTRY_VERIFY(named("bottomTemplatesButton"));
+        QTRY_VERIFY(f->named("bottomTemplatesButton"));
         f->store()->remove(tpl);
-        QTRY_VERIFY(!named("bottomTemplatesButton"));
+        QTRY_VERIFY(!f->named("bottomTemplatesButton"));
     }
 
     // ---- the week strip -----------------------------------------------------------------
@@ -208,28 +157,28 @@ private slots:
         QFETCH(QString, away);
         QFETCH(QString, back);
         showDay();
-        QVERIFY(!named("otherDayNotice"));
+        QVERIFY(!f->named("otherDayNotice"));
 
-        click(named(away));
+        f->click(f->named(away));
         QVERIFY(f->timerManager()->selectedDateSeconds() != Today);
-        QVERIFY(settled("goToTodayButton"));
-        QTRY_COMPARE(named("dayStrip")->property("noticeReveal").toReal(), 1.0);
+        QVERIFY(f->settled("goToTodayButton"));
+        QTRY_COMPARE(f->named("dayStrip")->property("noticeReveal").toReal(), 1.0);
 
-        click(named(back));
+        f->click(f->named(back));
         QCOMPARE(f->timerManager()->selectedDateSeconds(), Today);
-        QTRY_VERIFY(!named("otherDayNotice"));
+        QTRY_VERIFY(!f->named("otherDayNotice"));
     }
 
     void selectedCellSpringsToFullSize()
     {
         showDay();
-        QCOMPARE(named("dayCell2")->scale(), 1.0);
-        QCOMPARE(named("dayCell3")->scale(), 0.95);
-        click(named("dayCell3"));
+        QCOMPARE(f->named("dayCell2")->scale(), 1.0);
+        QCOMPARE(f->named("dayCell3")->scale(), 0.95);
+        f->click(f->named("dayCell3"));
         // It sets off from where it stood instead of jumping, then comes to rest.
-        QVERIFY(named("dayCell3")->scale() < 0.96);
-        QTRY_COMPARE(named("dayCell3")->scale(), 1.0);
-        QTRY_COMPARE(named("dayCell2")->scale(), 0.95);
+        QVERIFY(f->named("dayCell3")->scale() < 0.96);
+        QTRY_COMPARE(f->named("dayCell3")->scale(), 1.0);
+        QTRY_COMPARE(f->named("dayCell2")->scale(), 0.95);
     }
 
     // ---- closing the day ----------------------------------------------------------------
@@ -252,31 +201,31 @@ private slots:
         Task *running = f->addTask("a", Now, 7 * 60);
         f->addTask("b", Now, 20 * 60);
         showDay();
-        QCOMPARE(textOf("totalTimeText"), "00:27:00");
+        QCOMPARE(f->textOf("totalTimeText"), "00:27:00");
 
-        click(named("closeDayButton"));
-        QVERIFY(settled("closeDayConfirmButton"));
-        QCOMPARE(textOf("closeDayTitle"), "Luk onsdag 5. marts?");
-        QCOMPARE(textOf("closeDayLine"), line);
+        f->click(f->named("closeDayButton"));
+        QVERIFY(f->settled("closeDayConfirmButton"));
+        QCOMPARE(f->textOf("closeDayTitle"), "Luk onsdag 5. marts?");
+        QCOMPARE(f->textOf("closeDayLine"), line);
 
         f->timerManager()->start(running, f->store()->tasks(), f->store());
-        click(named("closeDayConfirmButton"));
+        f->click(f->named("closeDayConfirmButton"));
         QVERIFY(!running->isRunning());
-        QTRY_VERIFY(!named("closeDayBanner"));
-        QVERIFY(named("closedStrip"));
-        QVERIFY(!named("totalsLine"));
-        QCOMPARE(textOf("closedHoursText"), strip);
-        QVERIFY(!named("bottomAddButton")->isEnabled());
+        QTRY_VERIFY(!f->named("closeDayBanner"));
+        QVERIFY(f->named("closedStrip"));
+        QVERIFY(!f->named("totalsLine"));
+        QCOMPARE(f->textOf("closedHoursText"), strip);
+        QVERIFY(!f->named("bottomAddButton")->isEnabled());
     }
 
     void emptyDayHasNoFooter()
     {
         f->addTask("i går", Now - 86400, 3600);
         showDay();
-        QVERIFY(!named("closeDayButton"));
-        QVERIFY(!named("totalsLine"));
-        click(named("dayCell1"));
-        QTRY_VERIFY(named("closeDayButton"));
+        QVERIFY(!f->named("closeDayButton"));
+        QVERIFY(!f->named("totalsLine"));
+        f->click(f->named("dayCell1"));
+        QTRY_VERIFY(f->named("closeDayButton"));
     }
 
     // ---- the code editor ----------------------------------------------------------------
@@ -307,47 +256,47 @@ private slots:
         f->store()->insert(ProjectCode::create("INT", "", 1));
         showDay();
 
-        click(named("rowCodeButton"));
-        QVERIFY(settled("codeSaveButton"));
-        QCOMPARE(textOf("codeEditorTaskName"), "Møde");
-        QCOMPARE(textOf("codeField"), "OLD");
-        QTRY_COMPARE(window()->activeFocusItem(), named("codeField"));
-        QVERIFY(named("codeRemoveButton"));
+        f->click(f->named("rowCodeButton"));
+        QVERIFY(f->settled("codeSaveButton"));
+        QCOMPARE(f->textOf("codeEditorTaskName"), "Møde");
+        QCOMPARE(f->textOf("codeField"), "OLD");
+        QTRY_COMPARE(window()->activeFocusItem(), f->named("codeField"));
+        QVERIFY(f->named("codeRemoveButton"));
 
         if (how == "return" || how == "gem" || how == "empty" || how == "cancel" || how == "escape")
             selectAllAndType("NY-7");
         if (how == "return")
             QTest::keyClick(window(), Qt::Key_Return);
         else if (how == "gem")
-            click(named("codeSaveButton"));
+            f->click(f->named("codeSaveButton"));
         else if (how == "empty")
-            clickEmptySpace();
+            f->clickEmptySpace();
         else if (how == "cancel")
-            click(named("codeCancelButton"));
+            f->click(f->named("codeCancelButton"));
         else if (how == "remove")
-            click(named("codeRemoveButton"));
+            f->click(f->named("codeRemoveButton"));
         else if (how == "escape")
             QTest::keyClick(window(), Qt::Key_Escape);
         else if (how == "clear") {
             selectAllAndType(QString());
-            click(named("codeSaveButton"));
+            f->click(f->named("codeSaveButton"));
         } else if (how.startsWith("chip")) {
-            click(all("codeChip").value(1));
-            QCOMPARE(textOf("codeField"), "INT");
-            QCOMPARE(all("codeChip").value(1)->property("isChosen").toBool(), true);
+            f->click(f->all("codeChip").value(1));
+            QCOMPARE(f->textOf("codeField"), "INT");
+            QCOMPARE(f->all("codeChip").value(1)->property("isChosen").toBool(), true);
             if (how == "chip twice")
-                click(all("codeChip").value(1));
+                f->click(f->all("codeChip").value(1));
             // Choosing a chip is no leaving of the field: nothing is stored yet.
             QCOMPARE(task->projectCode(), OptionalCode("OLD"));
-            click(named("codeSaveButton"));
+            f->click(f->named("codeSaveButton"));
         }
 
         QCOMPARE(task->projectCode(), stored);
         if (stillOpen) {
-            QVERIFY(named("codeEditorBanner"));
-            QCOMPARE(window()->activeFocusItem(), named("codeField"));
+            QVERIFY(f->named("codeEditorBanner"));
+            QCOMPARE(window()->activeFocusItem(), f->named("codeField"));
         } else {
-            QTRY_VERIFY(!named("codeEditorBanner"));
+            QTRY_VERIFY(!f->named("codeEditorBanner"));
         }
     }
 
@@ -356,20 +305,20 @@ private slots:
         f->addTask("Møde", Now, 60, QString("abc"));
         f->store()->insert(ProjectCode::create("ABC", "Kunde A", 0));
         showDay();
-        click(named("rowCodeButton"));
-        QTRY_VERIFY(named("codeEditorBanner"));
-        QCOMPARE(all("codeChip").size(), 1);
-        QVERIFY(!named("codeChip")->property("isChosen").toBool());
+        f->click(f->named("rowCodeButton"));
+        QTRY_VERIFY(f->named("codeEditorBanner"));
+        QCOMPARE(f->all("codeChip").size(), 1);
+        QVERIFY(!f->named("codeChip")->property("isChosen").toBool());
     }
 
     void noChipsWithoutCodesAndNoFjernWithoutACode()
     {
         f->addTask("Møde", Now, 60);
         showDay();
-        click(named("rowCodeButton"));
-        QTRY_VERIFY(named("codeEditorBanner"));
-        QVERIFY(!named("codeChips"));
-        QVERIFY(!named("codeRemoveButton"));
+        f->click(f->named("rowCodeButton"));
+        QTRY_VERIFY(f->named("codeEditorBanner"));
+        QVERIFY(!f->named("codeChips"));
+        QVERIFY(!f->named("codeRemoveButton"));
     }
 
     // ---- the quick-add picker -----------------------------------------------------------
@@ -382,10 +331,10 @@ private slots:
         addTemplate("Support");
         showDay();
 
-        click(named("bottomTemplatesButton"));
-        QVERIFY(settled("quickAddRow"));
-        QCOMPARE(all("quickAddRow").size(), 2);
-        click(all("quickAddRow").at(0));
+        f->click(f->named("bottomTemplatesButton"));
+        QVERIFY(f->settled("quickAddRow"));
+        QCOMPARE(f->all("quickAddRow").size(), 2);
+        f->click(f->all("quickAddRow").at(0));
 
         QCOMPARE(vm->dayTasks().size(), 2);
         Task *added = vm->dayTasks().last();
@@ -393,17 +342,17 @@ private slots:
         QCOMPARE(added->projectCode(), OptionalCode("INT"));
         QCOMPARE(added->sortOrder(), 5);
         QVERIFY(!added->isRunning());
-        QTRY_VERIFY(!named("quickAddPicker"));
+        QTRY_VERIFY(!f->named("quickAddPicker"));
 
         // The bar's button opens and closes it; so does the cross.
-        click(named("bottomTemplatesButton"));
-        QTRY_VERIFY(named("quickAddPicker"));
-        click(named("bottomTemplatesButton"));
-        QTRY_VERIFY(!named("quickAddPicker"));
-        click(named("bottomTemplatesButton"));
-        QVERIFY(settled("quickAddCloseButton"));
-        click(named("quickAddCloseButton"));
-        QTRY_VERIFY(!named("quickAddPicker"));
+        f->click(f->named("bottomTemplatesButton"));
+        QTRY_VERIFY(f->named("quickAddPicker"));
+        f->click(f->named("bottomTemplatesButton"));
+        QTRY_VERIFY(!f->named("quickAddPicker"));
+        f->click(f->named("bottomTemplatesButton"));
+        QVERIFY(f->settled("quickAddCloseButton"));
+        f->click(f->named("quickAddCloseButton"));
+        QTRY_VERIFY(!f->named("quickAddPicker"));
         QCOMPARE(vm->dayTasks().size(), 2);
     }
 

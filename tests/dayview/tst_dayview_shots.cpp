@@ -1,12 +1,15 @@
-// Draws the day screen in its main states, light and dark, into PNG files for review:
-// a running task, the empty day, each banner, an open context menu and a closed day.
+// Draws the day screen in its states, light and dark, into PNG files for review: a running
+// task, the empty day, each banner, an open context menu, a closed day, another day, the
+// code editor, the quick-add picker and actual hours.
 #include "Calendar.h"
 #include "ClosedDay.h"
 #include "Clock.h"
+#include "CodeEditorModel.h"
+#include "DayClosingModel.h"
 #include "MenuBarContentViewModel.h"
+#include "QuickAddPickerModel.h"
 #include "UiFixture.h"
 
-#include <QDir>
 #include <QQuickItem>
 #include <QRegularExpression>
 #include <QtTest>
@@ -15,19 +18,43 @@ using timecalc::Clock;
 
 namespace {
 // Wednesday 5 March 2025, 14:30 local time.
-double fixedNow()
+const double Now = timecalc::toSeconds(QDateTime(QDate(2025, 3, 5), QTime(14, 30)));
+
+// Four tasks of today, the first started an hour and a bit ago unless the day is closed.
+Task *seedRunningDay(UiFixture &fixture, bool closed)
 {
-    return timecalc::toSeconds(QDateTime(QDate(2025, 3, 5), QTime(14, 30)));
+    // The clock stands still for the picture, after the start.
+    Clock::setFixed(Now - 3725);
+    Task *running = fixture.addTask(QStringLiteral("Kundemøde om budget"), Now, 1800, QStringLiteral("ABC-12"));
+    fixture.addTask(QStringLiteral("Kodegennemgang"), Now, 5400);
+    fixture.addTask(QString(), Now, 0);
+    fixture.addTask(QStringLiteral("Planlægning af næste sprint med hele teamet og kunden"), Now, 1201,
+                    QStringLiteral("INT"));
+    if (closed)
+        fixture.store()->insert(ClosedDay::create(Now, 2.75));
+    else
+        running->start();
+    Clock::setFixed(Now);
+    return running;
 }
 
-QQuickItem *findNamed(QQuickItem *item, const QString &name)
+// Codes, templates and three stopped tasks of today (none when the day is empty).
+Task *seedCataloguedDay(UiFixture &fixture, bool withTasks)
 {
-    if (item->objectName() == name)
-        return item;
-    for (QQuickItem *child : item->childItems())
-        if (QQuickItem *found = findNamed(child, name))
-            return found;
-    return nullptr;
+    Store *store = fixture.store();
+    store->insert(ProjectCode::create("ABC-12", "Kunde A", 0));
+    store->insert(ProjectCode::create("INT", "Intern", 1));
+    store->insert(ProjectCode::create("SUP", "Support og drift", 2));
+    store->insert(TaskTemplate::create("Daglig standup", QString("INT"), 0));
+    store->insert(TaskTemplate::create("Support", std::nullopt, 1));
+    store->insert(TaskTemplate::create("Kundemøde om budget og planlægning for næste kvartal", QString("ABC-12"), 2));
+    if (!withTasks)
+        return nullptr;
+    Task *meeting = fixture.addTask("Kundemøde om budget", Now, 7 * 60, QString("ABC-12"));
+    fixture.addTask("Kodegennemgang", Now, 20 * 60);
+    fixture.addTask("Planlægning", Now, 95 * 60, QString("INT"));
+    fixture.addTask("Næste uges opgave", Now + 7 * 86400, 3600);
+    return meeting;
 }
 } // namespace
 
@@ -43,7 +70,8 @@ private slots:
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("appearance");
         const QStringList states = {"running", "empty", "add-banner", "delete-banner", "context-menu", "closed-day",
-                                    "editing"};
+                                    "editing", "other-day", "close-banner", "closed-with-key", "code-editor",
+                                    "quick-add", "actual-hours", "empty-closed"};
         for (const QString &state : states)
             for (const QString &appearance : {QStringLiteral("light"), QStringLiteral("dark")})
                 QTest::newRow(qPrintable(state + " " + appearance)) << state << appearance;
@@ -54,54 +82,51 @@ private slots:
         QFETCH(QString, state);
         QFETCH(QString, appearance);
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-        // Started an hour and a bit ago; the clock then stands still for the picture.
-        Clock::setFixed(fixedNow() - 3725);
+        Clock::setFixed(Now);
         UiFixture fixture;
         fixture.preferences()->setAppearanceMode(appearance);
-        const double today = fixedNow();
 
-        Task *running = nullptr;
-        if (state != QLatin1String("empty")) {
-            running = fixture.addTask(QStringLiteral("Kundemøde om budget"), today, 1800, QStringLiteral("ABC-12"));
-            fixture.addTask(QStringLiteral("Kodegennemgang"), today, 5400);
-            fixture.addTask(QString(), today, 0);
-            fixture.addTask(QStringLiteral("Planlægning af næste sprint med hele teamet og kunden"), today, 1201,
-                            QStringLiteral("INT"));
-            if (state != QLatin1String("closed-day"))
-                running->start();
-            else
-                fixture.store()->insert(ClosedDay::create(today, 2.75));
+        const QStringList runningDay = {"running", "add-banner", "delete-banner", "context-menu", "closed-day", "editing"};
+        Task *first = nullptr;
+        if (runningDay.contains(state))
+            first = seedRunningDay(fixture, state == "closed-day");
+        else if (state != "empty")
+            first = seedCataloguedDay(fixture, state != "empty-closed");
+        if (state == "closed-with-key") {
+            fixture.preferences()->setWorkbookAPIKey("wb-key");
+            fixture.store()->insert(ClosedDay::create(Now, 2.25));
         }
-        Clock::setFixed(fixedNow());
+        if (state == "empty-closed")
+            fixture.store()->insert(ClosedDay::create(Now, 0));
 
         QQuickItem *root = fixture.show(QStringLiteral("Popover"));
         QVERIFY2(root, qPrintable(fixture.warnings().join('\n')));
         auto *vm = root->findChild<MenuBarContentViewModel *>();
         QVERIFY(vm);
 
-        if (state == QLatin1String("add-banner")) {
+        if (state == "add-banner") {
             vm->openAddBanner();
             vm->setNewTaskName(QStringLiteral("Opfølgning på mail"));
-        } else if (state == QLatin1String("delete-banner")) {
+        } else if (state == "delete-banner") {
             vm->requestDelete(fixture.store()->tasks().at(1));
-        } else if (state == QLatin1String("context-menu")) {
-            QQuickItem *list = findNamed(root, QStringLiteral("taskList"));
-            QVERIFY(list);
-            QTest::mouseClick(fixture.window(), Qt::RightButton, {}, list->mapToScene(QPointF(120, 21 + 42)).toPoint());
-        } else if (state == QLatin1String("editing")) {
-            QQuickItem *list = findNamed(root, QStringLiteral("taskList"));
-            QVERIFY(list);
-            QTest::mouseClick(fixture.window(), Qt::LeftButton, {}, list->mapToScene(QPointF(120, 21 + 42)).toPoint());
+        } else if (state == "context-menu" || state == "editing") {
+            // The second row: a right click opens its menu, a left click its name field.
+            fixture.click(fixture.named(QStringLiteral("taskList")),
+                          state == "context-menu" ? Qt::RightButton : Qt::LeftButton, QPointF(120, 21 + 42));
+        } else if (state == "other-day") {
+            fixture.timerManager()->nextWeek();
+        } else if (state == "close-banner") {
+            vm->closing()->requestClose();
+        } else if (state == "code-editor") {
+            vm->codeEditor()->beginEditCode(first);
+        } else if (state == "quick-add") {
+            vm->quickAdd()->togglePicker();
+        } else if (state == "actual-hours") {
+            fixture.timerManager()->setShowBillableTime(false);
         }
-        // Let banners and menus finish entering.
-        QTest::qWait(450);
-
-        const QString dir = QStringLiteral(TIMEGLAS_SHOTS_DIR);
-        QVERIFY(QDir().mkpath(dir));
-        const QString path = dir + QLatin1Char('/') + state + QLatin1Char('-') + appearance + QStringLiteral(".png");
-        QVERIFY(fixture.grab(path));
-        QVERIFY(QFileInfo(path).size() > 0);
-        QVERIFY2(fixture.warnings().isEmpty(), qPrintable(fixture.warnings().join('\n')));
+        // Let banners, menus, the notice and the cells' spring come to rest.
+        QTest::qWait(600);
+        fixture.saveShot(QStringLiteral(TIMEGLAS_SHOTS_DIR), state + QLatin1Char('-') + appearance);
     }
 };
 

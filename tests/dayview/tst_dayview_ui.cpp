@@ -37,42 +37,6 @@ class DayViewUiTest : public QObject
         QVERIFY(QTest::qWaitForWindowActive(window()));
     }
 
-    // List delegates are not QObject children of the list, so the search follows the items.
-    static void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> *out)
-    {
-        if (item->objectName() == name)
-            out->append(item);
-        for (QQuickItem *child : item->childItems())
-            collect(child, name, out);
-    }
-
-    QQuickItem *named(const char *name) const { return all(name).value(0); }
-
-    // Every visible item of that name, top to bottom: one per row for the row's parts.
-    QList<QQuickItem *> all(const char *name) const
-    {
-        QList<QQuickItem *> found;
-        collect(window()->contentItem(), QString::fromLatin1(name), &found);
-        QList<QQuickItem *> items;
-        for (QQuickItem *i : std::as_const(found))
-            if (i->isVisible())
-                items << i;
-        std::sort(items.begin(), items.end(), [](QQuickItem *a, QQuickItem *b) {
-            return a->mapToScene({0, 0}).y() < b->mapToScene({0, 0}).y();
-        });
-        return items;
-    }
-
-    void click(QQuickItem *item, Qt::MouseButton button = Qt::LeftButton, QPointF at = {-1, -1})
-    {
-        QVERIFY(item);
-        const QPointF local = at.x() < 0 ? QPointF(item->width() / 2, item->height() / 2) : at;
-        QTest::mouseClick(window(), button, {}, item->mapToScene(local).toPoint());
-    }
-
-    // A press on a spot of the screen that holds no control: the empty part of the clock card.
-    void clickEmptySpace() { QTest::mouseClick(window(), Qt::LeftButton, {}, QPoint(400, 100)); }
-
     void type(const QString &text)
     {
         for (const QChar c : text) {
@@ -153,18 +117,18 @@ private slots:
         QFETCH(int, expectedTasks);
         QFETCH(QString, expectedName);
         showDay();
-        click(named("emptyAddButton"));
-        QTRY_COMPARE(focusedField(), named("addField"));
+        f->click(f->named("emptyAddButton"));
+        QTRY_COMPARE(focusedField(), f->named("addField"));
         type(typed);
 
         if (how == "return")
             QTest::keyClick(window(), Qt::Key_Return);
         else if (how == "empty")
-            clickEmptySpace();
+            f->clickEmptySpace();
         else if (how == "add")
-            click(named("addConfirmButton"));
+            f->click(f->named("addConfirmButton"));
         else if (how == "cancel")
-            click(named("addCancelButton"));
+            f->click(f->named("addCancelButton"));
         else if (how == "escape")
             QTest::keyClick(window(), Qt::Key_Escape);
 
@@ -172,8 +136,8 @@ private slots:
         if (expectedTasks > 0)
             QCOMPARE(f->store()->tasks().constFirst()->name(), expectedName);
         if (how == "escape") {
-            QCOMPARE(focusedField(), named("addField"));
-            QCOMPARE(named("addField")->property("text").toString(), typed);
+            QCOMPARE(focusedField(), f->named("addField"));
+            QCOMPARE(f->named("addField")->property("text").toString(), typed);
         }
     }
 
@@ -192,20 +156,20 @@ private slots:
         f->addTask(QStringLiteral("Anden"), Now, 0);
         showDay();
 
-        click(all("rowNameArea").at(0));
-        QTRY_COMPARE(focusedField(), all("rowNameField").value(0));
+        f->click(f->all("rowNameArea").at(0));
+        QTRY_COMPARE(focusedField(), f->all("rowNameField").value(0));
         QTest::keyClick(window(), Qt::Key_A, Qt::ControlModifier);
         type(QStringLiteral("Omdøbt"));
         if (how == "return")
             QTest::keyClick(window(), Qt::Key_Return);
         else if (how == "empty")
-            clickEmptySpace();
+            f->clickEmptySpace();
         else
-            click(all("rowNameArea").constLast()); // the edited row's own area is hidden
+            f->click(f->all("rowNameArea").constLast()); // the edited row's own area is hidden
 
         QVERIFY(taskNamed(QStringLiteral("Omdøbt")));
         // The first row shows its name again; the edited one selected itself on the click.
-        QCOMPARE(all("rowNameField").size(), how == "other" ? 1 : 0);
+        QCOMPARE(f->all("rowNameField").size(), how == "other" ? 1 : 0);
         QCOMPARE(f->preferences()->selectedTaskID(),
                  (how == "other" ? taskNamed("Anden") : taskNamed("Omdøbt"))->idString());
     }
@@ -231,20 +195,20 @@ private slots:
         Task *task = f->addTask(QStringLiteral("Tid"), Now, 60);
         showDay();
 
-        click(all("rowTimeArea").at(0));
-        QTRY_COMPARE(focusedField(), all("rowTimeField").value(0));
+        f->click(f->all("rowTimeArea").at(0));
+        QTRY_COMPARE(focusedField(), f->all("rowTimeField").value(0));
         QCOMPARE(focusedField()->property("text").toString(), QStringLiteral("00:01:00"));
         QTest::keyClick(window(), Qt::Key_A, Qt::ControlModifier);
         type(typed);
         if (how == "return")
             QTest::keyClick(window(), Qt::Key_Return);
         else
-            clickEmptySpace();
+            f->clickEmptySpace();
 
         QCOMPARE(task->accumulatedSeconds(), stored);
-        QCOMPARE(all("rowTimeField").size(), staysOpen ? 1 : 0);
+        QCOMPARE(f->all("rowTimeField").size(), staysOpen ? 1 : 0);
         if (staysOpen)
-            QCOMPARE(all("rowTimeField").at(0)->property("text").toString(), typed);
+            QCOMPARE(f->all("rowTimeField").at(0)->property("text").toString(), typed);
     }
 
     void contextMenuEntries_data()
@@ -269,8 +233,8 @@ private slots:
             f->addTask(QString::number(i), Now, 0);
         showDay();
 
-        QQuickItem *name = all("rowNameArea").at(row);
-        click(name, Qt::RightButton);
+        QQuickItem *name = f->all("rowNameArea").at(row);
+        f->click(name, Qt::RightButton);
         QTRY_COMPARE(openMenuLine(name), expected);
     }
 
@@ -287,26 +251,25 @@ private slots:
         f->addTask(QStringLiteral("A"), Now, 0);
         f->addTask(QStringLiteral("B"), Now, 0);
         showDay();
-        QQuickItem *first = all("rowNameArea").at(0);
-        click(first, Qt::RightButton);
+        QQuickItem *first = f->all("rowNameArea").at(0);
+        f->click(first, Qt::RightButton);
         QTRY_VERIFY(openMenuLine(first).contains(entry));
         // Fully open and laid out, so the click lands where the entry is drawn.
         QTRY_VERIFY(menuOf(first)->property("opened").toBool());
         QVERIFY(QQuickTest::qWaitForPolish(window()));
 
-        QList<QQuickItem *> items;
-        collect(window()->contentItem(), QString(), &items); // menu items carry no name
+        const QList<QQuickItem *> items = f->all(QString()); // menu items carry no name
         QQuickItem *target = nullptr;
-        for (QQuickItem *i : std::as_const(items))
-            if (i->isVisible() && i->property("text").toString() == entry
+        for (QQuickItem *i : items)
+            if (i->property("text").toString() == entry
                 && QByteArray(i->metaObject()->className()).contains("MenuItem"))
                 target = i;
-        click(target);
+        f->click(target);
 
         if (entry == "Rediger navn") {
-            QTRY_COMPARE(focusedField(), all("rowNameField").value(0));
+            QTRY_COMPARE(focusedField(), f->all("rowNameField").value(0));
             QTest::qWait(50); // nothing may take the focus back afterwards
-            QCOMPARE(focusedField(), all("rowNameField").value(0));
+            QCOMPARE(focusedField(), f->all("rowNameField").value(0));
         } else {
             QTRY_VERIFY(taskNamed("A")->sortOrder() > taskNamed("B")->sortOrder());
         }
@@ -319,7 +282,7 @@ private slots:
         QVERIFY(vm);
         if (!vm->settingsAvailable())
             QSKIP("the settings screen is not part of this build");
-        QQuickItem *loader = named("settingsLoader");
+        QQuickItem *loader = f->named("settingsLoader");
         QVERIFY(loader);
 
         vm->setShowSettings(true);
@@ -341,11 +304,11 @@ private slots:
         showDay();
         auto *vm = root->findChild<MenuBarContentViewModel *>();
         QVERIFY(vm->addTask(QStringLiteral("Ny")));
-        QTRY_COMPARE(all("rowNameArea").size(), 2);
+        QTRY_COMPARE(f->all("rowNameArea").size(), 2);
         QTest::qWait(300); // the entry transition ends
         f->store()->insert(ClosedDay::create(Now, 0.25));
 
-        for (QQuickItem *area : all("rowNameArea")) {
+        for (QQuickItem *area : f->all("rowNameArea")) {
             QQuickItem *row = area;
             while (row && !QByteArray(row->metaObject()->className()).startsWith("TaskRowView"))
                 row = row->parentItem();
@@ -360,15 +323,15 @@ private slots:
         f->store()->insert(ClosedDay::create(Now, 0.25));
         showDay();
 
-        QQuickItem *name = all("rowNameArea").at(0);
-        click(name, Qt::RightButton);
+        QQuickItem *name = f->all("rowNameArea").at(0);
+        f->click(name, Qt::RightButton);
         QTest::qWait(50);
         QCOMPARE(openMenuLine(name), QStringLiteral("<no menu>"));
-        click(name); // selects, opens nothing
-        click(all("rowTimeArea").at(0));
-        click(all("rowToggleButton").at(0));
-        QCOMPARE(all("rowNameField").size(), 0);
-        QCOMPARE(all("rowTimeField").size(), 0);
+        f->click(name); // selects, opens nothing
+        f->click(f->all("rowTimeArea").at(0));
+        f->click(f->all("rowToggleButton").at(0));
+        QCOMPARE(f->all("rowNameField").size(), 0);
+        QCOMPARE(f->all("rowTimeField").size(), 0);
         QVERIFY(!task->isRunning());
         QCOMPARE(f->preferences()->selectedTaskID(), task->idString());
     }

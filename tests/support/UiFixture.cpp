@@ -1,8 +1,21 @@
 #include "UiFixture.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QtTest/QTest>
+#include <algorithm>
+
+namespace {
+void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> *out)
+{
+    if (item->objectName() == name)
+        out->append(item);
+    for (QQuickItem *child : item->childItems())
+        collect(child, name, out);
+}
+} // namespace
 
 UiFixture::UiFixture()
 {
@@ -72,4 +85,62 @@ bool UiFixture::grab(const QString &pngPath)
         return false;
     const QImage image = m_window->grabWindow();
     return !image.isNull() && image.save(pngPath);
+}
+
+void UiFixture::saveShot(const QString &dir, const QString &name)
+{
+    QVERIFY(QDir().mkpath(dir));
+    const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
+    QVERIFY(grab(path));
+    QVERIFY(QFileInfo(path).size() > 0);
+    QVERIFY2(m_warnings.isEmpty(), qPrintable(m_warnings.join(QLatin1Char('\n'))));
+}
+
+QList<QQuickItem *> UiFixture::all(const QString &name) const
+{
+    QList<QQuickItem *> found;
+    if (!m_window)
+        return found;
+    collect(m_window->contentItem(), name, &found);
+    found.erase(std::remove_if(found.begin(), found.end(), [](QQuickItem *i) { return !i->isVisible(); }),
+                found.end());
+    std::stable_sort(found.begin(), found.end(), [](QQuickItem *a, QQuickItem *b) {
+        const QPointF pa = a->mapToScene({0, 0});
+        const QPointF pb = b->mapToScene({0, 0});
+        return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
+    });
+    return found;
+}
+
+QQuickItem *UiFixture::settled(const QString &name) const
+{
+    QRectF last;
+    for (int i = 0; i < 100; ++i) {
+        if (QQuickItem *item = named(name)) {
+            const QRectF r = item->mapRectToScene(item->boundingRect());
+            if (r == last && QRectF(0, 0, m_window->width(), m_window->height()).contains(r))
+                return item;
+            last = r;
+        }
+        QTest::qWait(20);
+    }
+    return nullptr;
+}
+
+QString UiFixture::textOf(const QString &name) const
+{
+    QQuickItem *item = named(name);
+    return item ? item->property("text").toString() : QStringLiteral("<none>");
+}
+
+void UiFixture::click(QQuickItem *item, Qt::MouseButton button, QPointF at)
+{
+    QVERIFY(item);
+    const QPointF local = at.x() < 0 ? QPointF(item->width() / 2, item->height() / 2) : at;
+    QTest::mouseClick(m_window.get(), button, {}, item->mapToScene(local).toPoint());
+}
+
+void UiFixture::clickEmptySpace()
+{
+    QTest::mouseClick(m_window.get(), Qt::LeftButton, {}, QPoint(400, 100));
 }

@@ -44,6 +44,22 @@ public:
 
     // Draws the window and writes it as PNG; returns false when grabbing failed.
     bool grab(const QString &pngPath);
+    // Writes the window as `dir`/`name`.png for review; fails the test when it cannot, or
+    // when the view warned about anything on the way.
+    void saveShot(const QString &dir, const QString &name);
+
+    // The shown view's items by objectName. List delegates are not QObject children of
+    // their list, so the search follows the item tree. Only visible items count, top to
+    // bottom, then left to right.
+    QList<QQuickItem *> all(const QString &name) const;
+    QQuickItem *named(const QString &name) const { return all(name).value(0); }
+    // The item once it has come to rest inside the window (banners and notices slide in).
+    QQuickItem *settled(const QString &name) const;
+    QString textOf(const QString &name) const;
+    // A click in the middle of the item, or at `at` in its coordinates.
+    void click(QQuickItem *item, Qt::MouseButton button = Qt::LeftButton, QPointF at = {-1, -1});
+    // A click on the empty part of the clock card, which holds no control.
+    void clickEmptySpace();
 
 private:
     QTemporaryDir m_dir;
