@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QIcon>
+#include <QPainter>
 #include <QPixmap>
 #include <cstdio>
 
@@ -22,10 +23,20 @@ namespace {
 QIcon iconFor(const QString &name)
 {
     // Panels draw light icons on dark bars most of the time; the label's own text
-    // colour is the panel's, only the icon is ours.
+    // colour is the panel's, only the icon is ours. A dark rim keeps the light glyph
+    // readable on the light panels and trays there are.
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48})
-        icon.addPixmap(QPixmap::fromImage(IconFont::image(name, size, QColor(0xf2, 0xf2, 0xf2))));
+    for (int size : {16, 22, 24, 32, 48}) {
+        const QImage rim = IconFont::image(name, size, QColor(0, 0, 0, 110));
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        for (const QPoint offset : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)})
+            p.drawImage(offset, rim);
+        p.drawImage(0, 0, IconFont::image(name, size, QColor(0xf2, 0xf2, 0xf2)));
+        p.end();
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
     return icon;
 }
 } // namespace
