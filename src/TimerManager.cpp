@@ -59,6 +59,18 @@ void TimerManager::setTick(qint64 tick)
         return;
     m_tick = tick;
     emit tickChanged();
+    if (m_viewsShown)
+        emit viewTick();
+}
+
+void TimerManager::setViewsShown(bool shown)
+{
+    if (m_viewsShown == shown)
+        return;
+    m_viewsShown = shown;
+    // Whatever moved on while they were hidden shows at once.
+    if (shown)
+        emit viewTick();
 }
 
 void TimerManager::start(Task *task, const QList<Task *> &tasks, Store *context)

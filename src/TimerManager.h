@@ -44,6 +44,12 @@ public:
     void setTick(qint64 tick);
     Q_INVOKABLE void advanceTick() { setTick(m_tick + 1); }
 
+    // The tick as the screens see it: viewTick follows every tick while the screens are
+    // shown, pauses while they are hidden (nothing is drawn, so nothing needs computing),
+    // and fires once when they show again. Shown unless told otherwise.
+    bool viewsShown() const { return m_viewsShown; }
+    void setViewsShown(bool shown);
+
     // Whether the one-second repeating timer exists.
     bool hasTimer() const { return !m_timer.isNull(); }
 
@@ -66,6 +72,7 @@ signals:
     void activeTaskIDChanged();
     void showBillableTimeChanged();
     void tickChanged();
+    void viewTick();
 
 private:
     void startTimer();
@@ -76,6 +83,7 @@ private:
     std::optional<QUuid> m_activeTaskID;
     bool m_showBillableTime = true;
     qint64 m_tick = 0;
+    bool m_viewsShown = true;
     // Owned by this manager, so it can never outlive it or call into a dead one.
     QPointer<QTimer> m_timer;
     LineSink m_output;

@@ -49,7 +49,7 @@ void DayClosingModel::connectServices()
                       << connect(services->store(), &Store::recordChanged, this, &DayClosingModel::onRecordEvent)
                       << connect(services->timerManager(), &TimerManager::selectedDateChanged, this,
                                  &DayClosingModel::refreshRecord)
-                      << connect(services->timerManager(), &TimerManager::tickChanged, this,
+                      << connect(services->timerManager(), &TimerManager::viewTick, this,
                                  &DayClosingModel::refreshNumbers)
                       << connect(services->preferences(), &Preferences::workbookAPIKeyChanged, this,
                                  &DayClosingModel::refreshTexts)

@@ -38,7 +38,7 @@ void DayStripViewModel::setTimerManager(TimerManager *timerManager)
             connect(timerManager, &TimerManager::selectedDateChanged, this, &DayStripViewModel::refresh);
         // Today moves on at midnight; the tick (and every wake-up of the popover) notices it.
         m_tickConnection =
-            connect(timerManager, &TimerManager::tickChanged, this, &DayStripViewModel::refreshToday);
+            connect(timerManager, &TimerManager::viewTick, this, &DayStripViewModel::refreshToday);
     }
     refresh();
     emit timerManagerChanged();

@@ -130,7 +130,7 @@ void MenuBarContentViewModel::setServices(AppServices *services)
                              refreshDayTasks(ListChange::Replace);
                              refreshIsDayClosed();
                          })
-                      << connect(tm, &TimerManager::tickChanged, this, &MenuBarContentViewModel::refreshTimes)
+                      << connect(tm, &TimerManager::viewTick, this, &MenuBarContentViewModel::refreshTimes)
                       << connect(tm, &TimerManager::showBillableTimeChanged, this, &MenuBarContentViewModel::refreshTimes)
                       << connect(prefs, &Preferences::selectedTaskIDChanged, this, &MenuBarContentViewModel::refreshSelectedTask)
                       << connect(services, &AppServices::windowBecameKey, this, &MenuBarContentViewModel::wake);

@@ -100,7 +100,7 @@ void TaskRowViewModel::onRunningChanged()
     disconnect(m_tickConnection);
     const bool active = m_task && m_task->isRunning();
     if (m_timerManager && active)
-        m_tickConnection = connect(m_timerManager, &TimerManager::tickChanged, this, &TaskRowViewModel::refreshTimes);
+        m_tickConnection = connect(m_timerManager, &TimerManager::viewTick, this, &TaskRowViewModel::refreshTimes);
     if (m_isActive != active) {
         m_isActive = active;
         emit isActiveChanged();

@@ -18,6 +18,8 @@ PopoverWindow::PopoverWindow(AppContext *context, QObject *parent)
 
 PopoverWindow::~PopoverWindow()
 {
+    if (m_window)
+        m_services->timerManager()->setViewsShown(true);
     m_root.reset();
     m_window.reset();
     m_engine.reset();
@@ -62,6 +64,10 @@ bool PopoverWindow::create()
     connect(m_services->theme(), &Theme::isDarkChanged, m_window.get(),
             [this] { m_window->setColor(m_services->theme()->background()); });
     connect(m_window.get(), &QWindow::activeChanged, this, &PopoverWindow::onActiveChanged);
+    // A hidden popover computes nothing on the tick.
+    TimerManager *timerManager = m_services->timerManager();
+    timerManager->setViewsShown(false);
+    connect(m_window.get(), &QWindow::visibleChanged, timerManager, &TimerManager::setViewsShown);
     return true;
 }
 

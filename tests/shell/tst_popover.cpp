@@ -2,6 +2,7 @@
 #include "AppContext.h"
 #include "PopoverLoader.h"
 #include "Store.h"
+#include "TimerManager.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -85,11 +86,16 @@ private slots:
             loader.toggle(QPoint(600, 28));
             QVERIFY2(loader.isLoaded(), qPrintable(loader.errorString()));
             Popover *popover = loader.popover();
+            TimerManager *timerManager = context->timerManager();
             QTRY_VERIFY(popover->isVisible());
+            QVERIFY(timerManager->viewsShown());
+            // Hidden, its screens stop following the tick.
             loader.toggle(QPoint(600, 28));
             QVERIFY(!popover->isVisible());
+            QVERIFY(!timerManager->viewsShown());
             loader.showAt(QPoint());
             QTRY_VERIFY(popover->isVisible());
+            QVERIFY(timerManager->viewsShown());
         }
         // The popover went with its loader, before the records it showed.
         context.reset();
