@@ -7,9 +7,9 @@
 #include "SingleInstance.h"
 #include "StatusItem.h"
 #include "Store.h"
+#include "SystemTray.h"
 #include "Theme.h"
 #include "TimerManager.h"
-#include "SystemTray.h"
 #include "UnixSignals.h"
 
 #include <QApplication>
