@@ -170,6 +170,8 @@ def main():
         time.sleep(5)
         rss, pss = memory(proc.pid)
         print(f"after the popover was opened once: RSS {rss:.1f} MB, PSS {pss:.1f} MB")
+        if os.environ.get("TIMEGLAS_MEASURE_MAPPINGS"):
+            top_mappings(proc.pid)
         proc.terminate()
         proc.wait(20)
 
