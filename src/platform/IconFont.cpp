@@ -55,11 +55,6 @@ QString IconFont::glyph(const QString &symbolName)
     return table().value(symbolName);
 }
 
-bool IconFont::isKnown(const QString &symbolName)
-{
-    return table().contains(symbolName);
-}
-
 QImage IconFont::image(const QString &symbolName, int pixelSize, const QColor &color)
 {
     QImage img(pixelSize, pixelSize, QImage::Format_ARGB32_Premultiplied);

@@ -12,7 +12,6 @@ namespace IconFont {
 QString fontFamily();
 // The ligature text that draws the icon, or an empty text for an unknown name.
 QString glyph(const QString &symbolName);
-bool isKnown(const QString &symbolName);
 // The icon drawn into a square image.
 QImage image(const QString &symbolName, int pixelSize, const QColor &color);
 } // namespace IconFont

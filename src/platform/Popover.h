@@ -21,10 +21,11 @@ public:
 
     virtual bool isVisible() const = 0;
     // Shows the window next to `anchor` (screen coordinates of the status item; null when
-    // the panel gave none), or hides it.
-    virtual void toggle(QPoint anchor) = 0;
+    // the panel gave none).
     virtual void showAt(QPoint anchor) = 0;
     virtual void hide() = 0;
+    // Hides a shown popover, shows a hidden one.
+    void toggle(QPoint anchor);
 
     // Where a window of `size` goes for an item at `anchor`: below it when the item is in
     // the upper half of the screen, above it otherwise, centred on it, kept on screen.

@@ -5,10 +5,6 @@
 #include <QPluginLoader>
 #include <cstdio>
 
-#ifndef TIMEGLAS_MODULE_DIR
-#define TIMEGLAS_MODULE_DIR "../lib/timeglas"
-#endif
-
 PopoverLoader::PopoverLoader(AppContext *context, const QString &modulePath, QObject *parent)
     : QObject(parent), m_context(context), m_modulePath(modulePath)
 {
@@ -49,14 +45,4 @@ void PopoverLoader::showAt(QPoint anchor)
 {
     if (Popover *p = popover())
         p->showAt(anchor);
-}
-
-QPoint Popover::placement(QPoint anchor, QSize size, const QRect &available)
-{
-    constexpr int gap = 4; // between the panel and the window
-    int x = anchor.x() - size.width() / 2;
-    int y = anchor.y() < available.center().y() ? anchor.y() + gap : anchor.y() - gap - size.height();
-    x = qBound(available.left(), x, qMax(available.left(), available.right() + 1 - size.width()));
-    y = qBound(available.top(), y, qMax(available.top(), available.bottom() + 1 - size.height()));
-    return {x, y};
 }

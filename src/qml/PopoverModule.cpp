@@ -1,6 +1,5 @@
 // The popover module: the screens, their view models and the QML engine, loaded by the
 // shell when the popover first opens.
-#include "Popover.h"
 #include "PopoverWindow.h"
 
 #include <QQuickWindow>

@@ -71,14 +71,6 @@ bool PopoverWindow::create()
     return true;
 }
 
-void PopoverWindow::toggle(QPoint anchor)
-{
-    if (isVisible())
-        hide();
-    else
-        showAt(anchor);
-}
-
 void PopoverWindow::showAt(QPoint anchor)
 {
     if (!create())

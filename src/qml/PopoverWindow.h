@@ -24,12 +24,7 @@ public:
     explicit PopoverWindow(AppContext *context, QObject *parent = nullptr);
     ~PopoverWindow() override;
 
-    bool isCreated() const { return m_window != nullptr; }
-    QQuickWindow *window() const { return m_window.get(); }
-    AppServices *services() const { return m_services.get(); }
-
     bool isVisible() const override;
-    void toggle(QPoint anchor) override;
     void showAt(QPoint anchor) override;
     void hide() override;
 

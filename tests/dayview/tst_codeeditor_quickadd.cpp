@@ -37,10 +37,6 @@ class CodeEditorQuickAddTest : public QObject
             t->setSortOrder(sortOrder);
         return t;
     }
-    TaskTemplate *addTemplate(const QString &name, const OptionalCode &code)
-    {
-        return f->store()->insert(TaskTemplate::create(name, code, f->store()->templates().size()));
-    }
 
 private slots:
     void init()
@@ -234,7 +230,7 @@ private slots:
         for (qint64 order : dayOrders)
             add("eksisterende", std::nullopt, order);
         f->addTask("anden dag", Now - 86400, 0)->setSortOrder(99);
-        TaskTemplate *tpl = addTemplate(" Support ", code);
+        TaskTemplate *tpl = f->addTemplate(" Support ", code);
         vm->setShowTemplateBanner(true);
 
         const qsizetype before = f->store()->tasks().size();
@@ -256,7 +252,7 @@ private slots:
     {
         const double tomorrow = timecalc::startOfDay(Now + 86400);
         f->timerManager()->setSelectedDateSeconds(tomorrow);
-        picker->addTaskFromTemplate(addTemplate("x", std::nullopt));
+        picker->addTaskFromTemplate(f->addTemplate("x", std::nullopt));
         QCOMPARE(f->store()->tasks().size(), 1);
         QCOMPARE(f->store()->tasks().first()->dateSeconds(), tomorrow);
     }
@@ -264,7 +260,7 @@ private slots:
     // A picker left open takes no tasks for a closed day; it comes back to life on an open one.
     void closedDayTakesNoTasksFromThePicker()
     {
-        TaskTemplate *tpl = addTemplate("x", std::nullopt);
+        TaskTemplate *tpl = f->addTemplate("x", std::nullopt);
         add("t");
         vm->setShowTemplateBanner(true);
         QSignalSpy spy(picker, &QuickAddPickerModel::canAddChanged);
@@ -285,7 +281,7 @@ private slots:
 
     void deletedTemplateAddsNothing()
     {
-        TaskTemplate *tpl = addTemplate("x", std::nullopt);
+        TaskTemplate *tpl = f->addTemplate("x", std::nullopt);
         f->store()->remove(tpl);
         picker->addTaskFromTemplate(tpl);
         picker->addTaskFromTemplate(nullptr);

@@ -50,10 +50,6 @@ class DayPiecesUiTest : public QObject
         else
             a11y::type(window(), text);
     }
-    TaskTemplate *addTemplate(const QString &name, const OptionalCode &code = std::nullopt)
-    {
-        return f->store()->insert(TaskTemplate::create(name, code, f->store()->templates().size()));
-    }
 
 private slots:
     void init()
@@ -93,7 +89,7 @@ private slots:
         QFETCH(bool, closed);
         QFETCH(bool, works);
         f->addTask("Møde", Now, 900);
-        addTemplate("Support");
+        f->addTemplate("Support");
         if (closed)
             f->store()->insert(ClosedDay::create(Now, 0.25));
         showDay();
@@ -136,7 +132,7 @@ private slots:
         f->addTask("Møde", Now);
         showDay();
         QVERIFY(!f->named("bottomTemplatesButton"));
-        TaskTemplate *tpl = addTemplate("Support");
+        TaskTemplate *tpl = f->addTemplate("Support");
         QTRY_VERIFY(f->named("bottomTemplatesButton"));
         f->store()->remove(tpl);
         QTRY_VERIFY(!f->named("bottomTemplatesButton"));
@@ -327,8 +323,8 @@ private slots:
     {
         Task *first = f->addTask("Først", Now, 60);
         first->setSortOrder(4);
-        addTemplate("Daglig standup", QString("INT"));
-        addTemplate("Support");
+        f->addTemplate("Daglig standup", QString("INT"));
+        f->addTemplate("Support");
         showDay();
 
         f->click(f->named("bottomTemplatesButton"));
@@ -376,7 +372,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, effect);
         f->addTask("Møde", Now, 60);
-        addTemplate("Support");
+        f->addTemplate("Support");
         showDay();
         QVERIFY2(a11y::press(window(), name), qPrintable(name));
         const double moved = f->timerManager()->selectedDateSeconds() - Today;
@@ -399,7 +395,7 @@ private slots:
     void bannersCanBeAnsweredByName()
     {
         f->addTask("Møde", Now, 60);
-        addTemplate("Support");
+        f->addTemplate("Support");
         showDay();
         // The picker: a template by its name, then "Gå til i dag" after a move.
         QVERIFY(a11y::press(window(), "Vis skabeloner"));

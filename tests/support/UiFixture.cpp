@@ -44,6 +44,11 @@ Task *UiFixture::addTask(const QString &name, double date, qint64 seconds, const
     return task;
 }
 
+TaskTemplate *UiFixture::addTemplate(const QString &name, const std::optional<QString> &code)
+{
+    return store()->insert(TaskTemplate::create(name, code, store()->templates().size()));
+}
+
 QQuickItem *UiFixture::show(const QString &typeName, QSize size, const QVariantMap &properties)
 {
     m_root.reset();

@@ -34,6 +34,9 @@ public:
     Task *addTask(const QString &name, double date, qint64 seconds = 0,
                   const std::optional<QString> &code = std::nullopt);
 
+    // Adds a template at the end of the template list.
+    TaskTemplate *addTemplate(const QString &name, const std::optional<QString> &code = std::nullopt);
+
     // Loads a type of the Timeglas module (e.g. "Popover") into a window of the given size,
     // passing `services` and any further initial properties. Returns the root item or nullptr;
     // every QML warning is collected in warnings().
