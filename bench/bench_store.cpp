@@ -45,7 +45,7 @@ Shape shapeFor(int tasks, int largeTasks)
     return {tasks, days, std::min(closedDayCount, days)};
 }
 
-QByteArray uuid() { return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toLatin1(); }
+QByteArray uuid() { return Record::newId().toLatin1(); }
 
 bool run(sqlite3 *db, const char *sql)
 {

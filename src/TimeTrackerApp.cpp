@@ -4,6 +4,7 @@
 #include "IconFont.h"
 #include "MenuBarLabel.h"
 #include "PopoverLoader.h"
+#include "Preferences.h"
 #include "SingleInstance.h"
 #include "StatusItem.h"
 #include "Store.h"
@@ -43,13 +44,15 @@ QIcon iconFor(const QString &name)
 
 int TimeTrackerApp::run(int argc, char *argv[])
 {
+    // First of all, before the application object (which takes tens of milliseconds to
+    // build), so that a signal at any later moment ends in an orderly quit.
+    UnixSignals::catchEarly();
     // A widget application: the tray fallback and the save dialog are widgets.
     QApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("timeglas"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Timeglas"));
     QGuiApplication::setDesktopFileName(QStringLiteral("timeglas"));
     QGuiApplication::setQuitOnLastWindowClosed(false);
-    // First of all, so that a signal at any later moment ends in an orderly quit.
     UnixSignals::install(&app);
 
     // Only one process may write the store: a later start asks the running one for the popover.
@@ -89,6 +92,13 @@ TimeTrackerApp::~TimeTrackerApp()
 bool TimeTrackerApp::start()
 {
     QString error;
+    // Before anything reads the file: QSettings would follow a link or wait on a FIFO forever.
+    if (const auto refused = Preferences::prepareFile(Preferences::defaultPath())) {
+        std::fprintf(stderr, "Could not open the preferences: %s (%s)\n", qPrintable(*refused),
+                     qPrintable(Preferences::defaultPath()));
+        std::fflush(stderr);
+        return false;
+    }
     m_context = AppContext::open(Store::defaultPath(), &error);
     if (!m_context) {
         std::fprintf(stderr, "Could not create ModelContainer: %s\n", qPrintable(error));
@@ -133,7 +143,7 @@ void TimeTrackerApp::showPresentation(const LabelPresentation &presentation)
         m_iconName = presentation.iconName;
         m_icon = iconFor(m_iconName);
     }
-    m_statusItem->setPresentation(m_icon, presentation.text);
+    m_statusItem->setPresentation(m_icon, presentation.text, presentation.warning);
 }
 
 void TimeTrackerApp::stopRunningTasks()

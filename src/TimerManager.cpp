@@ -34,10 +34,10 @@ void TimerManager::setSelectedDate(const QDateTime &date)
 
 QString TimerManager::activeTaskIDString() const
 {
-    return m_activeTaskID ? Record::uuidText(*m_activeTaskID) : QString();
+    return m_activeTaskID.value_or(QString());
 }
 
-void TimerManager::setActiveTaskID(std::optional<QUuid> id)
+void TimerManager::setActiveTaskID(std::optional<QString> id)
 {
     if (m_activeTaskID == id)
         return;

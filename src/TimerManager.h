@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
-#include <QUuid>
 #include <QVariantList>
 #include <optional>
 
@@ -32,10 +31,10 @@ public:
     QDateTime selectedDate() const;
     void setSelectedDate(const QDateTime &date);
 
-    std::optional<QUuid> activeTaskID() const { return m_activeTaskID; }
+    std::optional<QString> activeTaskID() const { return m_activeTaskID; }
     QString activeTaskIDString() const;
     // Written by this class and by a row that stops the active task for a time edit.
-    void setActiveTaskID(std::optional<QUuid> id);
+    void setActiveTaskID(std::optional<QString> id);
 
     bool showBillableTime() const { return m_showBillableTime; }
     void setShowBillableTime(bool show);
@@ -80,7 +79,7 @@ private:
     void saveOrReport(Store *context, const char *prefix);
 
     double m_selectedDate;
-    std::optional<QUuid> m_activeTaskID;
+    std::optional<QString> m_activeTaskID;
     bool m_showBillableTime = true;
     qint64 m_tick = 0;
     bool m_viewsShown = true;

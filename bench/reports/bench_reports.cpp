@@ -52,7 +52,7 @@ Sample makeSample(double now, bool scattered)
     for (int i = 0; i < codeCount; ++i)
         codes.append(QStringLiteral("P-%1").arg(i, 4, 10, QLatin1Char('0')));
     for (int i = 0; i < templateCount; ++i)
-        s.templates.push_back(std::make_unique<TaskTemplate>(QUuid::createUuid(), QStringLiteral("Skabelon %1").arg(i),
+        s.templates.push_back(std::make_unique<TaskTemplate>(Record::newId(), QStringLiteral("Skabelon %1").arg(i),
                                                              codes.at(i % codeCount), i, now));
     QList<qint64> offsets;
     for (int i = 0; i < taskCount; ++i)
@@ -69,12 +69,12 @@ Sample makeSample(double now, bool scattered)
         const std::optional<QString> code =
             i % 7 == 0 ? std::nullopt : std::optional<QString>(codes.at(random.bounded(codeCount)));
         const std::optional<double> running = i == taskCount - 1 ? std::optional<double>(now - 600) : std::nullopt;
-        s.tasks.push_back(std::make_unique<Task>(QUuid::createUuid(), name, timecalc::startOfDay(day),
+        s.tasks.push_back(std::make_unique<Task>(Record::newId(), name, timecalc::startOfDay(day),
                                                  qint64(random.bounded(4 * 3600)), running, i, now, code));
         s.all.append(s.tasks.back().get());
     }
     for (int i = 0; i < closedDayCount; ++i)
-        s.closedDays.push_back(std::make_unique<ClosedDay>(QUuid::createUuid(),
+        s.closedDays.push_back(std::make_unique<ClosedDay>(Record::newId(),
                                                            timecalc::startOfDay(first.addDays(i)), 7.5, now));
     return s;
 }

@@ -20,17 +20,14 @@
 using namespace timecalc;
 
 namespace {
-// The preference holds the id as text. Text that is no UUID means nothing was chosen, and the
-// running task stands in; a UUID that names no task of the day selects nothing.
-std::optional<QUuid> parseSelection(const QString &text)
+// The preference holds the id as text. Text that is no plain 36-character UUID and names no
+// task means nothing was chosen, and the running task stands in; a UUID that names no task of
+// the day selects nothing.
+bool namesAChoice(const QString &text)
 {
-    // Only the plain 36-character form counts, the form the preference is written in.
     if (text.size() != 36)
-        return std::nullopt;
-    const QUuid id = QUuid::fromString(text);
-    if (id.isNull() && text != QLatin1String("00000000-0000-0000-0000-000000000000"))
-        return std::nullopt;
-    return id;
+        return false;
+    return !QUuid::fromString(text).isNull() || text == QLatin1String("00000000-0000-0000-0000-000000000000");
 }
 } // namespace
 
@@ -250,16 +247,13 @@ void MenuBarContentViewModel::refreshSelectedTask()
 {
     Task *selected = nullptr;
     if (Preferences *prefs = preferences()) {
-        if (const auto id = parseSelection(prefs->selectedTaskID())) {
-            for (Task *t : dayTasks()) {
-                if (t->id() == *id) {
-                    selected = t;
-                    break;
-                }
-            }
-        } else {
+        const QString id = prefs->selectedTaskID();
+        const QList<Task *> tasks = dayTasks();
+        const auto named = std::find_if(tasks.cbegin(), tasks.cend(), [&id](const Task *t) { return t->id() == id; });
+        if (named != tasks.cend())
+            selected = *named;
+        else if (!namesAChoice(id))
             selected = m_runningTask;
-        }
     }
     if (m_selectedTask != selected) {
         m_selectedTask = selected;
@@ -492,7 +486,7 @@ void MenuBarContentViewModel::deleteTask(Task *task)
     }
     if (task->isRunning())
         timerManager()->stop(task, store());
-    if (const auto selected = parseSelection(preferences()->selectedTaskID()); selected && *selected == task->id())
+    if (preferences()->selectedTaskID() == task->id())
         preferences()->setSelectedTaskID(QString());
     store()->remove(task);
     setTaskToDelete(nullptr);

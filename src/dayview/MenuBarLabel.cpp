@@ -17,6 +17,7 @@ MenuBarLabel::MenuBarLabel(Store *store, TimerManager *timerManager, Preferences
             reevaluate();
     });
     connect(preferences, &Preferences::defaultShowBillableTimeChanged, this, &MenuBarLabel::reevaluate);
+    connect(store, &Store::saveErrorChanged, this, &MenuBarLabel::reevaluate);
     m_presentation = evaluate(*store, preferences->defaultShowBillableTime());
 }
 
@@ -24,13 +25,13 @@ LabelPresentation MenuBarLabel::running(const Task &task)
 {
     const QString middleDot = QStringLiteral("\u00B7");
     const QString name = task.name().isEmpty() ? middleDot : task.name();
-    return {QStringLiteral("hourglass"), formatElapsed(task.currentSeconds()) + u' ' + middleDot + u' ' + name};
+    return {QStringLiteral("hourglass"), formatElapsed(task.currentSeconds()) + u' ' + middleDot + u' ' + name, {}};
 }
 
 LabelPresentation MenuBarLabel::idle(double totalHours)
 {
     const QString text = totalHours > 0.0 ? formatDecimalHours(totalHours) + u't' : QString();
-    return {QStringLiteral("hourglass.bottomhalf.filled"), text};
+    return {QStringLiteral("hourglass.bottomhalf.filled"), text, {}};
 }
 
 double MenuBarLabel::todaysTotal(const Store &store, bool billable)
@@ -45,9 +46,15 @@ double MenuBarLabel::todaysTotal(const Store &store, bool billable)
 
 LabelPresentation MenuBarLabel::evaluate(const Store &store, bool billable)
 {
-    if (const Task *task = store.firstRunningTask())
-        return running(*task);
-    return idle(todaysTotal(store, billable));
+    LabelPresentation presentation =
+        store.firstRunningTask() ? running(*store.firstRunningTask()) : idle(todaysTotal(store, billable));
+    presentation.warning = saveWarning(store.saveError());
+    return presentation;
+}
+
+QString MenuBarLabel::saveWarning(const QString &saveError)
+{
+    return saveError.isEmpty() ? QString() : QStringLiteral("Ændringer gemmes ikke: %1").arg(saveError);
 }
 
 void MenuBarLabel::reevaluate()

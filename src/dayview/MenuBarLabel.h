@@ -14,6 +14,7 @@ struct LabelPresentation
 {
     QString iconName; // "hourglass" while a task runs, else "hourglass.bottomhalf.filled"
     QString text;     // may be empty: the icon then stands alone
+    QString warning;  // for the tooltip: why changes are not being saved, or empty
     bool operator==(const LabelPresentation &) const = default;
 };
 
@@ -34,6 +35,8 @@ public:
     // Today's total over tasks dated exactly at today's midnight, billable or actual.
     static double todaysTotal(const Store &store, bool billable);
     static LabelPresentation evaluate(const Store &store, bool billable);
+    // What the user is told while saves fail: "Ændringer gemmes ikke: <why>"; empty otherwise.
+    static QString saveWarning(const QString &saveError);
 
 signals:
     void presentationChanged(const LabelPresentation &presentation);

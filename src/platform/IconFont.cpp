@@ -35,6 +35,7 @@ const QHash<QString, QString> &table()
         {QStringLiteral("square.and.arrow.up"), QStringLiteral("ios_share")},
         {QStringLiteral("chart.bar"), QStringLiteral("bar_chart")},
         {QStringLiteral("checkmark.circle.fill"), QStringLiteral("check_circle")},
+        {QStringLiteral("exclamationmark.triangle.fill"), QStringLiteral("warning")},
     };
     return t;
 }

@@ -3,6 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr auto appearanceKey = "appearanceMode";
@@ -10,21 +17,42 @@ constexpr auto billableKey = "defaultShowBillableTime";
 constexpr auto selectedKey = "selectedTaskID";
 constexpr auto apiKeyKey = "workbookAPIKey";
 
-constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+Q_LOGGING_CATEGORY(preferencesLog, "timeglas.preferences")
 
-// The file holds an API key: it is created, and kept, readable by its owner only.
-void restrictToOwner(const QString &path)
+// The file holds an API key: it is created, and kept, readable by its owner only. The mode
+// is set on the opened file, never through a path that a link could redirect.
+std::optional<QString> restrictToOwner(const QString &path)
 {
-    QFile file(path);
-    if (!file.exists()) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            file.close();
+    const QByteArray native = QFile::encodeName(path);
+    int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == EEXIST) {
+        // Non-blocking, so that a FIFO put there cannot hold the start-up.
+        fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     }
-    if (file.exists() && file.permissions() != ownerOnly)
-        file.setPermissions(ownerOnly);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            return QStringLiteral("the preferences file is a symbolic link");
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    struct stat st {};
+    std::optional<QString> refused;
+    if (::fstat(fd, &st) != 0)
+        refused = QString::fromLocal8Bit(std::strerror(errno));
+    else if (!S_ISREG(st.st_mode))
+        refused = QStringLiteral("the preferences file is not a regular file");
+    else if ((st.st_mode & 07777) != 0600 && ::fchmod(fd, 0600) != 0)
+        refused = QString::fromLocal8Bit(std::strerror(errno));
+    ::close(fd);
+    return refused;
 }
 } // namespace
+
+std::optional<QString> Preferences::prepareFile(const QString &filePath)
+{
+    if (!QDir().mkpath(QFileInfo(filePath).absolutePath()))
+        return QStringLiteral("cannot create the folder of the preferences");
+    return restrictToOwner(filePath);
+}
 
 QString Preferences::defaultPath()
 {
@@ -37,7 +65,8 @@ QString Preferences::defaultPath()
 Preferences::Preferences(const QString &filePath, QObject *parent)
     : QObject(parent)
 {
-    restrictToOwner(filePath);
+    if (const auto refused = prepareFile(filePath))
+        qCWarning(preferencesLog, "Preferences are not kept: %s (%s)", qPrintable(*refused), qPrintable(filePath));
     m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
     m_appearanceMode = m_settings->value(appearanceKey, QStringLiteral("system")).toString();
     m_defaultShowBillableTime = m_settings->value(billableKey, true).toBool();
@@ -56,7 +85,10 @@ void Preferences::write(const char *key, const QVariant &value)
 {
     m_settings->setValue(QLatin1StringView(key), value);
     m_settings->sync();
-    restrictToOwner(m_settings->fileName());
+    if (m_settings->status() != QSettings::NoError)
+        qCWarning(preferencesLog, "Cannot write the preferences file %s", qPrintable(m_settings->fileName()));
+    else if (const auto refused = restrictToOwner(m_settings->fileName()))
+        qCWarning(preferencesLog, "Cannot keep the preferences private: %s", qPrintable(*refused));
 }
 
 void Preferences::setAppearanceMode(const QString &mode)

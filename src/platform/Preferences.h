@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSettings>
 #include <memory>
+#include <optional>
 
 class Preferences : public QObject
 {
@@ -19,6 +20,10 @@ public:
     ~Preferences() override;
 
     static QString defaultPath();
+    // Makes sure the file is one this program may read and write: created if missing,
+    // refused unless it is a regular file (a link, a FIFO or a folder there is not ours to
+    // follow or to wait on), and readable by its owner only. The reason on refusal.
+    static std::optional<QString> prepareFile(const QString &filePath);
     QString filePath() const;
 
     QString appearanceMode() const { return m_appearanceMode; }

@@ -8,6 +8,7 @@
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <QTextDocument>
 
 namespace {
 // Start-up waits at most this long for a watcher that does not answer.
@@ -47,20 +48,29 @@ bool StatusItem::show()
     return useTray();
 }
 
-void StatusItem::setPresentation(const QIcon &icon, const QString &text)
+void StatusItem::setPresentation(const QIcon &icon, const QString &text, const QString &warning)
 {
     const bool iconChanged = icon.cacheKey() != m_icon.cacheKey();
     m_icon = icon;
     m_text = text;
+    m_warning = warning;
     if (m_item) {
         m_item->setIcon(icon);
-        m_item->setText(text);
+        m_item->setText(text, warning);
     }
     if (m_tray) {
         if (iconChanged)
             m_tray->setIcon(icon);
-        m_tray->setToolTip(StatusNotifierItem::titleFor(text));
+        m_tray->setToolTip(trayToolTip());
     }
+}
+
+QString StatusItem::trayToolTip() const
+{
+    QString plain = StatusNotifierItem::titleFor(m_text);
+    if (!m_warning.isEmpty())
+        plain += QLatin1Char('\n') + m_warning;
+    return Qt::convertFromPlainText(plain);
 }
 
 bool StatusItem::useStatusNotifier()
@@ -68,7 +78,7 @@ bool StatusItem::useStatusNotifier()
     if (!m_item) {
         m_item = new StatusNotifierItem(m_bus, this);
         m_item->setIcon(m_icon);
-        m_item->setText(m_text);
+        m_item->setText(m_text, m_warning);
         connect(m_item, &StatusNotifierItem::activated, this, &StatusItem::activated);
         connect(m_item, &StatusNotifierItem::registrationFailed, this, [this](const QString &message) {
             qWarning("The panel did not take the status item: %s", qPrintable(message));
@@ -98,7 +108,7 @@ bool StatusItem::useTray()
         connect(m_tray, &TrayIcon::clicked, this, [this] { emit activated(trayAnchor()); });
     }
     m_tray->setIcon(m_icon);
-    m_tray->setToolTip(StatusNotifierItem::titleFor(m_text));
+    m_tray->setToolTip(trayToolTip());
     m_tray->setVisible(true);
     setBackend(Backend::SystemTray);
     return true;

@@ -27,8 +27,9 @@ public:
     // Puts the item in the panel; false when no panel shows it (then show the popover once).
     // Set the presentation first: a tray icon cannot show without an icon.
     bool show();
-    // The icon, and the label next to it; an empty text leaves the icon alone.
-    void setPresentation(const QIcon &icon, const QString &text);
+    // The icon, and the label next to it; an empty text leaves the icon alone. The warning
+    // (a save that fails, say) shows in the tooltip only.
+    void setPresentation(const QIcon &icon, const QString &text, const QString &warning = QString());
     Backend backend() const { return m_backend; }
     // The bus name panels reach our item at; empty until the item is on the bus.
     QString serviceName() const;
@@ -59,4 +60,7 @@ private:
     bool m_shown = false;
     QIcon m_icon;
     QString m_text;
+    QString m_warning;
+    // Tray tooltips are shown as rich text whenever they look like it: ours never do.
+    QString trayToolTip() const;
 };

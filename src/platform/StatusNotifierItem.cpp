@@ -244,19 +244,30 @@ QString StatusNotifierItem::titleFor(const QString &text)
 
 SniToolTip StatusNotifierItem::toolTip() const
 {
-    return SniToolTip{QString(), {}, programName, m_text};
+    return SniToolTip{QString(), {}, programName, toolTipBody(m_text, m_warning)};
 }
 
-void StatusNotifierItem::setText(const QString &text)
+QString StatusNotifierItem::toolTipBody(const QString &text, const QString &warning)
 {
-    if (text == m_text)
+    QString body = text.toHtmlEscaped();
+    if (!warning.isEmpty())
+        body += (body.isEmpty() ? QString() : QStringLiteral("<br/>")) + warning.toHtmlEscaped();
+    return body;
+}
+
+void StatusNotifierItem::setText(const QString &text, const QString &warning)
+{
+    if (text == m_text && warning == m_warning)
         return;
     const QString oldTitle = title();
+    const bool labelChanged = text != m_text;
     m_text = text;
+    m_warning = warning;
     if (title() != oldTitle)
         emit m_adaptor->NewTitle();
     emit m_adaptor->NewToolTip();
-    emit m_adaptor->XAyatanaNewLabel(m_text, QString());
+    if (labelChanged)
+        emit m_adaptor->XAyatanaNewLabel(m_text, QString());
 }
 
 void StatusNotifierItem::setIcon(const QIcon &icon)

@@ -59,13 +59,16 @@ public:
     QString serviceName() const { return m_serviceName; }
 
     void setIcon(const QIcon &icon);
-    void setText(const QString &text);
+    // The label, and a line the tooltip adds under it (a failing save, say; empty for none).
+    void setText(const QString &text, const QString &warning = QString());
 
     QString text() const { return m_text; }
     QString title() const { return titleFor(m_text); }
     // The label text, or the program's name while there is none.
     static QString titleFor(const QString &text);
     SniToolTip toolTip() const;
+    // The tooltip's body, which panels render as markup: the user's text is escaped.
+    static QString toolTipBody(const QString &text, const QString &warning);
     QList<SniPixmap> iconPixmaps() const { return m_pixmaps; }
 
     // The icon at the sizes panels commonly draw, converted for the bus.
@@ -86,6 +89,7 @@ private:
     bool m_published = false;
     int m_registrations = 0;
     QString m_text;
+    QString m_warning;
     qint64 m_iconKey = 0;
     QList<SniPixmap> m_pixmaps;
 };

@@ -35,6 +35,55 @@ void onSignal(int signalNumber)
 }
 } // namespace
 
+bool UnixSignals::catchEarly()
+{
+    if (pipeWriteEnd.load() >= 0)
+        return true;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        qWarning("Cannot catch termination signals, no pipe: %s", std::strerror(errno));
+        return false;
+    }
+    pipeReadEnd = fds[0];
+    pipeWriteEnd.store(fds[1]);
+
+    for (std::size_t i = 0; i < handledSignals.size(); ++i) {
+        struct sigaction current {};
+        ::sigaction(handledSignals[i], nullptr, &current);
+        // Whoever started us with the signal ignored (nohup, a background job of a
+        // script) wants it ignored; quitting on it anyway would surprise them.
+        if (current.sa_handler == SIG_IGN)
+            continue;
+
+        struct sigaction action {};
+        action.sa_handler = onSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        if (::sigaction(handledSignals[i], &action, &previousActions[i]) != 0) {
+            qWarning("Cannot catch signal %d: %s", handledSignals[i], std::strerror(errno));
+            releaseHandlers();
+            return false;
+        }
+        replaced[i] = true;
+    }
+    return true;
+}
+
+void UnixSignals::releaseHandlers()
+{
+    for (std::size_t i = 0; i < handledSignals.size(); ++i) {
+        if (replaced[i])
+            ::sigaction(handledSignals[i], &previousActions[i], nullptr);
+        replaced[i] = false;
+    }
+    const int writeEnd = pipeWriteEnd.exchange(-1);
+    if (writeEnd >= 0)
+        ::close(writeEnd);
+    if (pipeReadEnd >= 0)
+        ::close(pipeReadEnd);
+    pipeReadEnd = -1;
+}
+
 UnixSignals *UnixSignals::install(QCoreApplication *app)
 {
     if (installed)
@@ -55,52 +104,18 @@ UnixSignals::UnixSignals(QCoreApplication *app)
 
 bool UnixSignals::setUp()
 {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        qWarning("Cannot catch termination signals, no pipe: %s", std::strerror(errno));
+    if (!catchEarly())
         return false;
-    }
-    pipeReadEnd = fds[0];
-    pipeWriteEnd.store(fds[1]);
-
+    // A signal caught before now waits in the pipe and is read as soon as the loop runs.
     m_notifier = new QSocketNotifier(pipeReadEnd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &UnixSignals::drain);
-
-    for (std::size_t i = 0; i < handledSignals.size(); ++i) {
-        struct sigaction current {};
-        ::sigaction(handledSignals[i], nullptr, &current);
-        // Whoever started us with the signal ignored (nohup, a background job of a
-        // script) wants it ignored; quitting on it anyway would surprise them.
-        if (current.sa_handler == SIG_IGN)
-            continue;
-
-        struct sigaction action {};
-        action.sa_handler = onSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        if (::sigaction(handledSignals[i], &action, &previousActions[i]) != 0) {
-            qWarning("Cannot catch signal %d: %s", handledSignals[i], std::strerror(errno));
-            return false;
-        }
-        replaced[i] = true;
-    }
     return true;
 }
 
 UnixSignals::~UnixSignals()
 {
-    for (std::size_t i = 0; i < handledSignals.size(); ++i) {
-        if (replaced[i])
-            ::sigaction(handledSignals[i], &previousActions[i], nullptr);
-        replaced[i] = false;
-    }
     delete m_notifier;
-    const int writeEnd = pipeWriteEnd.exchange(-1);
-    if (writeEnd >= 0)
-        ::close(writeEnd);
-    if (pipeReadEnd >= 0)
-        ::close(pipeReadEnd);
-    pipeReadEnd = -1;
+    releaseHandlers();
     if (installed == this)
         installed = nullptr;
 }

@@ -1,6 +1,7 @@
 #include "AppServices.h"
 
 #include "AppContext.h"
+#include "MenuBarLabel.h"
 #include "Store.h"
 
 AppServices::AppServices(AppContext *context, QObject *parent)
@@ -14,6 +15,12 @@ AppServices::AppServices(AppContext *context, QObject *parent)
     , m_templates(new RecordListModel(m_store, Record::Kind::TaskTemplate, RecordListModel::Order::SortOrder, this))
     , m_closedDays(new RecordListModel(m_store, Record::Kind::ClosedDay, RecordListModel::Order::Store, this))
 {
+    connect(m_store, &Store::saveErrorChanged, this, &AppServices::saveWarningChanged);
+}
+
+QString AppServices::saveWarning() const
+{
+    return MenuBarLabel::saveWarning(m_store->saveError());
 }
 
 void AppServices::setPopoverPinned(bool pinned)

@@ -21,6 +21,8 @@ class AppServices : public QObject
     Q_PROPERTY(RecordListModel *projectCodes READ projectCodes CONSTANT)
     Q_PROPERTY(RecordListModel *templates READ templates CONSTANT)
     Q_PROPERTY(RecordListModel *closedDays READ closedDays CONSTANT)
+    // "Ændringer gemmes ikke: <why>" while saves fail, else empty.
+    Q_PROPERTY(QString saveWarning READ saveWarning NOTIFY saveWarningChanged)
 
 public:
     explicit AppServices(AppContext *context, QObject *parent = nullptr);
@@ -34,6 +36,7 @@ public:
     RecordListModel *projectCodes() const { return m_projectCodes; }
     RecordListModel *templates() const { return m_templates; }
     RecordListModel *closedDays() const { return m_closedDays; }
+    QString saveWarning() const;
 
     // While pinned (a dialog of ours is open), the popover does not hide on focus loss.
     Q_INVOKABLE void setPopoverPinned(bool pinned);
@@ -42,6 +45,7 @@ public:
 signals:
     // A window of the app became active, for instance the popover opening.
     void windowBecameKey();
+    void saveWarningChanged();
 
 private:
     Store *m_store;

@@ -5,11 +5,11 @@
 
 std::unique_ptr<ClosedDay> ClosedDay::create(double date, double billableHours)
 {
-    return std::make_unique<ClosedDay>(QUuid::createUuid(), timecalc::startOfDay(date), billableHours,
+    return std::make_unique<ClosedDay>(newId(), timecalc::startOfDay(date), billableHours,
                                        timecalc::Clock::nowSeconds());
 }
 
-ClosedDay::ClosedDay(const QUuid &id, double date, double billableHours, double closedAt)
+ClosedDay::ClosedDay(const QString &id, double date, double billableHours, double closedAt)
     : Record(id), m_date(date), m_billableHours(billableHours), m_closedAt(closedAt)
 {
 }

@@ -18,7 +18,7 @@ public:
 
     // Dated at the start of the local day of `date`, closed now.
     static std::unique_ptr<ClosedDay> create(double date, double billableHours);
-    ClosedDay(const QUuid &id, double date, double billableHours, double closedAt);
+    ClosedDay(const QString &id, double date, double billableHours, double closedAt);
 
     Kind kind() const override { return Kind::ClosedDay; }
 

@@ -4,11 +4,11 @@
 
 std::unique_ptr<ProjectCode> ProjectCode::create(const QString &code, const QString &name, qint64 sortOrder)
 {
-    return std::make_unique<ProjectCode>(QUuid::createUuid(), code, name, sortOrder,
+    return std::make_unique<ProjectCode>(newId(), code, name, sortOrder,
                                          timecalc::Clock::nowSeconds());
 }
 
-ProjectCode::ProjectCode(const QUuid &id, const QString &code, const QString &name, qint64 sortOrder,
+ProjectCode::ProjectCode(const QString &id, const QString &code, const QString &name, qint64 sortOrder,
                          double createdAt)
     : Record(id), m_code(code), m_name(name), m_sortOrder(sortOrder), m_createdAt(createdAt)
 {

@@ -19,7 +19,7 @@ public:
     enum Field { IdField, CodeField, NameField, SortOrderField, CreatedAtField };
 
     static std::unique_ptr<ProjectCode> create(const QString &code, const QString &name, qint64 sortOrder);
-    ProjectCode(const QUuid &id, const QString &code, const QString &name, qint64 sortOrder, double createdAt);
+    ProjectCode(const QString &id, const QString &code, const QString &name, qint64 sortOrder, double createdAt);
 
     Kind kind() const override { return Kind::ProjectCode; }
 

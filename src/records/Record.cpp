@@ -2,19 +2,16 @@
 
 #include "Store.h"
 
-Record::Record(const QUuid &id)
-    : m_id(id.isNull() ? QUuid::createUuid() : id)
+#include <QUuid>
+
+Record::Record(const QString &id)
+    : m_id(id)
 {
 }
 
-QString Record::uuidText(const QUuid &id)
+QString Record::newId()
 {
-    return id.toString(QUuid::WithoutBraces).toUpper();
-}
-
-QString Record::idString() const
-{
-    return uuidText(m_id);
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
 void Record::fieldChanged(int field)

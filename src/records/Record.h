@@ -2,7 +2,7 @@
 #pragma once
 
 #include <QObject>
-#include <QUuid>
+#include <QString>
 
 class Store;
 
@@ -16,16 +16,19 @@ public:
 
     virtual Kind kind() const = 0;
 
-    QUuid id() const { return m_id; }
-    // Canonical upper-case text without braces, as stored and as kept in preferences.
-    QString idString() const;
-    static QString uuidText(const QUuid &id);
+    // The id exactly as it is stored: a record read from the store keeps the text it was
+    // read with (scripts may write lower-case, braced or non-UUID ids), so that every update
+    // reaches its own row. New records get a canonical upper-case UUID.
+    QString id() const { return m_id; }
+    QString idString() const { return m_id; }
+    // A fresh canonical id: upper-case UUID text without braces.
+    static QString newId();
 
     // The store that owns this record, or nullptr before insertion and after deletion.
     Store *store() const { return m_store; }
 
 protected:
-    explicit Record(const QUuid &id);
+    explicit Record(const QString &id);
     // Called by setters after a field really changed; `field` is the column index.
     void fieldChanged(int field);
 
@@ -33,5 +36,5 @@ private:
     friend class Store;
     Store *m_store = nullptr;
     quint64 m_sequence = 0; // position in store order
-    QUuid m_id;
+    QString m_id;
 };

@@ -4,10 +4,19 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+Q_LOGGING_CATEGORY(storeLog, "timeglas.store")
 
 namespace {
 
@@ -74,11 +83,6 @@ public:
         return real(col);
     }
     qint64 integer(int col) const { return sqlite3_column_int64(m_stmt, col); }
-    QUuid uuid(int col) const
-    {
-        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, col));
-        return p ? QUuid::fromString(QLatin1StringView(p, sqlite3_column_bytes(m_stmt, col))) : QUuid();
-    }
 
 private:
     sqlite3_stmt *m_stmt = nullptr;
@@ -220,6 +224,128 @@ QString Store::defaultPath()
     return base + QStringLiteral("/timeglas/timeglas.sqlite");
 }
 
+namespace {
+// The files SQLite keeps beside a database.
+constexpr const char *sidecarSuffixes[] = {"-wal", "-shm", "-journal"};
+
+sqlite3 *openDatabase(const QString &path, QString *why)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+        return db;
+    *why = db ? lastError(db) : QStringLiteral("out of memory");
+    sqlite3_close(db);
+    return nullptr;
+}
+
+// Whether the file is a database of ours this program may open; its schema version on success.
+std::optional<QString> checkHeader(sqlite3 *db, qint64 *version)
+{
+    qint64 tables = 0;
+    {
+        Statement v(db, "PRAGMA user_version");
+        if (!v.ok() || v.step() != SQLITE_ROW)
+            return QStringLiteral("cannot read the store: %1").arg(lastError(db));
+        *version = v.integer(0);
+        Statement t(db, "SELECT count(*) FROM sqlite_master");
+        if (!t.ok() || t.step() != SQLITE_ROW)
+            return QStringLiteral("cannot read the store: %1").arg(lastError(db));
+        tables = t.integer(0);
+    }
+    if (*version > Store::SchemaVersion)
+        return QStringLiteral("the store has schema version %1.%2.%3, newer than this program's 1.0.0")
+            .arg(*version / 10000).arg(*version / 100 % 100).arg(*version % 100);
+    if (*version != Store::SchemaVersion && !(*version == 0 && tables == 0))
+        return QStringLiteral("the file is not a store of this program (schema version %1)").arg(*version);
+    return std::nullopt;
+}
+
+// Every statement a save runs, on one made-up record of each kind, inside a transaction
+// that is rolled back: a store whose tables cannot take them (a missing key, a view, a
+// column we do not fill) is refused at start instead of failing every save later.
+std::optional<QString> proveWritable(sqlite3 *db)
+{
+    const QString probeId = QStringLiteral("timeglas-write-probe");
+    const Task task(probeId, QString(), 0, 0, 0.0, 0, 0, QStringLiteral("x"));
+    const TaskTemplate taskTemplate(probeId, QString(), QStringLiteral("x"), 0, 0);
+    const ProjectCode code(probeId, QString(), QString(), 0, 0);
+    const ClosedDay day(probeId, 0, 0, 0);
+    const Record *probes[] = {&task, &taskTemplate, &code, &day};
+
+    QString why;
+    if (!exec(db, "BEGIN IMMEDIATE", &why))
+        return why;
+    const auto attempt = [&]() -> std::optional<QString> {
+        for (const Record *probe : probes) {
+            Statement up(db, upsertSql(probe->kind()));
+            if (!up.ok())
+                return lastError(db);
+            // Once as a new row, once as a change to it.
+            for (int pass = 0; pass < 2; ++pass) {
+                bindRecord(up, probe);
+                if (up.step() != SQLITE_DONE)
+                    return lastError(db);
+                up.reset();
+            }
+            const QByteArray sql = QByteArray("DELETE FROM ") + tableName(probe->kind()) + " WHERE id = ?1";
+            Statement del(db, sql.constData());
+            if (!del.ok())
+                return lastError(db);
+            del.bindText(1, probeId);
+            if (del.step() != SQLITE_DONE)
+                return lastError(db);
+        }
+        return std::nullopt;
+    };
+    const std::optional<QString> failed = attempt();
+    if (!exec(db, "ROLLBACK", &why) && !failed)
+        return why;
+    return failed;
+}
+
+// Brings an accepted database to what this program writes: WAL, the schema on a new
+// file, and the proof that saves will go through.
+std::optional<QString> prepare(sqlite3 *db, qint64 version)
+{
+    QString why;
+    {
+        Statement mode(db, "PRAGMA journal_mode = WAL");
+        if (!mode.ok() || mode.step() != SQLITE_ROW)
+            return QStringLiteral("cannot prepare the store: %1").arg(lastError(db));
+        if (mode.text(0) != QLatin1String("wal"))
+            return QStringLiteral("cannot prepare the store: it cannot use a write-ahead log");
+    }
+    if (!exec(db, "PRAGMA synchronous = NORMAL", &why))
+        return QStringLiteral("cannot prepare the store: %1").arg(why);
+    // Only another program writing the file competes for the lock; waiting long would freeze the UI.
+    sqlite3_busy_timeout(db, 200);
+    if (version == 0) {
+        if (!exec(db, "BEGIN IMMEDIATE", &why))
+            return QStringLiteral("cannot create the store: %1").arg(why);
+        if (!exec(db, schemaSql, &why)) {
+            exec(db, "ROLLBACK", nullptr);
+            return QStringLiteral("cannot create the store: %1").arg(why);
+        }
+        if (!exec(db, "COMMIT", &why))
+            return QStringLiteral("cannot create the store: %1").arg(why);
+    }
+    if (const auto failed = proveWritable(db))
+        return QStringLiteral("the store cannot be written: %1").arg(*failed);
+    return std::nullopt;
+}
+
+// The data folder is created private: time records are nobody else's business. A folder
+// that exists keeps the modes its owner gave it.
+bool makePrivateFolder(const QString &folder)
+{
+    if (QFileInfo(folder).isDir())
+        return true;
+    if (!QDir().mkpath(QFileInfo(folder).absolutePath()))
+        return false;
+    return ::mkdir(QFile::encodeName(folder).constData(), 0700) == 0 || QFileInfo(folder).isDir();
+}
+} // namespace
+
 std::unique_ptr<Store> Store::open(const QString &path, QString *error)
 {
     auto fail = [&](const QString &why) -> std::unique_ptr<Store> {
@@ -229,67 +355,84 @@ std::unique_ptr<Store> Store::open(const QString &path, QString *error)
     };
 
     const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
+    const QString folder = info.absolutePath();
+    if (!makePrivateFolder(folder))
         return fail(QStringLiteral("cannot create the folder of the store"));
-    if (info.exists() && !info.isFile())
+    if ((info.exists() || info.isSymLink()) && !info.isFile())
         return fail(QStringLiteral("the store path is not a regular file"));
-
-    sqlite3 *db = nullptr;
-    const QByteArray nativePath = QFile::encodeName(path);
-    if (sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
-        != SQLITE_OK) {
-        const QString why = db ? lastError(db) : QStringLiteral("out of memory");
-        sqlite3_close(db);
-        return fail(QStringLiteral("cannot open the store: %1").arg(why));
+    for (const char *suffix : sidecarSuffixes) {
+        const QFileInfo sidecar(path + QLatin1String(suffix));
+        if ((sidecar.exists() || sidecar.isSymLink()) && !sidecar.isFile())
+            return fail(QStringLiteral("the store's %1 file is not a regular file").arg(QLatin1String(suffix)));
     }
-    auto closeAndFail = [&](const QString &why) {
-        sqlite3_close(db);
-        return fail(why);
-    };
 
-    // Read before anything is written, so that a foreign or damaged file stays untouched.
-    // The statements must be finalised before sqlite3_close, or the connection (and the
-    // user's file) would stay open for good.
-    qint64 version = 0;
-    qint64 tables = 0;
-    const auto readHeader = [&]() -> std::optional<QString> {
-        Statement v(db, "PRAGMA user_version");
-        if (!v.ok() || v.step() != SQLITE_ROW)
-            return lastError(db);
-        version = v.integer(0);
-        Statement t(db, "SELECT count(*) FROM sqlite_master");
-        if (!t.ok() || t.step() != SQLITE_ROW)
-            return lastError(db);
-        tables = t.integer(0);
-        return std::nullopt;
-    };
-    if (const auto why = readHeader())
-        return closeAndFail(QStringLiteral("cannot read the store: %1").arg(*why));
-    if (sqlite3_db_readonly(db, "main") == 1)
-        return closeAndFail(QStringLiteral("the store file is read-only"));
-    if (version > SchemaVersion)
-        return closeAndFail(QStringLiteral("the store has schema version %1.%2.%3, newer than this program's 1.0.0")
-                                .arg(version / 10000).arg(version / 100 % 100).arg(version % 100));
-    if (version != SchemaVersion && !(version == 0 && tables == 0))
-        return closeAndFail(QStringLiteral("the file is not a store of this program (schema version %1)").arg(version));
+    const QByteArray nativePath = QFile::encodeName(path);
+    const bool created = !info.exists();
+    std::unique_ptr<Store> store;
+    if (created) {
+        // Readable by its owner only; SQLite gives the -wal and -shm files the same mode.
+        const int fd = ::open(nativePath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return fail(QStringLiteral("cannot create the store: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        ::close(fd);
+    } else {
+        // Decided without writing a byte of the user's file: a hot journal or a WAL
+        // would be rolled back or checkpointed by merely opening it, so the verdict and
+        // the records come from a private copy, and only an accepted file is opened.
+        if (::access(nativePath.constData(), R_OK | W_OK) != 0)
+            return fail(QStringLiteral("the store file is read-only"));
+        if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+            return fail(QStringLiteral("the folder of the store is read-only"));
+        const QTemporaryDir scratch;
+        if (!scratch.isValid())
+            return fail(QStringLiteral("cannot make a private copy of the store: %1").arg(scratch.errorString()));
+        const QString copy = scratch.filePath(QStringLiteral("store.sqlite"));
+        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-journal")}) {
+            if ((suffix.isEmpty() || QFileInfo::exists(path + suffix)) && !QFile::copy(path + suffix, copy + suffix))
+                return fail(QStringLiteral("cannot make a private copy of the store"));
+        }
+        QString why;
+        sqlite3 *db = openDatabase(copy, &why);
+        if (!db)
+            return fail(QStringLiteral("cannot open the store: %1").arg(why));
+        qint64 version = 0;
+        std::optional<QString> refused = checkHeader(db, &version);
+        if (!refused)
+            refused = prepare(db, version);
+        if (refused) {
+            sqlite3_close(db);
+            return fail(*refused);
+        }
+        store.reset(new Store(db, path));
+        if (const auto loadError = store->load())
+            return fail(QStringLiteral("cannot read the store: %1").arg(*loadError));
+        sqlite3_close(store->m_db);
+        store->m_db = nullptr;
+    }
 
     QString why;
-    if (!exec(db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL", &why))
-        return closeAndFail(QStringLiteral("cannot prepare the store: %1").arg(why));
-    // Only another program writing the file competes for the lock; waiting long would freeze the UI.
-    sqlite3_busy_timeout(db, 200);
-    if (version == 0) {
-        if (!exec(db, "BEGIN IMMEDIATE", &why))
-            return closeAndFail(QStringLiteral("cannot create the store: %1").arg(why));
-        if (!exec(db, schemaSql, &why)) {
-            exec(db, "ROLLBACK", nullptr);
-            return closeAndFail(QStringLiteral("cannot create the store: %1").arg(why));
+    sqlite3 *db = openDatabase(path, &why);
+    std::optional<QString> refused;
+    qint64 version = 0;
+    if (!db)
+        refused = QStringLiteral("cannot open the store: %1").arg(why);
+    else if (sqlite3_db_readonly(db, "main") == 1)
+        refused = QStringLiteral("the store file is read-only");
+    else if (!(refused = checkHeader(db, &version)))
+        refused = prepare(db, version);
+    if (refused) {
+        sqlite3_close(db);
+        if (created) {
+            for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+                QFile::remove(path + suffix);
         }
-        if (!exec(db, "COMMIT", &why))
-            return closeAndFail(QStringLiteral("cannot create the store: %1").arg(why));
+        return fail(*refused);
     }
-
-    std::unique_ptr<Store> store(new Store(db, path));
+    if (store) {
+        store->m_db = db;
+        return store;
+    }
+    store.reset(new Store(db, path));
     if (const auto loadError = store->load())
         return fail(QStringLiteral("cannot read the store: %1").arg(*loadError));
     return store;
@@ -311,8 +454,10 @@ Store::Store(sqlite3 *db, const QString &path)
 
 Store::~Store()
 {
-    if (hasPendingChanges())
-        save();
+    if (hasPendingChanges()) {
+        if (const auto error = save())
+            qCWarning(storeLog, "Changes could not be saved before closing the store: %s", qPrintable(*error));
+    }
     sqlite3_close(m_db);
     purgeRemoved();
     qDeleteAll(m_tasks);
@@ -337,7 +482,7 @@ std::optional<QString> Store::load()
             return lastError(m_db);
         int rc;
         while ((rc = st.step()) == SQLITE_ROW) {
-            auto *t = new Task(st.uuid(0), st.text(1), st.real(2), st.integer(3), st.optionalReal(4), st.integer(5),
+            auto *t = new Task(st.text(0), st.text(1), st.real(2), st.integer(3), st.optionalReal(4), st.integer(5),
                                st.real(6), st.optionalText(7));
             m_tasks.append(t);
             t->m_store = this;
@@ -361,7 +506,7 @@ std::optional<QString> Store::load()
             return lastError(m_db);
         int rc;
         while ((rc = st.step()) == SQLITE_ROW) {
-            auto *t = new TaskTemplate(st.uuid(0), st.text(1), st.optionalText(2), st.integer(3), st.real(4));
+            auto *t = new TaskTemplate(st.text(0), st.text(1), st.optionalText(2), st.integer(3), st.real(4));
             m_templates.append(t);
             t->m_store = this;
             t->m_sequence = m_nextSequence++;
@@ -375,7 +520,7 @@ std::optional<QString> Store::load()
             return lastError(m_db);
         int rc;
         while ((rc = st.step()) == SQLITE_ROW) {
-            auto *p = new ProjectCode(st.uuid(0), st.text(1), st.text(2), st.integer(3), st.real(4));
+            auto *p = new ProjectCode(st.text(0), st.text(1), st.text(2), st.integer(3), st.real(4));
             m_projectCodes.append(p);
             p->m_store = this;
             p->m_sequence = m_nextSequence++;
@@ -389,7 +534,7 @@ std::optional<QString> Store::load()
             return lastError(m_db);
         int rc;
         while ((rc = st.step()) == SQLITE_ROW) {
-            auto *c = new ClosedDay(st.uuid(0), st.real(1), st.real(2), st.real(3));
+            auto *c = new ClosedDay(st.text(0), st.real(1), st.real(2), st.real(3));
             m_closedDays.append(c);
             c->m_store = this;
             c->m_sequence = m_nextSequence++;
@@ -470,6 +615,21 @@ void Store::scheduleSave()
 
 std::optional<QString> Store::save()
 {
+    const std::optional<QString> error = writePending();
+    setSaveError(error.value_or(QString()));
+    return error;
+}
+
+void Store::setSaveError(const QString &error)
+{
+    if (m_saveError == error)
+        return;
+    m_saveError = error;
+    emit saveErrorChanged();
+}
+
+std::optional<QString> Store::writePending()
+{
     if (!hasPendingChanges())
         return std::nullopt;
     QString why;
@@ -490,7 +650,7 @@ std::optional<QString> Store::save()
         for (const auto &[k, id] : m_deleted) {
             if (k != kind)
                 continue;
-            del.bindText(1, Record::uuidText(id));
+            del.bindText(1, id);
             if (del.step() != SQLITE_DONE)
                 return rollback(lastError(m_db));
             del.reset();

@@ -52,6 +52,9 @@ public:
     // Returns the error's description on failure; pending changes then stay pending.
     std::optional<QString> save();
     bool hasPendingChanges() const { return !m_dirty.isEmpty() || !m_deleted.empty(); }
+    // Why the last save failed; empty once a save went through. Changes made meanwhile
+    // live only in memory, which the user must be told.
+    QString saveError() const { return m_saveError; }
 
     // Delay between a change and the automatic save.
     void setAutoSaveDelay(int milliseconds) { m_autoSaveDelay = milliseconds; }
@@ -106,6 +109,7 @@ signals:
     // Any insert, delete or field change of a record of this kind.
     void changed(Record::Kind kind);
     void autoSaveFailed(const QString &error);
+    void saveErrorChanged();
 
 private:
     friend class Record;
@@ -119,6 +123,8 @@ private:
     void unindexTask(Task *task);
     void updateRunning(Task *task);
     void purgeRemoved();
+    std::optional<QString> writePending();
+    void setSaveError(const QString &error);
 
     template<class R> QList<R *> &list();
 
@@ -138,9 +144,10 @@ private:
     QList<Task *> m_running;
 
     QSet<Record *> m_dirty;
-    std::vector<std::pair<Record::Kind, QUuid>> m_deleted;
+    std::vector<std::pair<Record::Kind, QString>> m_deleted;
     std::vector<std::unique_ptr<Record>> m_removed;
 
+    QString m_saveError;
     QTimer m_autoSave;
     int m_autoSaveDelay = 300;
 };

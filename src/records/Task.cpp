@@ -18,11 +18,11 @@ qint64 runningInterval(double since)
 std::unique_ptr<Task> Task::create(const QString &name, double date, qint64 sortOrder,
                                    const std::optional<QString> &projectCode)
 {
-    return std::make_unique<Task>(QUuid::createUuid(), name, startOfDay(date), 0, std::nullopt,
+    return std::make_unique<Task>(newId(), name, startOfDay(date), 0, std::nullopt,
                                   sortOrder, Clock::nowSeconds(), projectCode);
 }
 
-Task::Task(const QUuid &id, const QString &name, double date, qint64 accumulatedSeconds,
+Task::Task(const QString &id, const QString &name, double date, qint64 accumulatedSeconds,
            std::optional<double> lastStartTime, qint64 sortOrder, double createdAt,
            std::optional<QString> projectCode)
     : Record(id)

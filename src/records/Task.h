@@ -30,7 +30,7 @@ public:
     static std::unique_ptr<Task> create(const QString &name, double date, qint64 sortOrder,
                                         const std::optional<QString> &projectCode);
     // A task as stored; no normalisation.
-    Task(const QUuid &id, const QString &name, double date, qint64 accumulatedSeconds,
+    Task(const QString &id, const QString &name, double date, qint64 accumulatedSeconds,
          std::optional<double> lastStartTime, qint64 sortOrder, double createdAt,
          std::optional<QString> projectCode);
 

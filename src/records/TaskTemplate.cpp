@@ -5,11 +5,11 @@
 std::unique_ptr<TaskTemplate> TaskTemplate::create(const QString &name, const std::optional<QString> &projectCode,
                                                    qint64 sortOrder)
 {
-    return std::make_unique<TaskTemplate>(QUuid::createUuid(), name, projectCode, sortOrder,
+    return std::make_unique<TaskTemplate>(newId(), name, projectCode, sortOrder,
                                           timecalc::Clock::nowSeconds());
 }
 
-TaskTemplate::TaskTemplate(const QUuid &id, const QString &name, std::optional<QString> projectCode,
+TaskTemplate::TaskTemplate(const QString &id, const QString &name, std::optional<QString> projectCode,
                            qint64 sortOrder, double createdAt)
     : Record(id), m_name(name), m_projectCode(std::move(projectCode)), m_sortOrder(sortOrder), m_createdAt(createdAt)
 {

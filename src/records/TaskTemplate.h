@@ -21,7 +21,7 @@ public:
 
     static std::unique_ptr<TaskTemplate> create(const QString &name, const std::optional<QString> &projectCode,
                                                 qint64 sortOrder);
-    TaskTemplate(const QUuid &id, const QString &name, std::optional<QString> projectCode, qint64 sortOrder,
+    TaskTemplate(const QString &id, const QString &name, std::optional<QString> projectCode, qint64 sortOrder,
                  double createdAt);
 
     Kind kind() const override { return Kind::TaskTemplate; }

@@ -145,7 +145,9 @@ Flickable {
         Item {
             id: notice
 
-            readonly property bool shown: exporter.showExportSuccess
+            // A failure takes the success notice's place, and stays until the next export.
+            readonly property bool failed: exporter.exportError.length > 0
+            readonly property bool shown: exporter.showExportSuccess || notice.failed
 
             Layout.fillWidth: true
             implicitHeight: notice.shown ? noticeRow.implicitHeight : 0
@@ -165,7 +167,7 @@ Flickable {
                 opacity: notice.shown ? 1 : 0
                 spacing: 6
                 Accessible.role: Accessible.AlertMessage
-                Accessible.name: "Eksport gemt"
+                Accessible.name: noticeText.text
 
                 Behavior on y {
                     NumberAnimation {
@@ -183,16 +185,23 @@ Flickable {
 
                 Icon {
                     anchors.verticalCenter: parent.verticalCenter
-                    name: "checkmark.circle.fill"
+                    name: notice.failed ? "exclamationmark.triangle.fill" : "checkmark.circle.fill"
                     size: 14
-                    color: tab.theme.green
+                    color: notice.failed ? tab.theme.red : tab.theme.green
                 }
 
                 Text {
+                    id: noticeText
+
                     anchors.verticalCenter: parent.verticalCenter
-                    text: "Eksport gemt"
+                    width: notice.width - 20
+                    text: notice.failed ? exporter.exportError : "Eksport gemt"
+                    textFormat: Text.PlainText
+                    wrapMode: Text.Wrap
+                    maximumLineCount: 3
+                    elide: Text.ElideRight
                     font.pixelSize: 12
-                    color: tab.ink(tab.theme.isDark ? 0.5 : 0.45)
+                    color: notice.failed ? tab.theme.red : tab.ink(tab.theme.isDark ? 0.5 : 0.45)
                 }
             }
         }

@@ -123,9 +123,10 @@ void ExportSettingsTabModel::performExport()
     // not change it, and a file that cannot be made is never offered for saving.
     const ExportFile file = exportFile(exportRows(tasks), m_format);
     if (!file.ok()) {
-        m_lastError = file.error;
+        setLastError(file.error);
         return;
     }
+    setLastError(QString());
 
     setChoosingFile(true);
     if (m_services)
@@ -154,10 +155,11 @@ void ExportSettingsTabModel::finishExport(const QString &path, const QByteArray 
     if (path.isEmpty())
         return;
     if (const auto error = writeFileAtomically(path, bytes)) {
-        m_lastError = *error;
+        setShowExportSuccess(false);
+        setLastError(*error);
         return;
     }
-    m_lastError.clear();
+    setLastError(QString());
     setShowExportSuccess(true);
     // Each success hides the notice on its own schedule; an earlier one may hide it first.
     const QPointer<ExportSettingsTabModel> self(this);
@@ -165,6 +167,19 @@ void ExportSettingsTabModel::finishExport(const QString &path, const QByteArray 
         if (self)
             self->setShowExportSuccess(false);
     });
+}
+
+QString ExportSettingsTabModel::exportError() const
+{
+    return m_lastError.isEmpty() ? QString() : QStringLiteral("Eksport mislykkedes: %1").arg(m_lastError);
+}
+
+void ExportSettingsTabModel::setLastError(const QString &error)
+{
+    if (m_lastError == error)
+        return;
+    m_lastError = error;
+    emit exportErrorChanged();
 }
 
 void ExportSettingsTabModel::setShowExportSuccess(bool show)

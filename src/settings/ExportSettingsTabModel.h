@@ -33,6 +33,8 @@ class ExportSettingsTabModel : public QObject
     Q_PROPERTY(QString billableHoursText READ billableHoursText NOTIFY summaryChanged)
     Q_PROPERTY(bool canExport READ canExport NOTIFY summaryChanged)
     Q_PROPERTY(bool showExportSuccess READ showExportSuccess NOTIFY showExportSuccessChanged)
+    // "Eksport mislykkedes: <why>" after an export that wrote nothing, until the next one.
+    Q_PROPERTY(QString exportError READ exportError NOTIFY exportErrorChanged)
     // While the save dialog is open; a second export waits for it.
     Q_PROPERTY(bool isChoosingFile READ isChoosingFile NOTIFY isChoosingFileChanged)
 
@@ -67,13 +69,13 @@ public:
     bool canExport() const { return m_summary.taskCount > 0; }
     bool showExportSuccess() const { return m_showExportSuccess; }
     bool isChoosingFile() const { return m_choosingFile; }
-    // Why the last export wrote nothing; kept for callers that want to show it, since the
-    // tab itself shows no failures. Empty after a success.
+    // Why the last export wrote nothing. Empty after a success or a cancelled dialog.
     QString lastError() const { return m_lastError; }
+    QString exportError() const;
 
     // Builds the file from the tasks as they are now, asks for a target and writes it
-    // atomically. An empty range, a cancelled dialog or any failure writes nothing and
-    // shows nothing; only a written file shows the notice.
+    // atomically. An empty range or a cancelled dialog writes and shows nothing; a
+    // written file shows the success notice, a failure the error in its place.
     Q_INVOKABLE void performExport();
     // Re-reads the summary now, for instance when the popover opens with a task running.
     Q_INVOKABLE void refresh();
@@ -90,6 +92,7 @@ signals:
     void exportFormatChanged();
     void summaryChanged();
     void showExportSuccessChanged();
+    void exportErrorChanged();
     void isChoosingFileChanged();
 
 private:
@@ -97,6 +100,7 @@ private:
     void finishExport(const QString &path, const QByteArray &bytes);
     void setShowExportSuccess(bool show);
     void setChoosingFile(bool choosing);
+    void setLastError(const QString &error);
 
     QPointer<AppServices> m_services;
     reports::ExportRange m_range = reports::ExportRange::ThisWeek;

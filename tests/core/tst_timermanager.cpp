@@ -182,7 +182,7 @@ private slots:
             QVERIFY(timers() <= 1);
             Clock::setFixed(Clock::nowSeconds() + 1);
         }
-        const std::optional<QUuid> expected = active.isEmpty() ? std::nullopt : std::optional((active == "A" ? a : b)->id());
+        const std::optional<QString> expected = active.isEmpty() ? std::nullopt : std::optional((active == "A" ? a : b)->id());
         QCOMPARE(m_manager->activeTaskID(), expected);
         QCOMPARE(m_manager->hasTimer(), timer);
         QCOMPARE(timers(), timer ? 1 : 0);

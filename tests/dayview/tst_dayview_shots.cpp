@@ -13,6 +13,7 @@
 #include <QQuickItem>
 #include <QRegularExpression>
 #include <QtTest>
+#include <sqlite3.h>
 
 using timecalc::Clock;
 
@@ -71,7 +72,7 @@ private slots:
         QTest::addColumn<QString>("appearance");
         const QStringList states = {"running", "empty", "add-banner", "delete-banner", "context-menu", "closed-day",
                                     "editing", "other-day", "close-banner", "closed-with-key", "code-editor",
-                                    "quick-add", "actual-hours", "empty-closed"};
+                                    "quick-add", "actual-hours", "empty-closed", "save-failing"};
         for (const QString &state : states)
             for (const QString &appearance : {QStringLiteral("light"), QStringLiteral("dark")})
                 QTest::newRow(qPrintable(state + " " + appearance)) << state << appearance;
@@ -86,7 +87,8 @@ private slots:
         UiFixture fixture;
         fixture.preferences()->setAppearanceMode(appearance);
 
-        const QStringList runningDay = {"running", "add-banner", "delete-banner", "context-menu", "closed-day", "editing"};
+        const QStringList runningDay = {"running", "add-banner", "delete-banner", "context-menu", "closed-day", "editing",
+                                        "save-failing"};
         Task *first = nullptr;
         if (runningDay.contains(state))
             first = seedRunningDay(fixture, state == "closed-day");
@@ -102,6 +104,8 @@ private slots:
         QQuickItem *root = fixture.show(QStringLiteral("Popover"));
         QVERIFY2(root, qPrintable(fixture.warnings().join('\n')));
         auto *vm = root->findChild<MenuBarContentViewModel *>();
+        sqlite3 *other = nullptr; // holds the write lock while saves are to fail
+        const auto release = qScopeGuard([&other] { sqlite3_close(other); });
         QVERIFY(vm);
 
         if (state == "add-banner") {
@@ -123,6 +127,13 @@ private slots:
             vm->quickAdd()->togglePicker();
         } else if (state == "actual-hours") {
             fixture.timerManager()->setShowBillableTime(false);
+        } else if (state == "save-failing") {
+            // Another program holds the write lock.
+            QVERIFY(!fixture.store()->save());
+            QCOMPARE(sqlite3_open(QFile::encodeName(fixture.store()->path()).constData(), &other), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+            first->setName(QStringLiteral("Kundemøde om budget og mere"));
+            QVERIFY(fixture.store()->save());
         }
         // Let banners, menus, the notice and the cells' spring come to rest.
         QTest::qWait(600);

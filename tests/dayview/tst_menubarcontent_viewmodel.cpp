@@ -228,7 +228,7 @@ private slots:
         const qint64 tick = f->timerManager()->tick();
         f->services()->windowBecameKey();
         QCOMPARE(f->timerManager()->tick(), tick + 1);
-        QCOMPARE(f->timerManager()->activeTaskID(), std::optional<QUuid>(a->id()));
+        QCOMPARE(f->timerManager()->activeTaskID(), std::optional<QString>(a->id()));
     }
 
     // ---- adding ------------------------------------------------------------------------

@@ -148,7 +148,7 @@ private slots:
         QCOMPARE(task->accumulatedSeconds(), 725); // whole seconds only
         QCOMPARE(row->editedTime(), QStringLiteral("00:12:05"));
         QCOMPARE(f->timerManager()->activeTaskID(),
-                 isTheActiveTask ? std::nullopt : std::optional<QUuid>(other->id()));
+                 isTheActiveTask ? std::nullopt : std::optional<QString>(other->id()));
         QVERIFY(!row->isActive());
     }
 

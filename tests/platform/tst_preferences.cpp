@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
@@ -27,6 +28,8 @@ private slots:
     void survivesRestart();
     void fileReadableByOwnerOnly_data();
     void fileReadableByOwnerOnly();
+    void refusesWhatIsNoRegularFile_data();
+    void refusesWhatIsNoRegularFile();
 
 private:
     QString filePath() const { return m_dir->path() + QStringLiteral("/timeglas/timeglas.conf"); }
@@ -112,6 +115,42 @@ void TestPreferences::fileReadableByOwnerOnly()
     QCOMPARE(int(QFile::permissions(filePath())) & modeBits, int(ownerOnly));
     preferences.setWorkbookAPIKey(QStringLiteral("hemmelig"));
     QCOMPARE(int(QFile::permissions(filePath())) & modeBits, int(ownerOnly));
+}
+
+void TestPreferences::refusesWhatIsNoRegularFile_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("a FIFO") << QStringLiteral("fifo");
+    QTest::newRow("a link to another file") << QStringLiteral("link");
+    QTest::newRow("a dangling link") << QStringLiteral("dangling");
+    QTest::newRow("a folder") << QStringLiteral("folder");
+}
+
+void TestPreferences::refusesWhatIsNoRegularFile()
+{
+    QFETCH(QString, what);
+    QVERIFY(QDir().mkpath(QFileInfo(filePath()).absolutePath()));
+    const QString target = m_dir->filePath(QStringLiteral("target"));
+    QFile targetFile(target);
+    QVERIFY(targetFile.open(QIODevice::WriteOnly));
+    targetFile.close();
+    QVERIFY(targetFile.setPermissions(ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    const QByteArray path = QFile::encodeName(filePath());
+    if (what == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(path.constData(), 0644), 0);
+    else if (what == QLatin1String("link"))
+        QVERIFY(QFile::link(target, filePath()));
+    else if (what == QLatin1String("dangling"))
+        QVERIFY(QFile::link(m_dir->filePath(QStringLiteral("nothing")), filePath()));
+    else
+        QVERIFY(QDir().mkpath(filePath()));
+
+    // Refused at once: no wait on the FIFO, and nothing at the far end of a link changed.
+    const std::optional<QString> refused = Preferences::prepareFile(filePath());
+    QVERIFY(refused);
+    QVERIFY(!refused->isEmpty());
+    QCOMPARE(int(QFile::permissions(target)) & modeBits, int(ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("nothing"))));
 }
 
 QTEST_GUILESS_MAIN(TestPreferences)

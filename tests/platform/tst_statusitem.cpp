@@ -20,10 +20,21 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 #include <QThread>
 #include <QXmlStreamReader>
 
 #include <optional>
+
+namespace {
+// What a panel shows of a text it renders as markup.
+QString shownAsMarkup(const QString &markup)
+{
+    QTextDocument document;
+    document.setHtml(markup);
+    return document.toPlainText().replace(QChar::LineSeparator, u'\n');
+}
+} // namespace
 
 namespace {
 const QString itemPath = QStringLiteral("/StatusNotifierItem");
@@ -245,11 +256,12 @@ void TestStatusItem::withoutWatcher()
     }
     QVERIFY(trays.icon && trays.icon->visible);
     QCOMPARE(trays.icon->iconKey, icon.cacheKey());
-    QCOMPARE(trays.icon->toolTip, StatusNotifierItem::titleFor(QStringLiteral("0:12:05 · Møde")));
+    QCOMPARE(shownAsMarkup(trays.icon->toolTip), QStringLiteral("0:12:05 · Møde"));
 
     // The label follows; a click opens the popover under the icon.
-    item.setPresentation(icon, QStringLiteral("1.75t"));
-    QCOMPARE(trays.icon->toolTip, StatusNotifierItem::titleFor(QStringLiteral("1.75t")));
+    const QString markup = QStringLiteral("<img src=\"http://127.0.0.1:9/b.png\"> & <b>x</b>");
+    item.setPresentation(icon, markup, QStringLiteral("Ændringer gemmes ikke: fuld disk"));
+    QCOMPARE(shownAsMarkup(trays.icon->toolTip), markup + QStringLiteral("\nÆndringer gemmes ikke: fuld disk"));
     QSignalSpy clicks(&item, &StatusItem::activated);
     emit trays.icon->clicked();
     QCOMPARE(clicks.size(), 1);
@@ -276,7 +288,7 @@ void TestStatusItem::trayGivesWayToWatcher()
     watcher.reset();
     QTRY_COMPARE(item.backend(), StatusItem::Backend::SystemTray);
     QVERIFY(trays.icon && trays.icon->visible);
-    QCOMPARE(trays.icon->toolTip, StatusNotifierItem::titleFor(QStringLiteral("1.75t")));
+    QCOMPARE(shownAsMarkup(trays.icon->toolTip), QStringLiteral("1.75t"));
 }
 
 void TestStatusItem::watcherStartingLaterGetsTheItem()
@@ -347,17 +359,23 @@ void TestStatusItem::presentationReachesPanel_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("warning");
+    const QString markup = QStringLiteral("00:00:01 · <img src=\"http://127.0.0.1:9/b.png\"> & <b>fed</b>");
 
-    QTest::newRow("running task") << QStringLiteral("01:02:05 · Møde med kunden") << QStringLiteral("01:02:05 · Møde med kunden");
-    QTest::newRow("running unnamed task") << QStringLiteral("00:00:07 · ·") << QStringLiteral("00:00:07 · ·");
-    QTest::newRow("idle with hours") << QStringLiteral("1.75t") << QStringLiteral("1.75t");
-    QTest::newRow("idle without hours") << QString() << QStringLiteral("Timeglas");
+    QTest::newRow("running task") << QStringLiteral("01:02:05 · Møde med kunden") << QStringLiteral("01:02:05 · Møde med kunden") << QString();
+    QTest::newRow("running unnamed task") << QStringLiteral("00:00:07 · ·") << QStringLiteral("00:00:07 · ·") << QString();
+    QTest::newRow("idle with hours") << QStringLiteral("1.75t") << QStringLiteral("1.75t") << QString();
+    QTest::newRow("idle without hours") << QString() << QStringLiteral("Timeglas") << QString();
+    QTest::newRow("a name that looks like markup") << markup << markup << QString();
+    QTest::newRow("saves failing") << QStringLiteral("1.75t") << QStringLiteral("1.75t")
+                                   << QStringLiteral("Ændringer gemmes ikke: <disk full>");
 }
 
 void TestStatusItem::presentationReachesPanel()
 {
     QFETCH(QString, text);
     QFETCH(QString, title);
+    QFETCH(QString, warning);
     WatcherOnBus watcher(m_address);
     QVERIFY(watcher.claim());
     StatusItem item;
@@ -367,8 +385,8 @@ void TestStatusItem::presentationReachesPanel()
 
     const QIcon icon = solidIcon(Qt::black);
     item.setPresentation(icon, QStringLiteral("00:59:59 · Før"));
-    item.setPresentation(icon, text);
-    item.setPresentation(icon, text);
+    item.setPresentation(icon, text, warning);
+    item.setPresentation(icon, text, warning);
 
     // Each change once, in order, and nothing for a repeat.
     const QList<QStringList> expected{{QStringLiteral("00:59:59 · Før"), QString()}, {text, QString()}};
@@ -381,7 +399,8 @@ void TestStatusItem::presentationReachesPanel()
     QVERIFY(toolTipValue.canConvert<QDBusArgument>());
     const auto toolTip = qdbus_cast<SniToolTip>(toolTipValue.value<QDBusArgument>());
     QCOMPARE(toolTip.title, QStringLiteral("Timeglas"));
-    QCOMPARE(toolTip.description, text);
+    // Panels render the description as markup: it must read as the label, and the warning.
+    QCOMPARE(shownAsMarkup(toolTip.description), warning.isEmpty() ? text : text + u'\n' + warning);
 }
 
 void TestStatusItem::iconPixelsReachPanel_data()

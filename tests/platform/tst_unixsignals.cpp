@@ -54,6 +54,7 @@ class TestUnixSignals : public QObject
 
 private slots:
     void initTestCase();
+    void signalDuringStartUpQuitsOnceTheLoopRuns();
     void quitsOnSignal_data();
     void quitsOnSignal();
     void quitsFromInsideNestedLoop();
@@ -69,6 +70,18 @@ void TestUnixSignals::initTestCase()
     m_handler = UnixSignals::install(QCoreApplication::instance());
     QVERIFY(m_handler);
     QCOMPARE(UnixSignals::install(QCoreApplication::instance()), m_handler);
+}
+
+// main() below raises SIGTERM before the application object exists, as a session ending
+// during start-up does.
+void TestUnixSignals::signalDuringStartUpQuitsOnceTheLoopRuns()
+{
+    QSignalSpy received(m_handler, &UnixSignals::received);
+    const QuitRecord quit = runLoop([] {});
+    QCOMPARE(quit.exitCode, 0);
+    QCOMPARE(quit.aboutToQuitCount, 1);
+    QCOMPARE(received.count(), 1);
+    QCOMPARE(received.constFirst().constFirst().toInt(), SIGTERM);
 }
 
 void TestUnixSignals::quitsOnSignal_data()
@@ -168,5 +181,13 @@ void TestUnixSignals::removalRestoresPreviousHandler()
     ::signal(SIGINT, SIG_DFL);
 }
 
-QTEST_GUILESS_MAIN(TestUnixSignals)
+int main(int argc, char *argv[])
+{
+    if (!UnixSignals::catchEarly())
+        return 1;
+    ::raise(SIGTERM); // fatal unless caught before the application exists
+    QCoreApplication app(argc, argv);
+    TestUnixSignals test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_unixsignals.moc"

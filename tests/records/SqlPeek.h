@@ -23,6 +23,8 @@ public:
     SqlPeek &operator=(const SqlPeek &) = delete;
 
     bool isOpen() const { return m_db; }
+    // Leaves the write-ahead log behind when closing, as a crash would.
+    void keepWalOnClose() { sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr); }
 
     bool exec(const char *sql) { return m_db && sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 

@@ -18,7 +18,7 @@ const double now = toSeconds(QDateTime(QDate(2026, 5, 12), QTime(10, 0)));
 
 std::unique_ptr<Task> storedTask(qint64 accumulated, std::optional<double> lastStartTime)
 {
-    return std::make_unique<Task>(QUuid::createUuid(), "Opgave", startOfDay(now), accumulated, lastStartTime, 0,
+    return std::make_unique<Task>(Record::newId(), "Opgave", startOfDay(now), accumulated, lastStartTime, 0,
                                   now - 3600, std::nullopt);
 }
 } // namespace

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <limits>
+#include <sys/stat.h>
 
 using namespace timecalc;
 
@@ -55,7 +56,7 @@ QStringList names(const QList<R *> &records)
 }
 Task *addTask(Store &store, const QString &name, double date, std::optional<double> lastStartTime = std::nullopt)
 {
-    return store.insert(std::make_unique<Task>(QUuid::createUuid(), name, date, 0, lastStartTime, 0,
+    return store.insert(std::make_unique<Task>(Record::newId(), name, date, 0, lastStartTime, 0,
                                                Clock::nowSeconds(), std::nullopt));
 }
 QByteArray bytesOf(const QString &path)
@@ -116,10 +117,10 @@ private slots:
             auto store = open();
             QVERIFY(store);
             const double midnight = at(2026, 3, 29);
-            store->insert(std::make_unique<Task>(QUuid::createUuid(), QString::fromUtf8("Møde \"Q2\" 👍🏽\n'; --"),
+            store->insert(std::make_unique<Task>(Record::newId(), QString::fromUtf8("Møde \"Q2\" 👍🏽\n'; --"),
                                                  midnight, 123, at(2026, 5, 12, 9) + 0.654321, -5,
                                                  at(2026, 3, 29, 8) + 0.5, QString("ABC")));
-            store->insert(std::make_unique<Task>(QUuid::createUuid(), "", midnight,
+            store->insert(std::make_unique<Task>(Record::newId(), "", midnight,
                                                  std::numeric_limits<qint64>::max(), std::nullopt,
                                                  std::numeric_limits<qint64>::min(), 1e9, std::nullopt));
             store->insert(Task::create("Tom kode", at(2026, 10, 25, 15, 42), 2, QString()));
@@ -204,9 +205,11 @@ private slots:
         SqlPeek other(path());
         QVERIFY(other.exec("BEGIN IMMEDIATE"));
         t->setName("Efter");
+        QSignalSpy saveErrorChanged(store.get(), &Store::saveErrorChanged);
         const std::optional<QString> error = store->save();
         QVERIFY(error);
         QVERIFY2(error->contains("locked"), qPrintable(*error));
+        QCOMPARE(store->saveError(), *error); // told until a save goes through
         QVERIFY(store->hasPendingChanges());
         QCOMPARE(t->name(), "Efter");
         QVERIFY(other.exec("ROLLBACK"));
@@ -214,6 +217,69 @@ private slots:
 
         QCOMPARE(store->save(), std::nullopt);
         QCOMPARE(other.value("SELECT name FROM Task"), "Efter");
+        QCOMPARE(store->saveError(), QString());
+        QCOMPARE(saveErrorChanged.count(), 2);
+    }
+
+    // Scripts write the store too, with ids in whatever form their language prints.
+    void updatesReachTheRowsTheyCameFrom()
+    {
+        const QString uuid = "0f8fad5b-d9cb-469f-a165-70867728950e";
+        const QStringList ids{uuid, uuid.toUpper(), "{" + uuid + "}", "opgave-1"};
+        {
+            QVERIFY(open());
+            SqlPeek db(path());
+            for (const QString &id : ids) {
+                const QByteArray sql = "INSERT INTO Task VALUES ('" + id.toUtf8()
+                                       + "', 'før', 0, 10, 5, 0, 0, NULL)"; // running since second 5
+                QVERIFY(db.exec(sql.constData()));
+            }
+        }
+        {
+            auto store = open();
+            QVERIFY(store);
+            QCOMPARE(store->tasks().size(), ids.size());
+            for (Task *t : store->tasks()) {
+                QCOMPARE(t->id(), ids.at(store->tasks().indexOf(t)));
+                t->setName("efter " + t->id());
+                t->stop();
+            }
+            store->remove(store->tasks().last());
+            QCOMPARE(store->save(), std::nullopt);
+        }
+        SqlPeek db(path());
+        QStringList expected;
+        for (const QString &id : ids.mid(0, 3))
+            expected << id + "|efter " + id + "|NULL";
+        QCOMPARE(db.column("SELECT id || '|' || name || '|' || ifnull(lastStartTime, 'NULL') FROM Task ORDER BY rowid"),
+                 expected);
+    }
+
+    void newStoreIsPrivate_data()
+    {
+        QTest::addColumn<bool>("folderExists");
+        QTest::addColumn<int>("folderMode");
+        QTest::newRow("new folder") << false << 0700;
+        QTest::newRow("the user's own folder keeps its mode") << true << 0755;
+    }
+    void newStoreIsPrivate()
+    {
+        QFETCH(bool, folderExists);
+        QFETCH(int, folderMode);
+        const QByteArray folder = QFile::encodeName(QFileInfo(path()).absolutePath());
+        if (folderExists)
+            QVERIFY(::mkdir(folder.constData(), 0755) == 0 && ::chmod(folder.constData(), 0755) == 0);
+        auto store = open();
+        QVERIFY(store);
+        addTask(*store, "Hemmelig", at(2026, 5, 12));
+        QCOMPARE(store->save(), std::nullopt);
+        const auto mode = [](const QString &file) {
+            struct stat st {};
+            return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+        };
+        QCOMPARE(mode(QString::fromLocal8Bit(folder)), folderMode);
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QCOMPARE(mode(path() + suffix), 0600);
     }
 
     void failedAutomaticSaveIsRetried()
@@ -236,19 +302,74 @@ private slots:
     void refusesWhatIsNotItsStore_data()
     {
         QTest::addColumn<QString>("what");
-        QTest::newRow("random bytes") << "random";
-        QTest::newRow("text file") << "text";
-        QTest::newRow("short text file") << "short";
-        QTest::newRow("newer patch version") << "10001";
-        QTest::newRow("newer major version") << "20000";
-        QTest::newRow("another program's database") << "foreign";
-        QTest::newRow("a folder") << "folder";
+        QTest::addColumn<QByteArray>("schema"); // for a store that looks like ours but cannot be written
+        QTest::newRow("random bytes") << "random" << QByteArray();
+        QTest::newRow("text file") << "text" << QByteArray();
+        QTest::newRow("short text file") << "short" << QByteArray();
+        QTest::newRow("newer patch version") << "10001" << QByteArray();
+        QTest::newRow("newer major version") << "20000" << QByteArray();
+        QTest::newRow("newer version with a WAL") << "20000 wal" << QByteArray();
+        QTest::newRow("newer version with a hot journal") << "20000 journal" << QByteArray();
+        QTest::newRow("another program's database") << "foreign" << QByteArray();
+        QTest::newRow("a folder") << "folder" << QByteArray();
+
+        const QByteArray others = "CREATE TABLE TaskTemplate (id TEXT PRIMARY KEY NOT NULL, name TEXT NOT NULL, "
+                                  "projectCode TEXT, sortOrder INTEGER NOT NULL, createdAt REAL NOT NULL);"
+                                  "CREATE TABLE ProjectCode (id TEXT PRIMARY KEY NOT NULL, code TEXT NOT NULL, "
+                                  "name TEXT NOT NULL, sortOrder INTEGER NOT NULL, createdAt REAL NOT NULL);"
+                                  "CREATE TABLE ClosedDay (id TEXT PRIMARY KEY NOT NULL, date REAL NOT NULL, "
+                                  "billableHours REAL NOT NULL, closedAt REAL NOT NULL);";
+        const QByteArray taskColumns = "name TEXT NOT NULL, date REAL NOT NULL, accumulatedSeconds INTEGER NOT NULL, "
+                                       "lastStartTime REAL, sortOrder INTEGER NOT NULL, createdAt REAL NOT NULL, "
+                                       "projectCode TEXT";
+        QTest::newRow("no key constraint") << "ours" << "CREATE TABLE Task (id TEXT, " + taskColumns + ");" + others;
+        QTest::newRow("an integer id key") << "ours" << "CREATE TABLE Task (id INTEGER PRIMARY KEY, " + taskColumns + ");" + others;
+        QTest::newRow("an extra NOT NULL column")
+            << "ours" << "CREATE TABLE Task (id TEXT PRIMARY KEY, " + taskColumns + ", extra TEXT NOT NULL);" + others;
+        QTest::newRow("Task as a view")
+            << "ours" << "CREATE TABLE T (id TEXT PRIMARY KEY, " + taskColumns + ");"
+                         "CREATE VIEW Task AS SELECT * FROM T;" + others;
+        QTest::newRow("in rollback mode, a column missing")
+            << "ours delete" << "CREATE TABLE Task (id TEXT PRIMARY KEY, name TEXT NOT NULL);" + others;
+        QTest::newRow("a FIFO as its -wal") << "ours fifo" << QByteArray();
+        QTest::newRow("a folder as its -shm") << "ours shmdir" << QByteArray();
     }
     void refusesWhatIsNotItsStore()
     {
         QFETCH(QString, what);
+        QFETCH(QByteArray, schema);
         QDir().mkpath(QFileInfo(path()).absolutePath());
-        if (what == "folder") {
+        if (what.startsWith("ours")) {
+            if (schema.isEmpty()) {
+                QVERIFY(open()); // a sound store, spoilt by what lies beside it
+                if (what.endsWith("fifo"))
+                    QCOMPARE(::mkfifo(QFile::encodeName(path() + "-wal").constData(), 0600), 0);
+                else
+                    QVERIFY(QDir().mkpath(path() + "-shm"));
+            } else {
+                SqlPeek db(path(), true);
+                QVERIFY(db.exec(what.endsWith("delete") ? "PRAGMA journal_mode = DELETE" : "PRAGMA journal_mode = WAL"));
+                QVERIFY(db.exec(schema.constData()));
+                QVERIFY(db.exec("PRAGMA user_version = 10000"));
+            }
+        } else if (what.endsWith("wal")) {
+            SqlPeek db(path(), true);
+            QVERIFY(db.exec("PRAGMA journal_mode = WAL"));
+            QVERIFY(db.exec("CREATE TABLE Task (id TEXT PRIMARY KEY, name TEXT); PRAGMA user_version = 20000"));
+            QVERIFY(db.exec("PRAGMA wal_autocheckpoint = 0; INSERT INTO Task VALUES ('x', 'y')"));
+            db.keepWalOnClose();
+        } else if (what.endsWith("journal")) {
+            // A transaction caught half-way: the database and its journal as a crash leaves them.
+            const QString live = m_dir->filePath("live.sqlite");
+            SqlPeek db(live, true);
+            QVERIFY(db.exec("PRAGMA journal_mode = DELETE; PRAGMA cache_size = 1; PRAGMA user_version = 20000;"
+                            "CREATE TABLE Task (id TEXT PRIMARY KEY, name TEXT)"));
+            QVERIFY(db.exec("BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400)"
+                            " INSERT INTO Task SELECT i, hex(randomblob(200)) FROM n"));
+            QVERIFY(QFile::copy(live, path()));
+            QVERIFY(QFile::copy(live + "-journal", path() + "-journal"));
+            QVERIFY(db.exec("ROLLBACK"));
+        } else if (what == "folder") {
             QVERIFY(QDir().mkpath(path()));
         } else if (what == "random" || what == "text" || what == "short") {
             QByteArray bytes;
@@ -268,7 +389,9 @@ private slots:
                 QVERIFY(db.exec(QByteArray("PRAGMA user_version = " + what.toLatin1()).constData()));
         }
         const QByteArray before = bytesOf(path());
-        const QStringList siblings = QDir(QFileInfo(path()).absolutePath()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+        const bool fifo = what.endsWith("fifo"); // reading it would wait for a writer
+        const QByteArray sidecarsBefore = fifo ? QByteArray() : bytesOf(path() + "-wal") + bytesOf(path() + "-journal");
+        const QStringList siblings = QDir(QFileInfo(path()).absolutePath()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System);
 
         const auto openFiles = [] { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); };
         const qsizetype filesBefore = openFiles();
@@ -277,7 +400,9 @@ private slots:
         QVERIFY(!error.isEmpty());
         QCOMPARE(openFiles(), filesBefore); // the refused file is closed again
         QCOMPARE(bytesOf(path()), before);
-        QCOMPARE(QDir(QFileInfo(path()).absolutePath()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), siblings);
+        if (!fifo)
+            QCOMPARE(bytesOf(path() + "-wal") + bytesOf(path() + "-journal"), sidecarsBefore);
+        QCOMPARE(QDir(QFileInfo(path()).absolutePath()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System), siblings);
     }
 
     void tasksByDay_data()

@@ -19,7 +19,7 @@ public:
               const std::optional<QString> &code = std::nullopt,
               std::optional<double> runningSince = std::nullopt)
     {
-        m_tasks.push_back(std::make_unique<Task>(QUuid::createUuid(), name, timecalc::startOfDay(day),
+        m_tasks.push_back(std::make_unique<Task>(Record::newId(), name, timecalc::startOfDay(day),
                                                  storedSeconds, runningSince, qint64(m_tasks.size()),
                                                  0.0, code));
         return m_tasks.back().get();

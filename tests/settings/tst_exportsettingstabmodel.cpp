@@ -154,6 +154,9 @@ private slots:
         QCOMPARE(delays, written ? QList<int>{2000} : QList<int>{});
         QCOMPARE(QFile::exists(target), written);
         QCOMPARE(model.lastError().isEmpty(), answer != "unwritable");
+        // A failure is said where the success notice would be; nothing else is shown.
+        QCOMPARE(model.exportError(),
+                 answer == "unwritable" ? "Eksport mislykkedes: " + model.lastError() : QString());
         if (written) {
             const QByteArray expected = format == "csv" ? reports::csvText(rows) : reports::jsonText(rows).bytes;
             QCOMPARE(readAll(target), expected);

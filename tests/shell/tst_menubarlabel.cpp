@@ -106,7 +106,7 @@ private slots:
     void idleTotalUsesExactMidnight()
     {
         add(QStringLiteral("I dag"), wednesdayMorning, 3600);
-        auto odd = std::make_unique<Task>(QUuid::createUuid(), QStringLiteral("Skæv"), startOfToday() + 3600, 7200,
+        auto odd = std::make_unique<Task>(Record::newId(), QStringLiteral("Skæv"), startOfToday() + 3600, 7200,
                                           std::nullopt, 1, wednesdayMorning, std::nullopt);
         m_store->insert(std::move(odd));
         QCOMPARE(MenuBarLabel::evaluate(*m_store, false).text, QStringLiteral("1.00t"));

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <optional>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace {
@@ -64,6 +65,31 @@ QStringList mappedOf(const QProcess &p, const QStringList &names)
     }
     return found;
 }
+// The process's sockets that are not AF_UNIX ones, as "socket:[inode]".
+QStringList foreignSockets(const QProcess &p)
+{
+    // Columns: Num RefCount Protocol Flags Type St Inode [Path]
+    QFile unixTable(QStringLiteral("/proc/%1/net/unix").arg(p.processId()));
+    QSet<QByteArray> unixInodes;
+    if (unixTable.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : unixTable.readAll().split('\n')) {
+            const QList<QByteArray> columns = line.simplified().split(' ');
+            if (columns.size() > 6)
+                unixInodes.insert(columns.at(6));
+        }
+    }
+    QStringList foreign;
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(p.processId()));
+    for (const QString &fd : fds.entryList(QDir::Files | QDir::System)) {
+        const QString target = QFile::symLinkTarget(fds.filePath(fd));
+        if (!target.contains(QLatin1String("socket:[")))
+            continue;
+        const QString inode = target.section(u'[', 1).chopped(1);
+        if (!unixInodes.contains(inode.toLatin1()))
+            foreign.append(target);
+    }
+    return foreign;
+}
 } // namespace
 
 class ProcessTest : public QObject
@@ -86,6 +112,23 @@ private:
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
         p.setProcessEnvironment(env);
         p.setProgram(QStringLiteral(TIMEGLAS_BINARY));
+    }
+
+    // A private session bus with a watcher on it, as a panel provides, for the program to use.
+    bool giveAPanel(QProcess &p, std::optional<PrivateBus> &bus, std::optional<WatcherOnBus> &watcher) const
+    {
+        bus.emplace();
+        if (!bus->isRunning()) {
+            qWarning("%s", qPrintable(bus->error()));
+            return false;
+        }
+        watcher.emplace(bus->address());
+        if (!watcher->claim())
+            return false;
+        QProcessEnvironment env = p.processEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus->address());
+        p.setProcessEnvironment(env);
+        return true;
     }
 
     // The store is open once SQLite's shared-memory file exists.
@@ -203,15 +246,8 @@ private slots:
         std::optional<WatcherOnBus> watcher;
         QProcess p;
         setUpEnvironment(p);
-        if (withWatcher) {
-            bus.emplace();
-            QVERIFY2(bus->isRunning(), qPrintable(bus->error()));
-            watcher.emplace(bus->address());
-            QVERIFY(watcher->claim());
-            QProcessEnvironment env = p.processEnvironment();
-            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus->address());
-            p.setProcessEnvironment(env);
-        }
+        if (withWatcher)
+            QVERIFY(giveAPanel(p, bus, watcher));
         p.start();
         QVERIFY(p.waitForStarted());
 
@@ -236,6 +272,83 @@ private slots:
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
         QDBusConnection::disconnectFromBus(QStringLiteral("panel"));
+    }
+
+    // A user's text is shown as text: markup that names a remote image must not make the
+    // program reach out for it, in the status item alone or with the popover open.
+    void markupOpensNoConnection_data()
+    {
+        QTest::addColumn<bool>("withWatcher");
+        QTest::newRow("status item only") << true;
+        QTest::newRow("popover open") << false;
+    }
+
+    void markupOpensNoConnection()
+    {
+        QFETCH(bool, withWatcher);
+        const QString beacon = QStringLiteral("<img src=\"http://127.0.0.1:9/beacon.png\"><b>x</b>");
+        {
+            QString error;
+            auto store = Store::open(storePath(), &error);
+            QVERIFY2(store, qPrintable(error));
+            const double now = timecalc::Clock::nowSeconds();
+            store->insert(Task::create(beacon, now, 0, beacon))->start();
+            store->insert(Task::create(beacon, now, 1, {}));
+            store->insert(ProjectCode::create(beacon, beacon, 0));
+            store->insert(TaskTemplate::create(beacon, beacon, 0));
+            QVERIFY(!store->save().has_value());
+        }
+        std::optional<PrivateBus> bus;
+        std::optional<WatcherOnBus> watcher;
+        QProcess p;
+        setUpEnvironment(p);
+        if (withWatcher)
+            QVERIFY(giveAPanel(p, bus, watcher));
+        p.start();
+        QVERIFY(p.waitForStarted());
+        if (withWatcher)
+            QTRY_COMPARE_WITH_TIMEOUT(watcher->registrations().size(), 1, 20000);
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(!mappedOf(p, {QStringLiteral("libtimeglas_popover.so")}).isEmpty(), 20000);
+        // A fetch starts as soon as the text is laid out; watch for a while after.
+        for (int i = 0; i < 40; ++i) {
+            QCOMPARE(foreignSockets(p), QStringList());
+            QTest::qWait(50);
+        }
+        p.terminate();
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 0);
+    }
+
+    // QSettings would wait for ever on a FIFO and change the mode of a link's target.
+    void preferencesThatAreNoFileAreFatal_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("a FIFO") << QStringLiteral("fifo");
+        QTest::newRow("a symbolic link") << QStringLiteral("link");
+    }
+
+    void preferencesThatAreNoFileAreFatal()
+    {
+        QFETCH(QString, what);
+        const QString prefs = m_dir.filePath(QStringLiteral("config/timeglas/timeglas.conf"));
+        const QString target = m_dir.filePath(QStringLiteral("target"));
+        QVERIFY(QDir().mkpath(QFileInfo(prefs).absolutePath()));
+        QFile(target).open(QIODevice::WriteOnly);
+        QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+        if (what == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(prefs).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(target, prefs));
+
+        QProcess p;
+        setUpEnvironment(p);
+        p.start();
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 1);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(err.startsWith(QStringLiteral("Could not open the preferences: ")), qPrintable(err));
+        QCOMPARE(QFile::permissions(target) & QFileDevice::ReadOther, QFileDevice::ReadOther);
     }
 
     // A second start must not open the store again; it hands over and leaves.
