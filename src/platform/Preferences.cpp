@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,6 +17,8 @@ constexpr auto appearanceKey = "appearanceMode";
 constexpr auto billableKey = "defaultShowBillableTime";
 constexpr auto selectedKey = "selectedTaskID";
 constexpr auto apiKeyKey = "workbookAPIKey";
+constexpr auto awayKey = "awayMinutes";
+constexpr int defaultAwayMinutes = 10;
 
 Q_LOGGING_CATEGORY(preferencesLog, "timeglas.preferences")
 
@@ -72,6 +75,10 @@ Preferences::Preferences(const QString &filePath, QObject *parent)
     m_defaultShowBillableTime = m_settings->value(billableKey, true).toBool();
     m_selectedTaskID = m_settings->value(selectedKey, QString()).toString();
     m_workbookAPIKey = m_settings->value(apiKeyKey, QString()).toString();
+    // A hand-edited value that is no whole number of minutes, or a negative one, keeps the default.
+    bool isNumber = false;
+    const int away = m_settings->value(awayKey, defaultAwayMinutes).toInt(&isNumber);
+    m_awayMinutes = isNumber && away >= 0 ? away : defaultAwayMinutes;
 }
 
 Preferences::~Preferences() = default;
@@ -125,4 +132,14 @@ void Preferences::setWorkbookAPIKey(const QString &key)
     m_workbookAPIKey = key;
     write(apiKeyKey, key);
     emit workbookAPIKeyChanged();
+}
+
+void Preferences::setAwayMinutes(int minutes)
+{
+    minutes = std::max(0, minutes);
+    if (m_awayMinutes == minutes)
+        return;
+    m_awayMinutes = minutes;
+    write(awayKey, minutes);
+    emit awayMinutesChanged();
 }

@@ -13,6 +13,7 @@ class Preferences : public QObject
     Q_PROPERTY(bool defaultShowBillableTime READ defaultShowBillableTime WRITE setDefaultShowBillableTime NOTIFY defaultShowBillableTimeChanged)
     Q_PROPERTY(QString selectedTaskID READ selectedTaskID WRITE setSelectedTaskID NOTIFY selectedTaskIDChanged)
     Q_PROPERTY(QString workbookAPIKey READ workbookAPIKey WRITE setWorkbookAPIKey NOTIFY workbookAPIKeyChanged)
+    Q_PROPERTY(int awayMinutes READ awayMinutes WRITE setAwayMinutes NOTIFY awayMinutesChanged)
 
 public:
     // Reads $XDG_CONFIG_HOME/timeglas/timeglas.conf unless another file is given.
@@ -34,12 +35,16 @@ public:
     void setSelectedTaskID(const QString &id);
     QString workbookAPIKey() const { return m_workbookAPIKey; }
     void setWorkbookAPIKey(const QString &key);
+    // Time away of at least this many minutes while a task runs is asked about; 0 never.
+    int awayMinutes() const { return m_awayMinutes; }
+    void setAwayMinutes(int minutes);
 
 signals:
     void appearanceModeChanged();
     void defaultShowBillableTimeChanged();
     void selectedTaskIDChanged();
     void workbookAPIKeyChanged();
+    void awayMinutesChanged();
 
 private:
     void write(const char *key, const QVariant &value);
@@ -49,4 +54,5 @@ private:
     bool m_defaultShowBillableTime;
     QString m_selectedTaskID;
     QString m_workbookAPIKey;
+    int m_awayMinutes;
 };

@@ -4,14 +4,44 @@
 
 #include <QUuid>
 
-Record::Record(const QString &id)
-    : m_id(id)
+namespace {
+QString canonicalText(const QUuid &id)
 {
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+// Upper-case hex digits in the 8-4-4-4-12 pattern, without braces. Checked by hand: a
+// store of many thousand records is read through here at every start.
+bool isCanonical(QStringView text)
+{
+    if (text.size() != 36)
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        if (dash ? c != u'-' : !((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F')))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+Record::Record(const QString &id)
+{
+    if (isCanonical(id))
+        m_uuid = QUuid::fromString(id);
+    if (m_uuid.isNull())
+        m_otherId = std::make_unique<const QString>(id);
+}
+
+QString Record::id() const
+{
+    return m_otherId ? *m_otherId : canonicalText(m_uuid);
 }
 
 QString Record::newId()
 {
-    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    return canonicalText(QUuid::createUuid());
 }
 
 void Record::fieldChanged(int field)

@@ -3,6 +3,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QUuid>
+#include <memory>
 
 class Store;
 
@@ -19,8 +21,8 @@ public:
     // The id exactly as it is stored: a record read from the store keeps the text it was
     // read with (scripts may write lower-case, braced or non-UUID ids), so that every update
     // reaches its own row. New records get a canonical upper-case UUID.
-    QString id() const { return m_id; }
-    QString idString() const { return m_id; }
+    QString id() const;
+    QString idString() const { return id(); }
     // A fresh canonical id: upper-case UUID text without braces.
     static QString newId();
 
@@ -36,5 +38,7 @@ private:
     friend class Store;
     Store *m_store = nullptr;
     quint64 m_sequence = 0; // position in store order
-    QString m_id;
+    // Nearly every id is a canonical UUID, kept in 16 bytes; any other text is kept as it is.
+    QUuid m_uuid;
+    std::unique_ptr<const QString> m_otherId;
 };

@@ -51,6 +51,7 @@ void TestPreferences::freshInstallation_data()
     QTest::newRow("label shows billable hours") << QByteArray("defaultShowBillableTime") << QVariant(true);
     QTest::newRow("no task selected") << QByteArray("selectedTaskID") << QVariant(QString());
     QTest::newRow("no API key") << QByteArray("workbookAPIKey") << QVariant(QString());
+    QTest::newRow("asks about ten minutes away") << QByteArray("awayMinutes") << QVariant(10);
 }
 
 void TestPreferences::freshInstallation()
@@ -76,6 +77,8 @@ void TestPreferences::survivesRestart_data()
     QTest::newRow("API key with INI syntax") << QByteArray("workbookAPIKey")
                                              << QVariant(QStringLiteral("a=b;c#d [e] \"f\" \\g æøå"));
     QTest::newRow("empty API key after one was set") << QByteArray("workbookAPIKey") << QVariant(QString());
+    QTest::newRow("away time never asked about") << QByteArray("awayMinutes") << QVariant(0);
+    QTest::newRow("away after an hour") << QByteArray("awayMinutes") << QVariant(60);
 }
 
 void TestPreferences::survivesRestart()
