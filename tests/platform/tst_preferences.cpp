@@ -87,7 +87,10 @@ void TestPreferences::survivesRestart()
     QFETCH(QVariant, value);
     {
         Preferences before(filePath());
-        QVERIFY(before.setProperty(property.constData(), QStringLiteral("something else")));
+        // Another value first, so that the one under test is a real change.
+        const QVariant other = value.metaType() == QMetaType::fromType<int>() ? QVariant(value.toInt() + 5)
+                                                                               : QVariant(QStringLiteral("something else"));
+        QVERIFY(before.setProperty(property.constData(), other));
         QVERIFY(before.setProperty(property.constData(), value));
     }
     Preferences after(filePath());
