@@ -12,12 +12,13 @@ QString canonicalText(const QUuid &id)
 
 // Upper-case hex digits in the 8-4-4-4-12 pattern, without braces. Checked by hand: a
 // store of many thousand records is read through here at every start.
-bool isCanonical(QStringView text)
+bool isCanonical(const QString &text)
 {
     if (text.size() != 36)
         return false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
+    const QChar *chars = text.constData();
+    for (int i = 0; i < 36; ++i) {
+        const char16_t c = chars[i].unicode();
         const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
         if (dash ? c != u'-' : !((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F')))
             return false;
