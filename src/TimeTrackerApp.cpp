@@ -1,6 +1,8 @@
 #include "TimeTrackerApp.h"
 
 #include "AppContext.h"
+#include "AwayNotifier.h"
+#include "AwaySources.h"
 #include "IconFont.h"
 #include "MenuBarLabel.h"
 #include "PopoverLoader.h"
@@ -83,6 +85,8 @@ TimeTrackerApp::TimeTrackerApp(TrayFactory *tray)
 TimeTrackerApp::~TimeTrackerApp()
 {
     // Views let go of records before the store deletes them.
+    m_awayNotifier.reset();
+    m_awaySources.reset();
     m_statusItem.reset();
     m_popover.reset();
     m_label.reset();
@@ -113,6 +117,11 @@ bool TimeTrackerApp::start()
     // A task left running by a crash keeps counting, and the label ticks with it,
     // even before the popover is first opened.
     m_context->timerManager()->syncActiveTask(m_context->store()->tasks());
+
+    // Time away is learnt from the system bus (suspend, session lock) and the session bus.
+    m_awaySources = std::make_unique<AwaySources>(m_context->awayTracker(), QDBusConnection::systemBus(),
+                                                  QDBusConnection::sessionBus());
+    m_awayNotifier = std::make_unique<AwayNotifier>(m_context->awayTracker(), QDBusConnection::sessionBus());
 
     m_popover = std::make_unique<PopoverLoader>(m_context.get(), PopoverLoader::defaultModulePath());
     m_label = std::make_unique<MenuBarLabel>(m_context->store(), m_context->timerManager(),

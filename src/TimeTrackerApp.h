@@ -6,6 +6,8 @@
 #include <QString>
 #include <memory>
 
+class AwayNotifier;
+class AwaySources;
 class AppContext;
 class MenuBarLabel;
 class PopoverLoader;
@@ -38,6 +40,8 @@ private:
     std::unique_ptr<MenuBarLabel> m_label;
     std::unique_ptr<PopoverLoader> m_popover;
     std::unique_ptr<StatusItem> m_statusItem;
+    std::unique_ptr<AwaySources> m_awaySources;
+    std::unique_ptr<AwayNotifier> m_awayNotifier;
     QString m_iconName; // of m_icon, drawn once per change
     QIcon m_icon;
 };

@@ -1,5 +1,6 @@
 #include "AppContext.h"
 
+#include "AwayTime.h"
 #include "Preferences.h"
 #include "Store.h"
 #include "Theme.h"
@@ -14,12 +15,15 @@ std::unique_ptr<AppContext> AppContext::open(const QString &storePath, QString *
     context->m_timerManager = std::make_unique<TimerManager>();
     context->m_preferences = std::make_unique<Preferences>();
     context->m_theme = std::make_unique<Theme>(context->m_preferences.get());
+    context->m_awayTracker = std::make_unique<AwayTracker>(context->m_store.get(), context->m_timerManager.get(),
+                                                           context->m_preferences.get());
     return context;
 }
 
 // The theme reads the preferences, and everything may hold records: the store goes last.
 AppContext::~AppContext()
 {
+    m_awayTracker.reset();
     m_theme.reset();
     m_preferences.reset();
     m_timerManager.reset();

@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 
+class AwayTracker;
 class Preferences;
 class Store;
 class Theme;
@@ -25,6 +26,7 @@ public:
     TimerManager *timerManager() const { return m_timerManager.get(); }
     Preferences *preferences() const { return m_preferences.get(); }
     Theme *theme() const { return m_theme.get(); }
+    AwayTracker *awayTracker() const { return m_awayTracker.get(); }
 
 private:
     AppContext() = default;
@@ -33,4 +35,5 @@ private:
     std::unique_ptr<TimerManager> m_timerManager;
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<Theme> m_theme;
+    std::unique_ptr<AwayTracker> m_awayTracker;
 };

@@ -17,6 +17,7 @@ class AppServices : public QObject
     Q_PROPERTY(TimerManager *timerManager READ timerManager CONSTANT)
     Q_PROPERTY(Preferences *preferences READ preferences CONSTANT)
     Q_PROPERTY(Theme *theme READ theme CONSTANT)
+    Q_PROPERTY(AwayTracker *away READ away CONSTANT)
     Q_PROPERTY(RecordListModel *allTasks READ allTasks CONSTANT)
     Q_PROPERTY(RecordListModel *projectCodes READ projectCodes CONSTANT)
     Q_PROPERTY(RecordListModel *templates READ templates CONSTANT)
@@ -31,6 +32,7 @@ public:
     TimerManager *timerManager() const { return m_timerManager; }
     Preferences *preferences() const { return m_preferences; }
     Theme *theme() const { return m_theme; }
+    AwayTracker *away() const { return m_away; }
     // Live queries: all tasks in store order; codes and templates by sortOrder; closed days.
     RecordListModel *allTasks() const { return m_allTasks; }
     RecordListModel *projectCodes() const { return m_projectCodes; }
@@ -52,6 +54,7 @@ private:
     TimerManager *m_timerManager;
     Preferences *m_preferences;
     Theme *m_theme;
+    AwayTracker *m_away;
     RecordListModel *m_allTasks;
     RecordListModel *m_projectCodes;
     RecordListModel *m_templates;

@@ -2,7 +2,7 @@ import QtQuick
 import Timeglas
 
 // The popover's content: 420 × 600 on the popover background, with a strip above the
-// screens while changes cannot be saved.
+// screens while changes cannot be saved, and the question about time away.
 Rectangle {
     id: popover
 
@@ -42,10 +42,20 @@ Rectangle {
         }
     }
 
-    MenuBarContentView {
+    AwayBanner {
+        id: awayBanner
+
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.top: saveWarning.bottom
+        tracker: popover.services.away
+        theme: popover.services.theme
+    }
+
+    MenuBarContentView {
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: awayBanner.bottom
         anchors.bottom: parent.bottom
         services: popover.services
     }

@@ -1,6 +1,7 @@
 // Makes the core and platform types known to QML by name, without touching their libraries.
 #pragma once
 
+#include "AwayTime.h"
 #include "ClosedDay.h"
 #include "Preferences.h"
 #include "ProjectCode.h"
@@ -74,4 +75,12 @@ struct ForeignTheme
     QML_FOREIGN(Theme)
     QML_NAMED_ELEMENT(Theme)
     QML_UNCREATABLE("There is one theme, owned by the app")
+};
+
+struct ForeignAwayTracker
+{
+    Q_GADGET
+    QML_FOREIGN(AwayTracker)
+    QML_NAMED_ELEMENT(AwayTracker)
+    QML_UNCREATABLE("There is one away tracker, owned by the app")
 };

@@ -7,5 +7,6 @@ list(APPEND UI_SOURCES
 list(APPEND UI_QML
   ${CMAKE_CURRENT_LIST_DIR}/Popover.qml
   ${CMAKE_CURRENT_LIST_DIR}/Icon.qml
+  ${CMAKE_CURRENT_LIST_DIR}/AwayBanner.qml
 )
 list(APPEND UI_SOURCES ${CMAKE_CURRENT_LIST_DIR}/PopoverWindow.h ${CMAKE_CURRENT_LIST_DIR}/PopoverWindow.cpp)
