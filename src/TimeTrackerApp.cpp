@@ -1,11 +1,13 @@
 #include "TimeTrackerApp.h"
 
 #include "AppContext.h"
+#include "AppIdentity.h"
 #include "IconFont.h"
 #include "MenuBarLabel.h"
 #include "PopoverLoader.h"
 #include "SingleInstance.h"
 #include "StatusItem.h"
+#include "StatusMenu.h"
 #include "Store.h"
 #include "SystemTray.h"
 #include "Theme.h"
@@ -14,9 +16,12 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <QStandardPaths>
 #include <cstdio>
 
 namespace {
@@ -39,6 +44,21 @@ QIcon iconFor(const QString &name)
     }
     return icon;
 }
+
+// Where panels find our symbolic status icons: empty when they are installed in a folder
+// the desktop searches anyway, the installed icon folder beside the program when it was
+// installed elsewhere, and nothing (no themed icon, only pixmaps) when they are nowhere.
+std::optional<QString> symbolicIconThemePath()
+{
+    const QString file = QStringLiteral("icons/hicolor/symbolic/apps/") + AppIdentity::symbolicIconName(false)
+                         + QStringLiteral(".svg");
+    if (!QStandardPaths::locate(QStandardPaths::GenericDataLocation, file).isEmpty())
+        return QString();
+    const QString beside = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share"));
+    if (QFileInfo::exists(beside + u'/' + file))
+        return beside + QStringLiteral("/icons");
+    return std::nullopt;
+}
 } // namespace
 
 int TimeTrackerApp::run(int argc, char *argv[])
@@ -47,7 +67,7 @@ int TimeTrackerApp::run(int argc, char *argv[])
     QApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("timeglas"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Timeglas"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("timeglas"));
+    QGuiApplication::setDesktopFileName(AppIdentity::id());
     QGuiApplication::setQuitOnLastWindowClosed(false);
     // First of all, so that a signal at any later moment ends in an orderly quit.
     UnixSignals::install(&app);
@@ -81,6 +101,7 @@ TimeTrackerApp::~TimeTrackerApp()
 {
     // Views let go of records before the store deletes them.
     m_statusItem.reset();
+    m_menu.reset();
     m_popover.reset();
     m_label.reset();
     m_context.reset();
@@ -110,8 +131,15 @@ bool TimeTrackerApp::start()
     connect(m_label.get(), &MenuBarLabel::presentationChanged, this, &TimeTrackerApp::showPresentation);
 
     m_statusItem = std::make_unique<StatusItem>(m_tray);
-    connect(m_statusItem.get(), &StatusItem::activated, this,
-            [this](QPoint anchor) { m_popover->toggle(anchor); });
+    connect(m_statusItem.get(), &StatusItem::activated, this, [this](QPoint anchor) {
+        if (!anchor.isNull())
+            m_lastAnchor = anchor;
+        m_popover->toggle(anchor);
+    });
+    m_menu = std::make_unique<StatusMenu>();
+    connect(m_menu.get(), &StatusMenu::openRequested, this, &TimeTrackerApp::togglePopover);
+    m_statusItem->setMenu(m_menu->menu());
+    m_iconThemePath = symbolicIconThemePath();
     showPresentation(m_label->presentation());
     if (!m_statusItem->show()) {
         // Nothing in this session shows status items: do not leave the user with an
@@ -123,8 +151,14 @@ bool TimeTrackerApp::start()
 
 void TimeTrackerApp::togglePopover()
 {
-    if (m_popover)
-        m_popover->toggle(QCursor::pos());
+    if (!m_popover)
+        return;
+    // The item's place as the panel last gave it; before any click, the pointer, which
+    // only X11 reports outside our own windows.
+    QPoint anchor = m_lastAnchor;
+    if (anchor.isNull() && QGuiApplication::platformName() == QLatin1String("xcb"))
+        anchor = QCursor::pos();
+    m_popover->toggle(anchor);
 }
 
 void TimeTrackerApp::showPresentation(const LabelPresentation &presentation)
@@ -132,6 +166,10 @@ void TimeTrackerApp::showPresentation(const LabelPresentation &presentation)
     if (presentation.iconName != m_iconName) {
         m_iconName = presentation.iconName;
         m_icon = iconFor(m_iconName);
+        if (m_iconThemePath) {
+            m_statusItem->setIconName(
+                AppIdentity::symbolicIconName(m_iconName == QLatin1String("hourglass")), *m_iconThemePath);
+        }
     }
     m_statusItem->setPresentation(m_icon, presentation.text);
 }

@@ -3,13 +3,16 @@
 
 #include <QIcon>
 #include <QObject>
+#include <QPoint>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class AppContext;
 class MenuBarLabel;
 class PopoverLoader;
 class StatusItem;
+class StatusMenu;
 class TrayFactory;
 struct LabelPresentation;
 
@@ -38,6 +41,9 @@ private:
     std::unique_ptr<MenuBarLabel> m_label;
     std::unique_ptr<PopoverLoader> m_popover;
     std::unique_ptr<StatusItem> m_statusItem;
+    std::unique_ptr<StatusMenu> m_menu;
+    QPoint m_lastAnchor; // where the panel last said the item is
+    std::optional<QString> m_iconThemePath; // none: the symbolic icons are not installed
     QString m_iconName; // of m_icon, drawn once per change
     QIcon m_icon;
 };
