@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "AppIdentity.h"
+#include "DisplayPlatform.h"
 #include "IconFont.h"
 #include "MenuBarLabel.h"
 #include "PopoverLoader.h"
@@ -19,9 +20,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QPainter>
 #include <QPixmap>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <cstdio>
 
 namespace {
@@ -64,10 +67,16 @@ std::optional<QString> symbolicIconThemePath()
 int TimeTrackerApp::run(int argc, char *argv[])
 {
     // A widget application: the tray fallback and the save dialog are widgets.
+    DisplayPlatform::prepare();
     QApplication app(argc, argv);
+    DisplayPlatform::finish();
     QGuiApplication::setApplicationName(QStringLiteral("timeglas"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Timeglas"));
     QGuiApplication::setDesktopFileName(AppIdentity::id());
+    // The interface is Danish whatever the locale, Qt's own dialogs included.
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QStringLiteral("qtbase_da"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTranslations);
     QGuiApplication::setQuitOnLastWindowClosed(false);
     // First of all, so that a signal at any later moment ends in an orderly quit.
     UnixSignals::install(&app);
