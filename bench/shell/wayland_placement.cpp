@@ -76,6 +76,9 @@ int main(int argc, char *argv[])
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
     env.insert(QStringLiteral("QT_QUICK_BACKEND"), QStringLiteral("software"));
+    // A headless Weston has no seat, and Qt 6.4's Wayland text input then crashes when the
+    // first text field is made; no input method is needed to look at placement.
+    env.insert(QStringLiteral("QT_IM_MODULE"), QStringLiteral("none"));
     if (platform.isEmpty())
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     else
