@@ -1,7 +1,8 @@
 // Where the popover lands on a Wayland session: starts the program on a private bus with a
 // stand-in panel watcher, clicks the item at a given point (Activate(x, y), as a panel does),
-// and compares two screenshots of a Weston compositor (started with --debug, so that
-// weston-screenshooter may take them) to find the window. A measurement tool, not a test.
+// and compares two screenshots of the compositor to find the window: Weston's (started with
+// --debug, so that weston-screenshooter may take them), or Sway's by grim when SWAYSOCK is
+// set. A measurement tool, not a test.
 //
 //   wayland_placement BINARY PLATFORM X Y [APPEARANCE]
 //   (PLATFORM: wayland, xcb, or "" for the program's choice; APPEARANCE: light or dark)
@@ -28,7 +29,11 @@ QImage screenshot(const QString &dir)
         d.remove(old);
     QProcess shooter;
     shooter.setWorkingDirectory(dir);
-    shooter.start(QStringLiteral("weston-screenshooter"), {});
+    // Sway (wlroots) takes screenshots with grim, Weston with its own tool.
+    if (qEnvironmentVariableIsSet("SWAYSOCK"))
+        shooter.start(QStringLiteral("grim"), {QStringLiteral("wayland-screenshot-sway.png")});
+    else
+        shooter.start(QStringLiteral("weston-screenshooter"), {});
     shooter.waitForFinished(10000);
     const QStringList shots = d.entryList({QStringLiteral("wayland-screenshot-*.png")});
     return shots.isEmpty() ? QImage() : QImage(d.filePath(shots.first()));
@@ -98,7 +103,7 @@ int main(int argc, char *argv[])
                                               QStringLiteral("/StatusNotifierItem"),
                                               QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Activate"))
                << x << y);
-    QThread::sleep(4); // the module loads and the first frame is drawn
+    QThread::sleep(10); // the module loads and the first frame is drawn, on a busy machine too
     const QImage after = screenshot(dir.path());
     const QRect area = changedArea(before, after);
     const QString out = QStringLiteral("/tmp/timeglas-wayland-%1-%2.png")
