@@ -125,11 +125,13 @@ Flickable {
                     id: quitButton
 
                     objectName: "quitButton"
-                    implicitWidth: quitLabel.implicitWidth + 24
+                    text: qsTr("Afslut")
+                    leftPadding: 12
+                    rightPadding: 12
                     implicitHeight: 26
                     hoverEnabled: true
                     Accessible.role: Accessible.Button
-                    Accessible.name: quitLabel.text
+                    Accessible.name: quitButton.text
                     Accessible.onPressAction: quitButton.clicked()
                     onClicked: settings.quit()
 
@@ -139,9 +141,7 @@ Flickable {
                     }
 
                     contentItem: Text {
-                        id: quitLabel
-
-                        text: qsTr("Afslut")
+                        text: quitButton.text
                         textFormat: Text.PlainText
                         font.pixelSize: 12
                         font.weight: Font.Medium

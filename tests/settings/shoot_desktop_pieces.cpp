@@ -1,14 +1,19 @@
-// Renders the general settings tab (light and dark), the status item's menu as the tray
+// Renders the general settings tab (light and dark; dark also with the start-at-login switch
+// refused and on), the status item's menu as the tray
 // shows it, its dbusmenu layout as panels read it, and the symbolic status icons, into
 // /tmp/timeglas-*.png for looking at. A tool, not a test.
 #include "AppIdentity.h"
+#include "Autostart.h"
 #include "DBusMenuExporter.h"
+#include "GeneralSettingsTabModel.h"
 #include "StatusMenu.h"
 #include "UiFixture.h"
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QFileInfo>
 #include <QMenu>
+#include <QQuickItem>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QtTest>
@@ -33,6 +38,25 @@ int main(int argc, char *argv[])
             for (const QString &w : fixture.warnings())
                 qWarning("QML: %s", qPrintable(w));
         }
+        // The switch refused: a file stands where the autostart folder should be.
+        QQuickItem *root = fixture.show(QStringLiteral("GeneralSettingsTab"));
+        auto *model = root ? root->findChild<GeneralSettingsTabModel *>() : nullptr;
+        if (!model)
+            return 1;
+        const QString folder = QFileInfo(Autostart::entryPath()).absolutePath();
+        QDir().mkpath(QFileInfo(folder).absolutePath());
+        QFile blocker(folder);
+        blocker.open(QIODevice::WriteOnly);
+        blocker.close();
+        model->setStartAtLogin(true);
+        fixture.window()->setColor(fixture.theme()->background());
+        QTest::qWait(300);
+        ok &= fixture.grab(QStringLiteral("/tmp/timeglas-general-refused-dark.png"));
+        QFile::remove(folder);
+        model->setStartAtLogin(true);
+        QTest::qWait(300);
+        ok &= fixture.grab(QStringLiteral("/tmp/timeglas-general-on-dark.png"));
+        qInfo("wrote /tmp/timeglas-general-refused-dark.png and /tmp/timeglas-general-on-dark.png");
     }
 
     StatusMenu menu;
