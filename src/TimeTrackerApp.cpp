@@ -1,14 +1,17 @@
 #include "TimeTrackerApp.h"
 
 #include "AppContext.h"
+#include "AppIdentity.h"
 #include "AwayNotifier.h"
 #include "AwaySources.h"
+#include "DisplayPlatform.h"
 #include "IconFont.h"
 #include "MenuBarLabel.h"
 #include "PopoverLoader.h"
 #include "Preferences.h"
 #include "SingleInstance.h"
 #include "StatusItem.h"
+#include "StatusMenu.h"
 #include "Store.h"
 #include "SystemTray.h"
 #include "Theme.h"
@@ -17,9 +20,14 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QPainter>
 #include <QPixmap>
+#include <QStandardPaths>
+#include <QTranslator>
 #include <cstdio>
 
 namespace {
@@ -42,6 +50,21 @@ QIcon iconFor(const QString &name)
     }
     return icon;
 }
+
+// Where panels find our symbolic status icons: empty when they are installed in a folder
+// the desktop searches anyway, the installed icon folder beside the program when it was
+// installed elsewhere, and nothing (no themed icon, only pixmaps) when they are nowhere.
+std::optional<QString> symbolicIconThemePath()
+{
+    const QString file = QStringLiteral("icons/hicolor/symbolic/apps/") + AppIdentity::symbolicIconName(false)
+                         + QStringLiteral(".svg");
+    if (!QStandardPaths::locate(QStandardPaths::GenericDataLocation, file).isEmpty())
+        return QString();
+    const QString beside = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share"));
+    if (QFileInfo::exists(beside + u'/' + file))
+        return beside + QStringLiteral("/icons");
+    return std::nullopt;
+}
 } // namespace
 
 int TimeTrackerApp::run(int argc, char *argv[])
@@ -50,10 +73,16 @@ int TimeTrackerApp::run(int argc, char *argv[])
     // build), so that a signal at any later moment ends in an orderly quit.
     UnixSignals::catchEarly();
     // A widget application: the tray fallback and the save dialog are widgets.
+    DisplayPlatform::prepare();
     QApplication app(argc, argv);
+    DisplayPlatform::finish();
     QGuiApplication::setApplicationName(QStringLiteral("timeglas"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Timeglas"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("timeglas"));
+    QGuiApplication::setDesktopFileName(AppIdentity::id());
+    // The interface is Danish whatever the locale, Qt's own dialogs included.
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QStringLiteral("qtbase_da"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTranslations);
     QGuiApplication::setQuitOnLastWindowClosed(false);
     UnixSignals::install(&app);
 
@@ -88,6 +117,7 @@ TimeTrackerApp::~TimeTrackerApp()
     m_awayNotifier.reset();
     m_awaySources.reset();
     m_statusItem.reset();
+    m_menu.reset();
     m_popover.reset();
     m_label.reset();
     m_context.reset();
@@ -129,8 +159,15 @@ bool TimeTrackerApp::start()
     connect(m_label.get(), &MenuBarLabel::presentationChanged, this, &TimeTrackerApp::showPresentation);
 
     m_statusItem = std::make_unique<StatusItem>(m_tray);
-    connect(m_statusItem.get(), &StatusItem::activated, this,
-            [this](QPoint anchor) { m_popover->toggle(anchor); });
+    connect(m_statusItem.get(), &StatusItem::activated, this, [this](QPoint anchor) {
+        if (!anchor.isNull())
+            m_lastAnchor = anchor;
+        m_popover->toggle(anchor);
+    });
+    m_menu = std::make_unique<StatusMenu>();
+    connect(m_menu.get(), &StatusMenu::openRequested, this, &TimeTrackerApp::togglePopover);
+    m_statusItem->setMenu(m_menu->menu());
+    m_iconThemePath = symbolicIconThemePath();
     showPresentation(m_label->presentation());
     if (!m_statusItem->show()) {
         // Nothing in this session shows status items: do not leave the user with an
@@ -142,8 +179,14 @@ bool TimeTrackerApp::start()
 
 void TimeTrackerApp::togglePopover()
 {
-    if (m_popover)
-        m_popover->toggle(QCursor::pos());
+    if (!m_popover)
+        return;
+    // The item's place as the panel last gave it; before any click, the pointer, which
+    // only X11 reports outside our own windows.
+    QPoint anchor = m_lastAnchor;
+    if (anchor.isNull() && QGuiApplication::platformName() == QLatin1String("xcb"))
+        anchor = QCursor::pos();
+    m_popover->toggle(anchor);
 }
 
 void TimeTrackerApp::showPresentation(const LabelPresentation &presentation)
@@ -151,6 +194,10 @@ void TimeTrackerApp::showPresentation(const LabelPresentation &presentation)
     if (presentation.iconName != m_iconName) {
         m_iconName = presentation.iconName;
         m_icon = iconFor(m_iconName);
+        if (m_iconThemePath) {
+            m_statusItem->setIconName(
+                AppIdentity::symbolicIconName(m_iconName == QLatin1String("hourglass")), *m_iconThemePath);
+        }
     }
     m_statusItem->setPresentation(m_icon, presentation.text, presentation.warning);
 }

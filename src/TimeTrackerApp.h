@@ -3,8 +3,10 @@
 
 #include <QIcon>
 #include <QObject>
+#include <QPoint>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class AwayNotifier;
 class AwaySources;
@@ -12,6 +14,7 @@ class AppContext;
 class MenuBarLabel;
 class PopoverLoader;
 class StatusItem;
+class StatusMenu;
 class TrayFactory;
 struct LabelPresentation;
 
@@ -42,6 +45,9 @@ private:
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<AwaySources> m_awaySources;
     std::unique_ptr<AwayNotifier> m_awayNotifier;
+    std::unique_ptr<StatusMenu> m_menu;
+    QPoint m_lastAnchor; // where the panel last said the item is
+    std::optional<QString> m_iconThemePath; // none: the symbolic icons are not installed
     QString m_iconName; // of m_icon, drawn once per change
     QIcon m_icon;
 };

@@ -9,6 +9,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QTextDocument>
+#include <QMenu>
 
 namespace {
 // Start-up waits at most this long for a watcher that does not answer.
@@ -73,12 +74,31 @@ QString StatusItem::trayToolTip() const
     return Qt::convertFromPlainText(plain);
 }
 
+void StatusItem::setIconName(const QString &name, const QString &themePath)
+{
+    m_iconName = name;
+    m_iconThemePath = themePath;
+    if (m_item)
+        m_item->setIconName(name, themePath);
+}
+
+void StatusItem::setMenu(QMenu *menu)
+{
+    m_menu = menu;
+    if (m_item)
+        m_item->setMenu(menu);
+    if (m_tray)
+        m_tray->setContextMenu(menu);
+}
+
 bool StatusItem::useStatusNotifier()
 {
     if (!m_item) {
         m_item = new StatusNotifierItem(m_bus, this);
         m_item->setIcon(m_icon);
         m_item->setText(m_text, m_warning);
+        m_item->setIconName(m_iconName, m_iconThemePath);
+        m_item->setMenu(m_menu);
         connect(m_item, &StatusNotifierItem::activated, this, &StatusItem::activated);
         connect(m_item, &StatusNotifierItem::registrationFailed, this, [this](const QString &message) {
             qWarning("The panel did not take the status item: %s", qPrintable(message));
@@ -106,6 +126,7 @@ bool StatusItem::useTray()
     if (!m_tray) {
         m_tray = m_trayFactory->createTrayIcon(this);
         connect(m_tray, &TrayIcon::clicked, this, [this] { emit activated(trayAnchor()); });
+        m_tray->setContextMenu(m_menu);
     }
     m_tray->setIcon(m_icon);
     m_tray->setToolTip(trayToolTip());

@@ -5,9 +5,11 @@
 #include <QIcon>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 
 class QDBusServiceWatcher;
+class QMenu;
 class StatusNotifierItem;
 class TrayFactory;
 class TrayIcon;
@@ -30,12 +32,16 @@ public:
     // The icon, and the label next to it; an empty text leaves the icon alone. The warning
     // (a save that fails, say) shows in the tooltip only.
     void setPresentation(const QIcon &icon, const QString &text, const QString &warning = QString());
+    // The themed icon panels may draw instead of the pixmaps; empty for none.
+    void setIconName(const QString &name, const QString &themePath = QString());
+    // The right-click menu (not owned), in whichever panel shows the item.
+    void setMenu(QMenu *menu);
     Backend backend() const { return m_backend; }
     // The bus name panels reach our item at; empty until the item is on the bus.
     QString serviceName() const;
 
 signals:
-    // A left or right click on the item; anchor is the screen point to open the popover
+    // A left click on the item (a right one too where there is no menu); anchor is the screen point to open the popover
     // at, null when the panel gave none.
     void activated(QPoint anchor);
     // The panel went away or came back; None means nothing shows the item any more.
@@ -63,4 +69,7 @@ private:
     QString m_warning;
     // Tray tooltips are shown as rich text whenever they look like it: ours never do.
     QString trayToolTip() const;
+    QString m_iconName;
+    QString m_iconThemePath;
+    QPointer<QMenu> m_menu;
 };

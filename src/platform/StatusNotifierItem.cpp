@@ -1,5 +1,8 @@
 #include "StatusNotifierItem.h"
 
+#include "AppIdentity.h"
+#include "DBusMenuExporter.h"
+
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusArgument>
@@ -8,6 +11,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QImage>
+#include <QMenu>
 #include <QPixmap>
 #include <QtEndian>
 
@@ -131,8 +135,8 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(QString Title READ title)
     Q_PROPERTY(QString Status READ status)
     Q_PROPERTY(int WindowId READ windowId)
-    Q_PROPERTY(QString IconThemePath READ none)
-    Q_PROPERTY(QString IconName READ none)
+    Q_PROPERTY(QString IconThemePath READ iconThemePath)
+    Q_PROPERTY(QString IconName READ iconName)
     Q_PROPERTY(QList<SniPixmap> IconPixmap READ iconPixmap)
     Q_PROPERTY(QString OverlayIconName READ none)
     Q_PROPERTY(QList<SniPixmap> OverlayIconPixmap READ noPixmaps)
@@ -143,7 +147,7 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
     Q_PROPERTY(QDBusObjectPath Menu READ menu)
     Q_PROPERTY(QString XAyatanaLabel READ label)
-    Q_PROPERTY(QString XAyatanaLabelGuide READ none)
+    Q_PROPERTY(QString XAyatanaLabelGuide READ guide)
 
 public:
     explicit StatusNotifierItemAdaptor(StatusNotifierItem *item)
@@ -152,23 +156,26 @@ public:
     }
 
     QString category() const { return QStringLiteral("ApplicationStatus"); }
-    QString id() const { return QStringLiteral("timeglas"); }
+    QString id() const { return AppIdentity::id(); }
     QString title() const { return m_item->title(); }
     QString status() const { return QStringLiteral("Active"); }
     int windowId() const { return 0; }
     QString none() const { return QString(); }
+    QString iconThemePath() const { return m_item->iconThemePath(); }
+    QString iconName() const { return m_item->iconName(); }
     QList<SniPixmap> iconPixmap() const { return m_item->iconPixmaps(); }
     QList<SniPixmap> noPixmaps() const { return {}; }
     SniToolTip toolTip() const { return m_item->toolTip(); }
     // A click is ours to handle (it opens the popover), not the panel's to draw a menu for.
     bool itemIsMenu() const { return false; }
-    QDBusObjectPath menu() const { return QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")); }
+    QDBusObjectPath menu() const { return QDBusObjectPath(m_item->menuPath()); }
     QString label() const { return m_item->text(); }
+    QString guide() const { return StatusNotifierItem::guideFor(m_item->text()); }
 
 public slots:
     void Activate(int x, int y) { emit m_item->activated(QPoint(x, y)); }
-    // With no menu to offer, a right click opens the popover too rather than doing nothing.
-    void ContextMenu(int x, int y) { emit m_item->activated(QPoint(x, y)); }
+    // Panels that do not draw the menu themselves ask us to show it here.
+    void ContextMenu(int x, int y) { m_item->showContextMenu(QPoint(x, y)); }
     void SecondaryActivate(int, int) {}
     void Scroll(int, const QString &) {}
 
@@ -205,12 +212,64 @@ bool StatusNotifierItem::publish()
         return false;
     if (!m_bus.registerObject(QLatin1String(itemPath), this, QDBusConnection::ExportAdaptors))
         return false;
+    if (m_menuExporter && !m_menuExporter->publish())
+        qWarning("Cannot put the status item's menu on the session bus");
     if (!m_bus.registerService(m_serviceName)) {
         m_bus.unregisterObject(QLatin1String(itemPath));
         return false;
     }
     m_published = true;
     return true;
+}
+
+void StatusNotifierItem::setMenu(QMenu *menu)
+{
+    if (menu == m_menu)
+        return;
+    delete m_menuExporter;
+    m_menuExporter = nullptr;
+    m_menu = menu;
+    if (menu) {
+        m_menuExporter = new DBusMenuExporter(menu, m_bus, this);
+        if (m_published && !m_menuExporter->publish())
+            qWarning("Cannot put the status item's menu on the session bus");
+    }
+}
+
+QString StatusNotifierItem::menuPath() const
+{
+    // The protocol's way of saying there is no menu.
+    return m_menuExporter && m_menuExporter->isPublished() ? QString::fromLatin1(DBusMenuExporter::menuPath)
+                                                           : QStringLiteral("/NO_DBUSMENU");
+}
+
+void StatusNotifierItem::showContextMenu(QPoint at)
+{
+    // Without a menu, a right click opens the popover rather than doing nothing.
+    if (!m_menu) {
+        emit activated(at);
+        return;
+    }
+    m_menu->popup(at);
+}
+
+void StatusNotifierItem::setIconName(const QString &name, const QString &themePath)
+{
+    if (name == m_iconName && themePath == m_iconThemePath)
+        return;
+    m_iconName = name;
+    m_iconThemePath = themePath;
+    emit m_adaptor->NewIcon();
+}
+
+QString StatusNotifierItem::guideFor(const QString &text)
+{
+    QString guide = text;
+    for (QChar &c : guide) {
+        if (c.isDigit())
+            c = u'8';
+    }
+    return guide;
 }
 
 void StatusNotifierItem::registerWithWatcher()
@@ -267,7 +326,7 @@ void StatusNotifierItem::setText(const QString &text, const QString &warning)
         emit m_adaptor->NewTitle();
     emit m_adaptor->NewToolTip();
     if (labelChanged)
-        emit m_adaptor->XAyatanaNewLabel(m_text, QString());
+        emit m_adaptor->XAyatanaNewLabel(m_text, guideFor(m_text));
 }
 
 void StatusNotifierItem::setIcon(const QIcon &icon)

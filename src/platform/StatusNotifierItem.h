@@ -7,9 +7,12 @@
 #include <QMetaType>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 
+class DBusMenuExporter;
 class QDBusArgument;
+class QMenu;
 class StatusNotifierItemAdaptor;
 
 // One icon size as the protocol carries it: ARGB32 pixels in network byte order.
@@ -74,6 +77,22 @@ public:
     // The icon at the sizes panels commonly draw, converted for the bus.
     static QList<SniPixmap> toPixmaps(const QIcon &icon);
 
+    // A themed icon panels can recolour, drawn instead of the pixmaps where they find it;
+    // the theme path is an extra folder to look in (empty: the desktop's own folders).
+    void setIconName(const QString &name, const QString &themePath = QString());
+    QString iconName() const { return m_iconName; }
+    QString iconThemePath() const { return m_iconThemePath; }
+
+    // Offered to panels over dbusmenu (not owned); a panel that asks for the menu with
+    // ContextMenu gets it popped up at the point it gives.
+    void setMenu(QMenu *menu);
+    QString menuPath() const;
+    void showContextMenu(QPoint at);
+
+    // The widest text the label can grow to while this text stands: every digit drawn as
+    // the widest digit, so a panel that sizes the label by it does not jitter each second.
+    static QString guideFor(const QString &text);
+
 signals:
     // A click in the panel; anchor is where the panel says it was, null when it gave none.
     void activated(QPoint anchor);
@@ -92,4 +111,8 @@ private:
     QString m_warning;
     qint64 m_iconKey = 0;
     QList<SniPixmap> m_pixmaps;
+    QString m_iconName;
+    QString m_iconThemePath;
+    QPointer<QMenu> m_menu;
+    DBusMenuExporter *m_menuExporter = nullptr;
 };

@@ -7,9 +7,9 @@ SystemTrayIcon::SystemTrayIcon(QObject *parent)
     : TrayIcon(parent), m_icon(new QSystemTrayIcon(this))
 {
     connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        // Trigger is the left click, Context the right one; a double click has already
-        // arrived as a Trigger.
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
+        // Trigger is the left click, Context the right one (which shows the menu where
+        // there is one); a double click has already arrived as a Trigger.
+        if (reason == QSystemTrayIcon::Trigger || (reason == QSystemTrayIcon::Context && !m_hasMenu))
             emit clicked();
     });
 }
@@ -27,6 +27,12 @@ void SystemTrayIcon::setToolTip(const QString &text)
 void SystemTrayIcon::setVisible(bool visible)
 {
     m_icon->setVisible(visible);
+}
+
+void SystemTrayIcon::setContextMenu(QMenu *menu)
+{
+    m_hasMenu = menu != nullptr;
+    m_icon->setContextMenu(menu);
 }
 
 QRect SystemTrayIcon::geometry() const

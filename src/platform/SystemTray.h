@@ -15,10 +15,12 @@ public:
     void setIcon(const QIcon &icon) override;
     void setToolTip(const QString &text) override;
     void setVisible(bool visible) override;
+    void setContextMenu(QMenu *menu) override;
     QRect geometry() const override;
 
 private:
     QSystemTrayIcon *m_icon;
+    bool m_hasMenu = false;
 };
 
 class SystemTrayFactory : public TrayFactory

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QString>
 
+class QMenu;
+
 class TrayIcon : public QObject
 {
     Q_OBJECT
@@ -16,11 +18,13 @@ public:
     virtual void setIcon(const QIcon &icon) = 0;
     virtual void setToolTip(const QString &text) = 0;
     virtual void setVisible(bool visible) = 0;
+    // Shown on a right click instead of clicked(); null for none. Not owned.
+    virtual void setContextMenu(QMenu *menu) = 0;
     // Where the icon is on screen; invalid when the tray does not say.
     virtual QRect geometry() const = 0;
 
 signals:
-    // A left or right click (there is no menu to show).
+    // A left click, or a right one while there is no menu.
     void clicked();
 };
 

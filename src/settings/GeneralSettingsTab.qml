@@ -87,6 +87,70 @@ Flickable {
                     }
                 }
             }
+
+            SettingsSwitchRow {
+                objectName: "startAtLogin"
+                Layout.fillWidth: true
+                theme: tab.theme
+                text: qsTr("Start ved login")
+                checked: settings.startAtLogin
+                onToggled: (checked) => settings.startAtLogin = checked
+            }
+
+            Text {
+                objectName: "startAtLoginError"
+                Layout.fillWidth: true
+                visible: settings.startAtLoginError !== ""
+                text: settings.startAtLoginError
+                textFormat: Text.PlainText
+                font.pixelSize: 11
+                color: tab.theme.red
+                wrapMode: Text.WordWrap
+            }
+
+            RowLayout {
+                Layout.fillWidth: true
+                spacing: 8
+
+                Text {
+                    Layout.fillWidth: true
+                    text: qsTr("Afslut Timeglas")
+                    textFormat: Text.PlainText
+                    font.pixelSize: 13
+                    color: tab.ink(0.85)
+                    wrapMode: Text.WordWrap
+                }
+
+                AbstractButton {
+                    id: quitButton
+
+                    objectName: "quitButton"
+                    text: qsTr("Afslut")
+                    leftPadding: 12
+                    rightPadding: 12
+                    implicitHeight: 26
+                    hoverEnabled: true
+                    Accessible.role: Accessible.Button
+                    Accessible.name: quitButton.text
+                    Accessible.onPressAction: quitButton.clicked()
+                    onClicked: settings.quit()
+
+                    background: Rectangle {
+                        radius: 6
+                        color: quitButton.down ? tab.ink(0.2) : quitButton.hovered ? tab.ink(0.14) : tab.ink(0.08)
+                    }
+
+                    contentItem: Text {
+                        text: quitButton.text
+                        textFormat: Text.PlainText
+                        font.pixelSize: 12
+                        font.weight: Font.Medium
+                        color: tab.ink(0.85)
+                        horizontalAlignment: Text.AlignHCenter
+                        verticalAlignment: Text.AlignVCenter
+                    }
+                }
+            }
         }
 
         SettingsSection {

@@ -1,12 +1,14 @@
 #include "GeneralSettingsTabModel.h"
 
 #include "AppServices.h"
+#include "Autostart.h"
 #include "Preferences.h"
+#include "StatusMenu.h"
 
 #include <QVariantMap>
 
 GeneralSettingsTabModel::GeneralSettingsTabModel(QObject *parent)
-    : QObject(parent)
+    : QObject(parent), m_startAtLogin(Autostart::isEnabled())
 {
 }
 
@@ -16,7 +18,13 @@ void GeneralSettingsTabModel::setServices(AppServices *services)
         return;
     if (Preferences *old = preferences())
         disconnect(old, nullptr, this, nullptr);
+    if (m_services)
+        disconnect(m_services, nullptr, this, nullptr);
     m_services = services;
+    if (m_services) {
+        // The entry may have been removed or added by hand while the popover was closed.
+        connect(m_services, &AppServices::windowBecameKey, this, &GeneralSettingsTabModel::refreshStartAtLogin);
+    }
     if (Preferences *prefs = preferences()) {
         // Changes made elsewhere (another view, the shell) show here too.
         connect(prefs, &Preferences::defaultShowBillableTimeChanged, this,
@@ -99,4 +107,36 @@ void GeneralSettingsTabModel::chooseAppearance(const QString &value)
 {
     if (Preferences *prefs = preferences())
         prefs->setAppearanceMode(value);
+}
+
+void GeneralSettingsTabModel::setStartAtLogin(bool start)
+{
+    setStartAtLoginError(Autostart::setEnabled(start));
+    const bool before = m_startAtLogin;
+    refreshStartAtLogin();
+    // A switch that was flipped but could not be made so must flip back.
+    if (m_startAtLogin == before)
+        emit startAtLoginChanged();
+}
+
+void GeneralSettingsTabModel::refreshStartAtLogin()
+{
+    const bool start = Autostart::isEnabled();
+    if (start == m_startAtLogin)
+        return;
+    m_startAtLogin = start;
+    emit startAtLoginChanged();
+}
+
+void GeneralSettingsTabModel::setStartAtLoginError(const QString &error)
+{
+    if (error == m_startAtLoginError)
+        return;
+    m_startAtLoginError = error;
+    emit startAtLoginErrorChanged();
+}
+
+void GeneralSettingsTabModel::quit()
+{
+    StatusMenu::quit();
 }

@@ -1,5 +1,6 @@
 // The general settings tab: the label's billable preference, the appearance and the API key,
-// each written to the preferences the moment it changes.
+// each written to the preferences the moment it changes; starting at login, which is the
+// autostart entry itself; and quitting.
 #pragma once
 
 #include "AppServices.h"
@@ -25,6 +26,10 @@ class GeneralSettingsTabModel : public QObject
     Q_PROPERTY(QString chosenAppearance READ chosenAppearance NOTIFY appearanceModeChanged)
     // {value, label} per option, in button order.
     Q_PROPERTY(QVariantList appearanceOptions READ appearanceOptions CONSTANT)
+    // Read from the autostart entry, so a file removed by hand shows as off.
+    Q_PROPERTY(bool startAtLogin READ startAtLogin WRITE setStartAtLogin NOTIFY startAtLoginChanged)
+    // Why the last change of startAtLogin failed; empty after a success.
+    Q_PROPERTY(QString startAtLoginError READ startAtLoginError NOTIFY startAtLoginErrorChanged)
 
 public:
     explicit GeneralSettingsTabModel(QObject *parent = nullptr);
@@ -43,6 +48,14 @@ public:
     // Writes the option's value to "appearanceMode".
     Q_INVOKABLE void chooseAppearance(const QString &value);
 
+    bool startAtLogin() const { return m_startAtLogin; }
+    void setStartAtLogin(bool start);
+    QString startAtLoginError() const { return m_startAtLoginError; }
+    // Reads the autostart entry again; done whenever the popover becomes key.
+    Q_INVOKABLE void refreshStartAtLogin();
+    // The orderly quit the status item's menu offers too.
+    Q_INVOKABLE void quit();
+
     // "Lys" for "light", "Mørk" for "dark", "System" for anything else.
     static QString appearanceLabel(const QString &value);
     static const QStringList &appearanceValues();
@@ -52,9 +65,15 @@ signals:
     void defaultShowBillableTimeChanged();
     void workbookAPIKeyChanged();
     void appearanceModeChanged();
+    void startAtLoginChanged();
+    void startAtLoginErrorChanged();
 
 private:
     Preferences *preferences() const;
 
+    void setStartAtLoginError(const QString &error);
+
     QPointer<AppServices> m_services;
+    bool m_startAtLogin = false;
+    QString m_startAtLoginError;
 };

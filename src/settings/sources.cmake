@@ -8,5 +8,6 @@ list(APPEND UI_QML
   ${CMAKE_CURRENT_LIST_DIR}/SettingsTabButton.qml
   ${CMAKE_CURRENT_LIST_DIR}/SettingsSection.qml
   ${CMAKE_CURRENT_LIST_DIR}/OptionRow.qml
+  ${CMAKE_CURRENT_LIST_DIR}/SettingsSwitchRow.qml
   ${CMAKE_CURRENT_LIST_DIR}/GeneralSettingsTab.qml
 )

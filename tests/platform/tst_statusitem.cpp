@@ -1,11 +1,15 @@
 // The status item as a panel sees it: on a private session bus, with a stand-in watcher.
+#include "AppIdentity.h"
+#include "DBusMenuExporter.h"
 #include "FakeWatcher.h"
 #include "PrivateBus.h"
 #include "StatusItem.h"
 #include "StatusNotifierItem.h"
 #include "TrayIcon.h"
 
-#include <QGuiApplication>
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
@@ -18,6 +22,7 @@
 #include <QMutex>
 #include <QPixmap>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextDocument>
@@ -56,8 +61,10 @@ public:
     void setIcon(const QIcon &icon) override { iconKey = icon.cacheKey(); }
     void setToolTip(const QString &text) override { toolTip = text; }
     void setVisible(bool on) override { visible = on; }
+    void setContextMenu(QMenu *m) override { menu = m; }
     QRect geometry() const override { return QRect(300, 0, 24, 24); }
 
+    QMenu *menu = nullptr;
     qint64 iconKey = 0;
     QString toolTip;
     bool visible = false;
@@ -155,6 +162,11 @@ private slots:
     void fixedProperties_data();
     void fixedProperties();
     void servedTypesMatchIntrospection();
+    void menuLayoutReachesPanel();
+    void menuEventsFromPanel_data();
+    void menuEventsFromPanel();
+    void contextMenuWhereThePanelAsks();
+    void themedIconReachesPanel();
 
 private:
     QDBusMessage callFromPanel(const QDBusMessage &message);
@@ -360,15 +372,21 @@ void TestStatusItem::presentationReachesPanel_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("warning");
+    QTest::addColumn<QString>("guide"); // the widest the label grows to while the clock runs
     const QString markup = QStringLiteral("00:00:01 · <img src=\"http://127.0.0.1:9/b.png\"> & <b>fed</b>");
+    const QString markupGuide = QString(markup).replace(QRegularExpression(QStringLiteral("[0-9]")), QStringLiteral("8"));
 
-    QTest::newRow("running task") << QStringLiteral("01:02:05 · Møde med kunden") << QStringLiteral("01:02:05 · Møde med kunden") << QString();
-    QTest::newRow("running unnamed task") << QStringLiteral("00:00:07 · ·") << QStringLiteral("00:00:07 · ·") << QString();
-    QTest::newRow("idle with hours") << QStringLiteral("1.75t") << QStringLiteral("1.75t") << QString();
-    QTest::newRow("idle without hours") << QString() << QStringLiteral("Timeglas") << QString();
-    QTest::newRow("a name that looks like markup") << markup << markup << QString();
+    QTest::newRow("running task") << QStringLiteral("01:02:05 · Møde med kunden")
+                                  << QStringLiteral("01:02:05 · Møde med kunden") << QString()
+                                  << QStringLiteral("88:88:88 · Møde med kunden");
+    QTest::newRow("running unnamed task") << QStringLiteral("00:00:07 · ·") << QStringLiteral("00:00:07 · ·")
+                                          << QString() << QStringLiteral("88:88:88 · ·");
+    QTest::newRow("idle with hours") << QStringLiteral("1.75t") << QStringLiteral("1.75t") << QString()
+                                     << QStringLiteral("8.88t");
+    QTest::newRow("idle without hours") << QString() << QStringLiteral("Timeglas") << QString() << QString();
+    QTest::newRow("a name that looks like markup") << markup << markup << QString() << markupGuide;
     QTest::newRow("saves failing") << QStringLiteral("1.75t") << QStringLiteral("1.75t")
-                                   << QStringLiteral("Ændringer gemmes ikke: <disk full>");
+                                   << QStringLiteral("Ændringer gemmes ikke: <disk full>") << QStringLiteral("8.88t");
 }
 
 void TestStatusItem::presentationReachesPanel()
@@ -376,6 +394,7 @@ void TestStatusItem::presentationReachesPanel()
     QFETCH(QString, text);
     QFETCH(QString, title);
     QFETCH(QString, warning);
+    QFETCH(QString, guide);
     WatcherOnBus watcher(m_address);
     QVERIFY(watcher.claim());
     StatusItem item;
@@ -389,11 +408,13 @@ void TestStatusItem::presentationReachesPanel()
     item.setPresentation(icon, text, warning);
 
     // Each change once, in order, and nothing for a repeat.
-    const QList<QStringList> expected{{QStringLiteral("00:59:59 · Før"), QString()}, {text, QString()}};
+    const QList<QStringList> expected{{QStringLiteral("00:59:59 · Før"), QStringLiteral("88:88:88 · Før")},
+                                      {text, guide}};
     QTRY_COMPARE(panel.labels, expected);
     QCOMPARE(panel.newToolTip, 2);
 
     QCOMPARE(itemProperty(service, QStringLiteral("XAyatanaLabel")).toString(), text);
+    QCOMPARE(itemProperty(service, QStringLiteral("XAyatanaLabelGuide")).toString(), guide);
     QCOMPARE(itemProperty(service, QStringLiteral("Title")).toString(), title);
     const QVariant toolTipValue = itemProperty(service, QStringLiteral("ToolTip"));
     QVERIFY(toolTipValue.canConvert<QDBusArgument>());
@@ -498,10 +519,10 @@ void TestStatusItem::fixedProperties_data()
     QTest::addColumn<QVariant>("expected");
 
     QTest::newRow("category") << QStringLiteral("Category") << QVariant(QStringLiteral("ApplicationStatus"));
-    QTest::newRow("id") << QStringLiteral("Id") << QVariant(QStringLiteral("timeglas"));
+    QTest::newRow("id") << QStringLiteral("Id") << QVariant(QStringLiteral("dk.timeglas.Timeglas"));
     QTest::newRow("status") << QStringLiteral("Status") << QVariant(QStringLiteral("Active"));
     QTest::newRow("a click is not a menu") << QStringLiteral("ItemIsMenu") << QVariant(false);
-    QTest::newRow("no menu object") << QStringLiteral("Menu")
+    QTest::newRow("no menu given, no menu object") << QStringLiteral("Menu")
                                     << QVariant::fromValue(QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")));
 }
 
@@ -563,6 +584,149 @@ void TestStatusItem::servedTypesMatchIntrospection()
     }
 }
 
+namespace {
+// The status menu's shape: two entries around a separator.
+struct TestMenu
+{
+    TestMenu()
+    {
+        open = menu.addAction(QStringLiteral("Åbn"));
+        menu.addSeparator();
+        quit = menu.addAction(QStringLiteral("Afslut"));
+    }
+    QMenu menu;
+    QAction *open;
+    QAction *quit;
+};
+
+QList<DBusMenuLayoutItem> menuEntries(const QDBusMessage &reply, uint *revision = nullptr)
+{
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
+        return {};
+    if (revision)
+        *revision = reply.arguments().at(0).toUInt();
+    return qdbus_cast<DBusMenuLayoutItem>(reply.arguments().at(1).value<QDBusArgument>()).children;
+}
+} // namespace
+
+void TestStatusItem::menuLayoutReachesPanel()
+{
+    WatcherOnBus watcher(m_address);
+    QVERIFY(watcher.claim());
+    TestMenu menu;
+    StatusItem item;
+    item.setMenu(&menu.menu);
+    QVERIFY(item.show());
+    const QString path = itemProperty(item.serviceName(), QStringLiteral("Menu")).value<QDBusObjectPath>().path();
+    QCOMPARE(path, QStringLiteral("/MenuBar"));
+
+    QDBusMessage getLayout = QDBusMessage::createMethodCall(item.serviceName(), path, QStringLiteral("com.canonical.dbusmenu"),
+                                                            QStringLiteral("GetLayout"));
+    getLayout << 0 << -1 << QStringList();
+    uint revision = 0;
+    QList<DBusMenuLayoutItem> entries = menuEntries(callFromPanel(getLayout), &revision);
+    QCOMPARE(entries.size(), 3);
+    QCOMPARE(entries.at(0).properties.value(QStringLiteral("label")).toString(), QStringLiteral("Åbn"));
+    QCOMPARE(entries.at(1).properties.value(QStringLiteral("type")).toString(), QStringLiteral("separator"));
+    QCOMPARE(entries.at(2).properties.value(QStringLiteral("label")).toString(), QStringLiteral("Afslut"));
+    QVERIFY(!entries.at(0).properties.contains(QStringLiteral("enabled")));
+
+    // A changed entry comes with a newer revision.
+    menu.open->setEnabled(false);
+    uint newer = 0;
+    entries = menuEntries(callFromPanel(getLayout), &newer);
+    QVERIFY(newer > revision);
+    QCOMPARE(entries.value(0).properties.value(QStringLiteral("enabled")), QVariant(false));
+}
+
+void TestStatusItem::menuEventsFromPanel_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("eventId");
+    QTest::addColumn<bool>("openDisabled");
+    QTest::addColumn<QStringList>("triggered");
+    QTest::newRow("click on the first entry") << 1 << "clicked" << false << QStringList{"Åbn"};
+    QTest::newRow("click on the last entry") << 3 << "clicked" << false << QStringList{"Afslut"};
+    QTest::newRow("hovering is no click") << 1 << "hovered" << false << QStringList{};
+    QTest::newRow("click on the separator") << 2 << "clicked" << false << QStringList{};
+    QTest::newRow("click on a disabled entry") << 1 << "clicked" << true << QStringList{};
+    QTest::newRow("unknown entry") << 42 << "clicked" << false << QStringList{};
+}
+
+void TestStatusItem::menuEventsFromPanel()
+{
+    QFETCH(int, id);
+    QFETCH(QString, eventId);
+    QFETCH(bool, openDisabled);
+    QFETCH(QStringList, triggered);
+    WatcherOnBus watcher(m_address);
+    QVERIFY(watcher.claim());
+    TestMenu menu;
+    menu.open->setEnabled(!openDisabled);
+    QStringList seen;
+    connect(&menu.menu, &QMenu::triggered, this, [&](QAction *a) { seen.append(a->text()); });
+    StatusItem item;
+    item.setMenu(&menu.menu);
+    QVERIFY(item.show());
+    QSignalSpy clicks(&item, &StatusItem::activated);
+
+    QDBusMessage event = QDBusMessage::createMethodCall(item.serviceName(), QStringLiteral("/MenuBar"),
+                                                        QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("Event"));
+    event << id << eventId << QVariant::fromValue(QDBusVariant(0)) << 0u;
+    QCOMPARE(callFromPanel(event).type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(seen, triggered);
+    QCOMPARE(clicks.size(), 0);
+}
+
+void TestStatusItem::contextMenuWhereThePanelAsks()
+{
+    WatcherOnBus watcher(m_address);
+    QVERIFY(watcher.claim());
+    TestMenu menu;
+    FakeTrayFactory trays(true);
+    StatusItem item(&trays);
+    item.setMenu(&menu.menu);
+    QVERIFY(item.show());
+    QSignalSpy clicks(&item, &StatusItem::activated);
+
+    // A panel that does not draw menus asks for ours at the point of the click.
+    QDBusMessage call = QDBusMessage::createMethodCall(item.serviceName(), itemPath, itemInterface,
+                                                       QStringLiteral("ContextMenu"));
+    call << 100 << 30;
+    QCOMPARE(callFromPanel(call).type(), QDBusMessage::ReplyMessage);
+    QTRY_VERIFY(menu.menu.isVisible());
+    QCOMPARE(menu.menu.pos(), QPoint(100, 30));
+    QCOMPARE(clicks.size(), 0);
+    menu.menu.hide();
+
+    // Without the watcher the tray gets the same menu.
+    watcher.release();
+    QTRY_COMPARE(item.backend(), StatusItem::Backend::SystemTray);
+    QVERIFY(trays.icon);
+    QCOMPARE(trays.icon->menu, &menu.menu);
+}
+
+void TestStatusItem::themedIconReachesPanel()
+{
+    WatcherOnBus watcher(m_address);
+    QVERIFY(watcher.claim());
+    StatusItem item;
+    // Given before the item is on the bus, and changed after.
+    item.setIconName(AppIdentity::symbolicIconName(false));
+    QVERIFY(item.show());
+    const QString service = item.serviceName();
+    QCOMPARE(itemProperty(service, QStringLiteral("IconName")).toString(), QStringLiteral("dk.timeglas.Timeglas-symbolic"));
+    QCOMPARE(itemProperty(service, QStringLiteral("IconThemePath")).toString(), QString());
+
+    PanelSignals panel(m_panel, service);
+    item.setIconName(AppIdentity::symbolicIconName(true), QStringLiteral("/opt/timeglas/share/icons"));
+    item.setIconName(AppIdentity::symbolicIconName(true), QStringLiteral("/opt/timeglas/share/icons"));
+    QTRY_COMPARE(panel.newIcon, 1);
+    QCOMPARE(itemProperty(service, QStringLiteral("IconName")).toString(),
+             QStringLiteral("dk.timeglas.Timeglas-running-symbolic"));
+    QCOMPARE(itemProperty(service, QStringLiteral("IconThemePath")).toString(), QStringLiteral("/opt/timeglas/share/icons"));
+}
+
 int main(int argc, char *argv[])
 {
     PrivateBus bus;
@@ -570,7 +734,7 @@ int main(int argc, char *argv[])
         qCritical("%s", qPrintable(bus.error()));
         return 1;
     }
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv); // the menu is a widget
     TestStatusItem test(bus.address());
     return QTest::qExec(&test, argc, argv);
 }

@@ -1,5 +1,6 @@
 // The general settings: which appearance option is chosen, and that every write reaches the
 // preferences at once, where the status-bar label, the day view and the theme read it.
+#include "Autostart.h"
 #include "GeneralSettingsTabModel.h"
 #include "UiFixture.h"
 
@@ -125,6 +126,63 @@ private slots:
         qInstallMessageHandler(previous);
         for (const QString &message : std::as_const(messages))
             QVERIFY2(!message.contains("secr3t"), "the API key reached the log");
+    }
+
+    // The switch is the autostart entry: it writes and removes it, and shows what is on
+    // disk whenever the popover opens, whoever changed the file.
+    void startAtLoginIsTheAutostartEntry_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("fileAfter");
+        QTest::addColumn<bool>("switchAfter");
+        QTest::addColumn<bool>("errorShown");
+        QTest::newRow("switched on") << "on" << true << true << false;
+        QTest::newRow("switched on, then off") << "on,off" << false << false << false;
+        QTest::newRow("file removed by hand, popover opened") << "on,removeFile,opened" << false << false << false;
+        QTest::newRow("file made by hand, popover opened") << "makeFile,opened" << true << true << false;
+        QTest::newRow("folder cannot be made") << "blockFolder,on" << false << false << true;
+        QTest::newRow("a success clears the error") << "blockFolder,on,unblockFolder,on" << true << true << false;
+    }
+    void startAtLoginIsTheAutostartEntry()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, fileAfter);
+        QFETCH(bool, switchAfter);
+        QFETCH(bool, errorShown);
+        UiFixture fixture;
+        const QString entry = Autostart::entryPath();
+        QVERIFY(entry.startsWith(fixture.dataDir()));
+        const QString folder = QFileInfo(entry).absolutePath();
+        GeneralSettingsTabModel model;
+        model.setServices(fixture.services());
+        QVERIFY(!model.startAtLogin());
+        QSignalSpy switchSees(&model, &GeneralSettingsTabModel::startAtLoginChanged);
+
+        for (const QString &step : action.split(u',')) {
+            if (step == "on" || step == "off") {
+                model.setStartAtLogin(step == "on");
+            } else if (step == "removeFile") {
+                QVERIFY(QFile::remove(entry));
+            } else if (step == "makeFile") {
+                QVERIFY(QDir().mkpath(folder));
+                QFile f(entry);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write("[Desktop Entry]\nType=Application\nExec=timeglas\n");
+            } else if (step == "opened") {
+                emit fixture.services()->windowBecameKey();
+            } else if (step == "blockFolder") {
+                QVERIFY(QDir().mkpath(QFileInfo(folder).absolutePath()));
+                QFile f(folder);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+            } else if (step == "unblockFolder") {
+                QVERIFY(QFile::remove(folder));
+            }
+        }
+        QCOMPARE(QFile::exists(entry), fileAfter);
+        QCOMPARE(model.startAtLogin(), switchAfter);
+        QCOMPARE(!model.startAtLoginError().isEmpty(), errorShown);
+        // Every change of the switch, and every refused flip, reaches the view.
+        QVERIFY(switchSees.count() >= 1);
     }
 };
 

@@ -5,7 +5,10 @@
 #include "Store.h"
 
 #include <QCryptographicHash>
+#include <QDBusArgument>
+#include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -143,6 +146,64 @@ private:
         return false;
     }
 
+    // The id of the menu entry with this label, as a panel finds it; 0 when there is none.
+    static int entryId(QDBusConnection &panel, const QString &service, const QString &menu, const QString &label)
+    {
+        const QDBusMessage reply = panel.call(QDBusMessage::createMethodCall(service, menu, QStringLiteral("com.canonical.dbusmenu"),
+                                                                             QStringLiteral("GetLayout"))
+                                              << 0 << -1 << QStringList{QStringLiteral("label")});
+        if (reply.arguments().size() != 2)
+            return 0;
+        // (ia{sv}av): walk the children's structures without the program's own types.
+        const QDBusArgument layout = reply.arguments().at(1).value<QDBusArgument>();
+        int rootId = 0;
+        QVariantMap rootProperties;
+        layout.beginStructure();
+        layout >> rootId >> rootProperties;
+        layout.beginArray();
+        int found = 0;
+        while (!layout.atEnd()) {
+            QDBusVariant child;
+            layout >> child;
+            const QDBusArgument entry = child.variant().value<QDBusArgument>();
+            int id = 0;
+            QVariantMap properties;
+            entry.beginStructure();
+            entry >> id >> properties;
+            entry.beginArray();
+            entry.endArray();
+            entry.endStructure();
+            if (properties.value(QStringLiteral("label")).toString() == label)
+                found = id;
+        }
+        layout.endArray();
+        layout.endStructure();
+        return found;
+    }
+
+    // An X server of the test's own; its display name, or empty when none started.
+    static QString startXvfb(QProcess &xserver)
+    {
+        for (int n = 90; n < 110; ++n) {
+            const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
+            if (QFile::exists(socket) || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+                continue;
+            xserver.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), QStringLiteral("-nolisten"),
+                                                    QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                                                    QStringLiteral("1280x800x24")});
+            if (!xserver.waitForStarted(5000))
+                return {};
+            for (int i = 0; i < 100 && xserver.state() == QProcess::Running; ++i) {
+                if (QFile::exists(socket))
+                    return QStringLiteral(":%1").arg(n);
+                QTest::qWait(50);
+            }
+            xserver.kill();
+            xserver.waitForFinished(2000);
+        }
+        return {};
+    }
+
 private slots:
     void init()
     {
@@ -152,16 +213,17 @@ private slots:
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
-    // A running task is stopped and banked at quit, whichever signal ends the program.
-    void quittingBySignalBanksRunningTask_data()
+    // A running task is stopped and banked at quit, whichever way the user ends the program.
+    void quittingBanksRunningTask_data()
     {
-        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<int>("signalNumber"); // 0: "Afslut" in the status item's menu
         QTest::newRow("SIGTERM") << int(SIGTERM);
         QTest::newRow("SIGINT") << int(SIGINT);
         QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("Afslut in the menu") << 0;
     }
 
-    void quittingBySignalBanksRunningTask()
+    void quittingBanksRunningTask()
     {
         QFETCH(int, signalNumber);
         QString id;
@@ -179,12 +241,40 @@ private slots:
             QVERIFY(!store->save().has_value());
         }
 
+        std::optional<PrivateBus> bus;
+        std::optional<WatcherOnBus> watcher;
         QProcess p;
         setUpEnvironment(p);
+        if (signalNumber == 0) {
+            bus.emplace();
+            QVERIFY2(bus->isRunning(), qPrintable(bus->error()));
+            watcher.emplace(bus->address());
+            QVERIFY(watcher->claim());
+            QProcessEnvironment env = p.processEnvironment();
+            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus->address());
+            p.setProcessEnvironment(env);
+        }
         p.start();
         QVERIFY(p.waitForStarted());
         QVERIFY2(waitUntilStoreOpen(p), p.readAllStandardError().constData());
-        ::kill(pid_t(p.processId()), signalNumber);
+        if (signalNumber == 0) {
+            QTRY_COMPARE_WITH_TIMEOUT(watcher->registrations().size(), 1, 20000);
+            const QString service = watcher->registrations().constFirst().service;
+            QDBusConnection panel = QDBusConnection::connectToBus(bus->address(), QStringLiteral("panel"));
+            const QString menu = panel.call(QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"),
+                                                                           QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                                           QStringLiteral("Get"))
+                                            << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("Menu"))
+                                     .arguments().value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>().path();
+            const int quitId = entryId(panel, service, menu, QStringLiteral("Afslut"));
+            QVERIFY2(quitId > 0, qPrintable(menu));
+            panel.call(QDBusMessage::createMethodCall(service, menu, QStringLiteral("com.canonical.dbusmenu"),
+                                                      QStringLiteral("Event"))
+                       << quitId << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u);
+            QDBusConnection::disconnectFromBus(QStringLiteral("panel"));
+        } else {
+            ::kill(pid_t(p.processId()), signalNumber);
+        }
         QVERIFY(p.waitForFinished(20000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
@@ -193,6 +283,63 @@ private slots:
         QVERIFY(!row.running);
         QVERIFY2(row.accumulatedSeconds >= 150 && row.accumulatedSeconds < 150 + 60,
                  qPrintable(QString::number(row.accumulatedSeconds)));
+    }
+
+    // Whatever the session offers, the program either runs on a display it can reach or
+    // says in one line that there is none; Qt's abort never reaches the user.
+    void displayChoiceNeverAborts_data()
+    {
+        QTest::addColumn<bool>("deadWayland");
+        QTest::addColumn<bool>("withX");
+        QTest::newRow("Wayland socket gone, X reachable") << true << true;
+        QTest::newRow("Wayland socket gone, no X") << true << false;
+        QTest::newRow("no display at all") << false << false;
+    }
+
+    void displayChoiceNeverAborts()
+    {
+        QFETCH(bool, deadWayland);
+        QFETCH(bool, withX);
+        QProcess xserver;
+        QString display;
+        if (withX) {
+            display = startXvfb(xserver);
+            if (display.isEmpty())
+                QSKIP("Xvfb did not start");
+        }
+        QProcess p;
+        setUpEnvironment(p);
+        QProcessEnvironment env = p.processEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        if (deadWayland)
+            env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-gone"));
+        if (withX)
+            env.insert(QStringLiteral("DISPLAY"), display);
+        env.insert(QStringLiteral("QT_QUICK_BACKEND"), QStringLiteral("software"));
+        p.setProcessEnvironment(env);
+        p.start();
+        QVERIFY(p.waitForStarted());
+        if (withX) {
+            QVERIFY2(waitUntilStoreOpen(p), p.readAllStandardError().constData());
+            p.terminate();
+            QVERIFY(p.waitForFinished(20000));
+            QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(p.exitCode(), 0);
+        } else {
+            QVERIFY(p.waitForFinished(20000));
+            QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(p.exitCode(), 1);
+            const QString err = QString::fromUtf8(p.readAllStandardError());
+            const QString last = err.trimmed().section(u'\n', -1);
+            QVERIFY2(last.startsWith(QStringLiteral("Could not start Timeglas: ")), qPrintable(err));
+            QVERIFY(!QFile::exists(storePath()));
+        }
+        if (withX) {
+            xserver.terminate();
+            xserver.waitForFinished(5000);
+        }
     }
 
     void damagedStoreIsFatalAndUntouched_data()

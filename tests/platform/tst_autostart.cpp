@@ -1,0 +1,159 @@
+// The autostart entry: where it goes, that the file alone says whether we start with the
+// session, and that the command in it runs this program whatever its path.
+#include "AppIdentity.h"
+#include "Autostart.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+
+namespace {
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The Exec value as a session manager reads it: string escapes first, then the quoting rules.
+QString unquoteExec(QString value)
+{
+    value.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+    value.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    if (!value.startsWith(u'"'))
+        return value;
+    QString out;
+    for (qsizetype i = 1; i + 1 < value.size(); ++i) {
+        if (value.at(i) == u'\\')
+            ++i;
+        out += value.at(i);
+    }
+    return out;
+}
+} // namespace
+
+class AutostartTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+private slots:
+    void init()
+    {
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+        qputenv("HOME", m_dir.filePath(QStringLiteral("home")).toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
+    }
+
+    void entryPathFollowsConfigHome_data()
+    {
+        QTest::addColumn<QByteArray>("configHome"); // relative to the test folder; "-" leaves it unset
+        QTest::addColumn<QString>("expected");
+        const QString name = QStringLiteral("/autostart/") + AppIdentity::id() + QStringLiteral(".desktop");
+        QTest::newRow("XDG_CONFIG_HOME") << QByteArray("config") << QStringLiteral("config") + name;
+        QTest::newRow("unset: ~/.config") << QByteArray("-") << QStringLiteral("home/.config") + name;
+        QTest::newRow("empty: ~/.config") << QByteArray("") << QStringLiteral("home/.config") + name;
+        QTest::newRow("relative is ignored") << QByteArray("rel") << QStringLiteral("home/.config") + name;
+    }
+    void entryPathFollowsConfigHome()
+    {
+        QFETCH(QByteArray, configHome);
+        QFETCH(QString, expected);
+        if (configHome == "-")
+            qunsetenv("XDG_CONFIG_HOME");
+        else if (configHome == "rel")
+            qputenv("XDG_CONFIG_HOME", "relative/config");
+        else
+            qputenv("XDG_CONFIG_HOME", configHome.isEmpty() ? QByteArray() : m_dir.filePath(QString::fromUtf8(configHome)).toUtf8());
+        QCOMPARE(Autostart::entryPath(), m_dir.filePath(expected));
+    }
+
+    // The switch shows what the file says, whoever wrote it.
+    void stateComesFromTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // empty: no file
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("no file") << QByteArray() << false;
+        QTest::newRow("plain entry") << QByteArray("[Desktop Entry]\nType=Application\nExec=timeglas\n") << true;
+        QTest::newRow("hidden by the session") << QByteArray("[Desktop Entry]\nExec=timeglas\nHidden=true\n") << false;
+        QTest::newRow("disabled by GNOME's tools")
+            << QByteArray("[Desktop Entry]\nExec=timeglas\nX-GNOME-Autostart-enabled=false\n") << false;
+        QTest::newRow("Hidden=false") << QByteArray("[Desktop Entry]\nExec=timeglas\nHidden=false\n") << true;
+        QTest::newRow("Hidden in another group")
+            << QByteArray("[Desktop Entry]\nExec=timeglas\n[Desktop Action x]\nHidden=true\n") << true;
+    }
+    void stateComesFromTheFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, enabled);
+        if (!content.isEmpty())
+            QVERIFY(writeFile(Autostart::entryPath(), content));
+        QCOMPARE(Autostart::isEnabled(), enabled);
+    }
+
+    void switchingWritesAndRemovesTheEntry_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // empty: no file
+        QTest::addColumn<bool>("enable");
+        QTest::newRow("on from nothing") << QByteArray() << true;
+        QTest::newRow("on over an entry a session manager hid")
+            << QByteArray("[Desktop Entry]\nExec=timeglas\nHidden=true\n") << true;
+        QTest::newRow("off removes the entry") << QByteArray("[Desktop Entry]\nExec=timeglas\n") << false;
+        QTest::newRow("off without an entry") << QByteArray() << false;
+    }
+    void switchingWritesAndRemovesTheEntry()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, enable);
+        const QString path = Autostart::entryPath();
+        if (!before.isEmpty())
+            QVERIFY(writeFile(path, before));
+        const QString program = QStringLiteral("/usr/bin/timeglas");
+        QCOMPARE(Autostart::setEnabled(enable, program), QString());
+        QCOMPARE(Autostart::isEnabled(), enable);
+        QCOMPARE(QFile::exists(path), enable);
+        if (!enable)
+            return;
+        const QByteArray text = readFile(path);
+        QVERIFY(text.startsWith("[Desktop Entry]\n"));
+        QVERIFY(text.contains("\nType=Application\n"));
+        QVERIFY(text.contains("\nExec=/usr/bin/timeglas\n"));
+        QVERIFY(text.contains("\nIcon=" + AppIdentity::id().toUtf8() + "\n"));
+        QVERIFY(!text.contains("Hidden"));
+    }
+
+    void execRunsTheProgram_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << "/usr/bin/timeglas" << "/usr/bin/timeglas";
+        QTest::newRow("space") << "/home/a b/timeglas" << "\"/home/a b/timeglas\"";
+        QTest::newRow("dollar and quote") << "/opt/$x\"y/timeglas" << "\"/opt/\\\\$x\\\\\"y/timeglas\"";
+        QTest::newRow("backslash") << "/opt/a\\b/timeglas" << "\"/opt/a\\\\\\\\b/timeglas\"";
+        QTest::newRow("percent is no field code") << "/opt/100%/timeglas" << "/opt/100%%/timeglas";
+        QTest::newRow("non-ASCII") << "/home/søren/timeglas" << "/home/søren/timeglas";
+        QTest::newRow("a newline cannot be written") << "/opt/a\nb/timeglas" << "";
+    }
+    void execRunsTheProgram()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, exec);
+        QCOMPARE(Autostart::execValue(program), exec);
+        if (!exec.isEmpty())
+            QCOMPARE(unquoteExec(exec), program);
+    }
+};
+
+QTEST_GUILESS_MAIN(AutostartTest)
+#include "tst_autostart.moc"
