@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
@@ -248,7 +249,7 @@ Item {
             id: settingsLoader
 
             objectName: "settingsLoader"
-            readonly property bool shown: vm.showSettings && vm.settingsAvailable
+            readonly property bool shown: vm.showSettings
 
             width: content.width
             height: content.height

@@ -13,7 +13,6 @@
 #include "TimeCalc.h"
 #include "TimerManager.h"
 
-#include <QFile>
 #include <QUuid>
 #include <algorithm>
 
@@ -584,11 +583,4 @@ void MenuBarContentViewModel::setShowSettings(bool show)
         return;
     m_showSettings = show;
     emit showSettingsChanged();
-}
-
-bool MenuBarContentViewModel::settingsAvailable() const
-{
-    // The settings screen is its own piece of the module; until it is built in, the day
-    // screen simply stays.
-    return QFile::exists(QStringLiteral(":/Timeglas/InlineSettingsView.qml"));
 }

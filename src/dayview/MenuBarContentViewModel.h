@@ -56,8 +56,6 @@ class MenuBarContentViewModel : public QObject
     Q_PROPERTY(bool showTemplateBanner READ showTemplateBanner WRITE setShowTemplateBanner NOTIFY showTemplateBannerChanged)
     Q_PROPERTY(bool showCloseDayConfirm READ showCloseDayConfirm WRITE setShowCloseDayConfirm NOTIFY showCloseDayConfirmChanged)
     Q_PROPERTY(bool showSettings READ showSettings WRITE setShowSettings NOTIFY showSettingsChanged)
-    // Whether the settings screen is part of this build.
-    Q_PROPERTY(bool settingsAvailable READ settingsAvailable CONSTANT)
 
     // The operations of closing the day, the code editor and the quick-add picker, kept apart
     // from the list's own; they work on the state above.
@@ -116,7 +114,6 @@ public:
     void setShowCloseDayConfirm(bool show);
     bool showSettings() const { return m_showSettings; }
     void setShowSettings(bool show);
-    bool settingsAvailable() const;
 
     DayClosingModel *closing() const { return m_closing; }
     CodeEditorModel *codeEditor() const { return m_codeEditor; }

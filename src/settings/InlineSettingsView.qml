@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
@@ -13,11 +14,7 @@ Rectangle {
     signal back()
 
     function loadTab(): void {
-        const url = tabs.contentUrl;
-        if (url.toString() === "")
-            content.source = "";
-        else
-            content.setSource(url, { services: view.services });
+        content.setSource(tabs.contentUrl, { services: view.services });
     }
 
     implicitWidth: 420

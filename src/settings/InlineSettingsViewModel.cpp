@@ -1,6 +1,5 @@
 #include "InlineSettingsViewModel.h"
 
-#include <QFile>
 #include <QVariantMap>
 
 const QList<SettingsTabInfo> &settingsTabs()
@@ -61,12 +60,7 @@ QUrl InlineSettingsViewModel::contentUrl() const
 
 QUrl InlineSettingsViewModel::viewUrl(SettingsTab tab)
 {
-    // Tabs are built by different hands; a view that is not in the module yet leaves its
-    // tab empty instead of making the loader report a missing file.
-    const QString path = QStringLiteral(":/Timeglas/%1.qml").arg(QLatin1String(settingsTabInfo(tab).view));
-    if (!QFile::exists(path))
-        return {};
-    return QUrl(QStringLiteral("qrc") + path);
+    return QUrl(QStringLiteral("qrc:/Timeglas/%1.qml").arg(QLatin1String(settingsTabInfo(tab).view)));
 }
 
 void InlineSettingsViewModel::selectTab(const QString &rawValue)

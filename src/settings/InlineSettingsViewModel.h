@@ -47,7 +47,7 @@ public:
     // Unknown raw values are ignored.
     Q_INVOKABLE void selectTab(const QString &rawValue);
 
-    // Where a tab's view lives in the module, if it was built in.
+    // Where a tab's view lives in the module.
     static QUrl viewUrl(SettingsTab tab);
 
 signals:

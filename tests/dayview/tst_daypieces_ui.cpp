@@ -375,11 +375,12 @@ private slots:
         f->addTemplate("Support");
         showDay();
         QVERIFY2(a11y::press(window(), name), qPrintable(name));
-        const double moved = f->timerManager()->selectedDateSeconds() - Today;
+        // In days, not seconds: a week over a change to summer time is an hour short.
+        const qint64 moved = timecalc::localDate(Today).daysTo(timecalc::localDate(f->timerManager()->selectedDateSeconds()));
         if (effect == "week")
-            QCOMPARE(qAbs(moved), 7 * 86400.0);
+            QCOMPARE(qAbs(moved), 7);
         else if (effect == "day")
-            QCOMPARE(moved, 86400.0);
+            QCOMPARE(moved, 1);
         else if (effect == "add")
             QVERIFY(vm->showAddBanner());
         else if (effect == "picker")

@@ -139,7 +139,7 @@ void TestStatistics::dailyHoursAscendingByDay()
     tasks.add("a", QDate(2025, 3, 5), 3600);
     tasks.add("b", QDate(2025, 3, 3), 1800);
     tasks.add("c", QDate(2025, 3, 5), 1800);
-    tasks.add("d", QDate(2025, 3, 30), 7200); // the day summer time begins
+    tasks.add("d", QDate(2025, 3, 30), 7200); // a 23-hour day in Copenhagen
     tasks.add("e", QDate(2025, 3, 4), 0);
 
     const QList<DayHours> days = dailyHours(tasks.all());

@@ -138,12 +138,8 @@ private:
     bool waitUntilStoreOpen(QProcess &p) const
     {
         const QString shm = storePath() + QStringLiteral("-shm");
-        for (int i = 0; i < 300 && p.state() == QProcess::Running; ++i) {
-            if (QFile::exists(shm))
-                return true;
-            QTest::qWait(50);
-        }
-        return false;
+        return QTest::qWaitFor([&] { return QFile::exists(shm) || p.state() != QProcess::Running; }, 15000)
+            && QFile::exists(shm);
     }
 
     // The id of the menu entry with this label, as a panel finds it; 0 when there is none.
