@@ -219,3 +219,11 @@ void AwayTracker::refreshWatching()
     m_watching = watching;
     emit watchingChanged();
 }
+
+void AwayTracker::setCanTell(bool canTell)
+{
+    if (m_canTell == canTell)
+        return;
+    m_canTell = canTell;
+    emit canTellChanged();
+}

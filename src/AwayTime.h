@@ -70,6 +70,7 @@ class AwayTracker : public QObject
     Q_PROPERTY(bool hasQuestion READ hasQuestion NOTIFY questionChanged)
     Q_PROPERTY(QString questionText READ questionText NOTIFY questionChanged)
     Q_PROPERTY(bool isWatching READ isWatching NOTIFY watchingChanged)
+    Q_PROPERTY(bool canTell READ canTell NOTIFY canTellChanged)
 
 public:
     AwayTracker(Store *store, TimerManager *timerManager, Preferences *preferences, QObject *parent = nullptr,
@@ -82,6 +83,9 @@ public:
     int thresholdMinutes() const;
 
     void report(away::SpellMerger::Source source, bool active, double at);
+    // Whether any source here can tell that the user is away; set by whoever watches them.
+    bool canTell() const { return m_canTell; }
+    void setCanTell(bool canTell);
 
     bool hasQuestion() const { return !m_questions.isEmpty(); }
     // "Du var væk i 0:42, mens «Møde» kørte" for the oldest open question.
@@ -93,6 +97,7 @@ public:
 signals:
     void questionChanged();
     void watchingChanged();
+    void canTellChanged();
 
 private:
     struct Question
@@ -114,5 +119,6 @@ private:
     QString m_awayTaskId;
     QList<Question> m_questions;
     bool m_watching = false;
+    bool m_canTell = false;
     LineSink m_output;
 };

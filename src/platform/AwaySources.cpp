@@ -63,6 +63,11 @@ AwaySources::AwaySources(AwayTracker *tracker, const QDBusConnection &system, co
         m_screenSaver = hasService(m_session, "org.freedesktop.ScreenSaver") || hasService(m_session, "org.gnome.ScreenSaver");
     }
     connect(tracker, &AwayTracker::watchingChanged, this, &AwaySources::followWatching);
+    // Which idle source answers is learnt at the first reading; here only whether one is there.
+    if (x11IdleMilliseconds())
+        m_idleSource = IdleSource::X11;
+    m_idleMonitor = hasService(m_session, "org.gnome.Mutter.IdleMonitor");
+    m_tracker->setCanTell(isAvailable());
     followWatching();
 }
 
@@ -70,7 +75,8 @@ AwaySources::~AwaySources() = default;
 
 bool AwaySources::isAvailable() const
 {
-    return m_logind || m_screenSaver || (m_idleSource != IdleSource::None && m_idleSource != IdleSource::Unknown);
+    return m_logind || m_screenSaver || m_idleMonitor
+           || (m_idleSource != IdleSource::None && m_idleSource != IdleSource::Unknown);
 }
 
 void AwaySources::watchLogind()
@@ -199,6 +205,7 @@ void AwaySources::askBusForIdle(IdleSource source)
             askBusForIdle(IdleSource::KdeScreenSaver);
         } else {
             m_idleSource = IdleSource::None;
+            m_tracker->setCanTell(isAvailable());
             qCInfo(awayLog, "No source of the input idle time; only locks and suspends count as away");
         }
     });
@@ -207,6 +214,7 @@ void AwaySources::askBusForIdle(IdleSource source)
 void AwaySources::takeIdleTime(qint64 milliseconds)
 {
     emit idleTimeRead(milliseconds);
+    m_tracker->setCanTell(true);
     if (!m_tracker->isWatching())
         return;
     const double now = timecalc::Clock::nowSeconds();

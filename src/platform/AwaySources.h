@@ -60,6 +60,7 @@ private:
     bool m_logind = false;
     bool m_sessionLookupDone = false;
     bool m_screenSaver = false;
+    bool m_idleMonitor = false;
     bool m_locked = false;
     bool m_screenSaverActive = false;
     bool m_idle = false;

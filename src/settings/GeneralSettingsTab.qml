@@ -108,6 +108,38 @@ Flickable {
                 wrapMode: Text.WordWrap
             }
 
+            Text {
+                Layout.fillWidth: true
+                text: qsTr("Spørg efter fravær over")
+                textFormat: Text.PlainText
+                font.pixelSize: 13
+                color: tab.ink(0.85)
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+            }
+
+            OptionRow {
+                objectName: "awayOptions"
+                Layout.fillWidth: true
+                theme: tab.theme
+                enabled: settings.canTellAway
+                opacity: enabled ? 1 : 0.4
+                options: settings.awayOptions
+                chosenValue: settings.chosenAway
+                onChosen: (value) => settings.chooseAway(value)
+            }
+
+            Text {
+                objectName: "awayUnavailable"
+                Layout.fillWidth: true
+                visible: !settings.canTellAway
+                text: qsTr("Intet på dette skrivebord melder, når du er væk.")
+                textFormat: Text.PlainText
+                font.pixelSize: 11
+                color: tab.ink(0.5)
+                wrapMode: Text.WordWrap
+            }
+
             RowLayout {
                 Layout.fillWidth: true
                 spacing: 8

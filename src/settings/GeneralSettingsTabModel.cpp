@@ -2,10 +2,12 @@
 
 #include "AppServices.h"
 #include "Autostart.h"
+#include "AwayTime.h"
 #include "Preferences.h"
 #include "StatusMenu.h"
 
 #include <QVariantMap>
+#include <algorithm>
 
 GeneralSettingsTabModel::GeneralSettingsTabModel(QObject *parent)
     : QObject(parent), m_startAtLogin(Autostart::isEnabled())
@@ -24,6 +26,7 @@ void GeneralSettingsTabModel::setServices(AppServices *services)
     if (m_services) {
         // The entry may have been removed or added by hand while the popover was closed.
         connect(m_services, &AppServices::windowBecameKey, this, &GeneralSettingsTabModel::refreshStartAtLogin);
+        connect(m_services->away(), &AwayTracker::canTellChanged, this, &GeneralSettingsTabModel::canTellAwayChanged);
     }
     if (Preferences *prefs = preferences()) {
         // Changes made elsewhere (another view, the shell) show here too.
@@ -31,11 +34,14 @@ void GeneralSettingsTabModel::setServices(AppServices *services)
                 &GeneralSettingsTabModel::defaultShowBillableTimeChanged);
         connect(prefs, &Preferences::workbookAPIKeyChanged, this, &GeneralSettingsTabModel::workbookAPIKeyChanged);
         connect(prefs, &Preferences::appearanceModeChanged, this, &GeneralSettingsTabModel::appearanceModeChanged);
+        connect(prefs, &Preferences::awayMinutesChanged, this, &GeneralSettingsTabModel::awayMinutesChanged);
     }
     emit servicesChanged();
     emit defaultShowBillableTimeChanged();
     emit workbookAPIKeyChanged();
     emit appearanceModeChanged();
+    emit awayMinutesChanged();
+    emit canTellAwayChanged();
 }
 
 Preferences *GeneralSettingsTabModel::preferences() const
@@ -139,4 +145,40 @@ void GeneralSettingsTabModel::setStartAtLoginError(const QString &error)
 void GeneralSettingsTabModel::quit()
 {
     StatusMenu::quit();
+}
+
+namespace {
+constexpr int awayChoices[] = {0, 5, 10, 15, 30, 60};
+} // namespace
+
+QVariantList GeneralSettingsTabModel::awayOptions() const
+{
+    QVariantList out;
+    for (const int minutes : awayChoices) {
+        const QString label = minutes == 0 ? tr("Fra") : tr("%1 min").arg(minutes);
+        out.append(QVariantMap{{QStringLiteral("value"), QString::number(minutes)}, {QStringLiteral("label"), label}});
+    }
+    return out;
+}
+
+QString GeneralSettingsTabModel::chosenAway() const
+{
+    // A number set by hand that is none of the options leaves none chosen.
+    const Preferences *prefs = preferences();
+    if (!prefs || std::find(std::begin(awayChoices), std::end(awayChoices), prefs->awayMinutes()) == std::end(awayChoices))
+        return QString();
+    return QString::number(prefs->awayMinutes());
+}
+
+void GeneralSettingsTabModel::chooseAway(const QString &value)
+{
+    bool isNumber = false;
+    const int minutes = value.toInt(&isNumber);
+    if (Preferences *prefs = preferences(); prefs && isNumber)
+        prefs->setAwayMinutes(minutes);
+}
+
+bool GeneralSettingsTabModel::canTellAway() const
+{
+    return m_services && m_services->away()->canTell();
 }

@@ -30,6 +30,11 @@ class GeneralSettingsTabModel : public QObject
     Q_PROPERTY(bool startAtLogin READ startAtLogin WRITE setStartAtLogin NOTIFY startAtLoginChanged)
     // Why the last change of startAtLogin failed; empty after a success.
     Q_PROPERTY(QString startAtLoginError READ startAtLoginError NOTIFY startAtLoginErrorChanged)
+    // Time away: the minutes a spell must last to be asked about ("0" never), as options.
+    Q_PROPERTY(QVariantList awayOptions READ awayOptions CONSTANT)
+    Q_PROPERTY(QString chosenAway READ chosenAway NOTIFY awayMinutesChanged)
+    // Whether anything on this desktop tells when the user is away.
+    Q_PROPERTY(bool canTellAway READ canTellAway NOTIFY canTellAwayChanged)
 
 public:
     explicit GeneralSettingsTabModel(QObject *parent = nullptr);
@@ -56,6 +61,11 @@ public:
     // The orderly quit the status item's menu offers too.
     Q_INVOKABLE void quit();
 
+    QVariantList awayOptions() const;
+    QString chosenAway() const;
+    Q_INVOKABLE void chooseAway(const QString &value);
+    bool canTellAway() const;
+
     // "Lys" for "light", "Mørk" for "dark", "System" for anything else.
     static QString appearanceLabel(const QString &value);
     static const QStringList &appearanceValues();
@@ -67,6 +77,8 @@ signals:
     void appearanceModeChanged();
     void startAtLoginChanged();
     void startAtLoginErrorChanged();
+    void awayMinutesChanged();
+    void canTellAwayChanged();
 
 private:
     Preferences *preferences() const;

@@ -1,6 +1,8 @@
 // The general settings: which appearance option is chosen, and that every write reaches the
 // preferences at once, where the status-bar label, the day view and the theme read it.
+#include "AppContext.h"
 #include "Autostart.h"
+#include "AwayTime.h"
 #include "GeneralSettingsTabModel.h"
 #include "UiFixture.h"
 
@@ -40,6 +42,46 @@ private slots:
                 chosen.append(map.value("label").toString());
         }
         QCOMPARE(chosen, chosenLabel.isEmpty() ? QStringList{} : QStringList{chosenLabel});
+    }
+
+    // The away threshold: an option chosen writes the minutes; a number set by hand that is
+    // no option leaves none chosen; the row says when nothing here can tell absence.
+    void awayThreshold_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QString>("choose"); // empty: nothing chosen
+        QTest::addColumn<int>("minutes");
+        QTest::addColumn<QString>("chosenLabel");
+        QTest::newRow("default") << -1 << "" << 10 << "10 min";
+        QTest::newRow("turned off") << 10 << "0" << 0 << "Fra";
+        QTest::newRow("an hour") << 10 << "60" << 60 << "60 min";
+        QTest::newRow("set by hand") << 7 << "" << 7 << "";
+        QTest::newRow("not a number") << 15 << "x" << 15 << "15 min";
+    }
+    void awayThreshold()
+    {
+        QFETCH(int, stored);
+        QFETCH(QString, choose);
+        QFETCH(int, minutes);
+        QFETCH(QString, chosenLabel);
+        UiFixture fixture;
+        if (stored >= 0)
+            fixture.preferences()->setAwayMinutes(stored);
+        GeneralSettingsTabModel model;
+        model.setServices(fixture.services());
+        QSignalSpy canTell(&model, &GeneralSettingsTabModel::canTellAwayChanged);
+        if (!choose.isEmpty())
+            model.chooseAway(choose);
+        QCOMPARE(fixture.preferences()->awayMinutes(), minutes);
+        QString chosen;
+        for (const QVariant &option : model.awayOptions())
+            if (option.toMap().value("value").toString() == model.chosenAway())
+                chosen = option.toMap().value("label").toString();
+        QCOMPARE(chosen, chosenLabel);
+        QVERIFY(!model.canTellAway()); // no desktop services in the fixture
+        fixture.context()->awayTracker()->setCanTell(true);
+        QVERIFY(model.canTellAway());
+        QCOMPARE(canTell.count(), 1);
     }
 
     void appearanceLabel_data()
