@@ -1,5 +1,6 @@
 #include "AppServices.h"
 
+#include "AccessibleItems.h"
 #include "AppContext.h"
 #include "Store.h"
 
@@ -14,6 +15,8 @@ AppServices::AppServices(AppContext *context, QObject *parent)
     , m_templates(new RecordListModel(m_store, Record::Kind::TaskTemplate, RecordListModel::Order::SortOrder, this))
     , m_closedDays(new RecordListModel(m_store, Record::Kind::ClosedDay, RecordListModel::Order::Store, this))
 {
+    // Every screen is shown with these services, so their states reach assistive technology true.
+    accessibility::installItemInterface();
 }
 
 void AppServices::setPopoverPinned(bool pinned)

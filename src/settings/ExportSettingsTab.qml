@@ -85,6 +85,7 @@ Flickable {
                     Text {
                         Layout.fillWidth: true
                         text: summaryRow.modelData.label
+                        textFormat: Text.PlainText
                         font.pixelSize: 12
                         color: tab.ink(0.5)
                         elide: Text.ElideRight
@@ -92,6 +93,7 @@ Flickable {
 
                     Text {
                         text: summaryRow.modelData.value
+                        textFormat: Text.PlainText
                         font.pixelSize: 12
                         font.weight: Font.Medium
                         color: tab.ink(0.85)
@@ -133,6 +135,7 @@ Flickable {
                     Text {
                         anchors.verticalCenter: parent.verticalCenter
                         text: "Eksportér"
+                        textFormat: Text.PlainText
                         font.pixelSize: 13
                         font.weight: Font.DemiBold
                         color: "white"
@@ -191,6 +194,7 @@ Flickable {
                 Text {
                     anchors.verticalCenter: parent.verticalCenter
                     text: "Eksport gemt"
+                    textFormat: Text.PlainText
                     font.pixelSize: 12
                     color: tab.ink(tab.theme.isDark ? 0.5 : 0.45)
                 }

@@ -83,6 +83,7 @@ Flickable {
                             Text {
                                 anchors.horizontalCenter: parent.horizontalCenter
                                 text: cell.modelData.value
+                                textFormat: Text.PlainText
                                 font.pixelSize: 18
                                 font.bold: true
                                 color: tab.theme.accent
@@ -91,6 +92,7 @@ Flickable {
                             Text {
                                 anchors.horizontalCenter: parent.horizontalCenter
                                 text: cell.modelData.title
+                                textFormat: Text.PlainText
                                 font.pixelSize: 10
                                 color: tab.ink(0.3)
                             }
@@ -139,6 +141,7 @@ Flickable {
                                 width: parent.width
                                 horizontalAlignment: Text.AlignHCenter
                                 text: dayColumn.modelData.hours
+                                textFormat: Text.PlainText
                                 font.pixelSize: 8
                                 color: tab.ink(0.3)
                             }
@@ -154,6 +157,7 @@ Flickable {
                                 width: parent.width
                                 horizontalAlignment: Text.AlignHCenter
                                 text: dayColumn.modelData.weekday
+                                textFormat: Text.PlainText
                                 font.pixelSize: 9
                                 font.weight: Font.Medium
                                 color: tab.ink(0.85)
@@ -164,6 +168,7 @@ Flickable {
                                 width: parent.width
                                 horizontalAlignment: Text.AlignHCenter
                                 text: dayColumn.modelData.date
+                                textFormat: Text.PlainText
                                 font.pixelSize: 8
                                 color: tab.ink(0.5)
                                 elide: Text.ElideRight
@@ -200,8 +205,10 @@ Flickable {
                         onPositionChanged: (mouse) => chartHover.day = chart.indexAt(mouse.x)
                         onExited: chartHover.day = -1
 
-                        ToolTip.visible: chartHover.day >= 0
-                        ToolTip.text: stats.dayDescription(chartHover.day)
+                        PlainToolTip {
+                            visible: chartHover.day >= 0
+                            text: stats.dayDescription(chartHover.day)
+                        }
                     }
                 }
 
@@ -210,22 +217,31 @@ Flickable {
 
                     Text {
                         text: stats.firstDayText
+                        textFormat: Text.PlainText
                         font.pixelSize: 8
                         color: tab.ink(0.5)
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: stats.firstDayText
                     }
 
                     Text {
                         Layout.fillWidth: true
                         horizontalAlignment: Text.AlignHCenter
                         text: stats.dayCount + " dage"
+                        textFormat: Text.PlainText
                         font.pixelSize: 8
                         color: tab.ink(0.3)
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: stats.dayCount + " dage"
                     }
 
                     Text {
                         text: stats.lastDayText
+                        textFormat: Text.PlainText
                         font.pixelSize: 8
                         color: tab.ink(0.5)
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: stats.lastDayText
                     }
                 }
             }
@@ -268,6 +284,7 @@ Flickable {
                         y: codeRow.lineGap
                         width: codeRow.width - codeHours.implicitWidth - 8
                         text: codeRow.modelData.code
+                        textFormat: Text.PlainText
                         font.pixelSize: 12
                         font.weight: Font.DemiBold
                         color: tab.ink(0.85)
@@ -280,6 +297,7 @@ Flickable {
                         anchors.top: codeTitle.bottom
                         anchors.topMargin: 1
                         text: codeRow.modelData.count
+                        textFormat: Text.PlainText
                         font.pixelSize: 10
                         color: tab.ink(0.3)
                     }
@@ -290,6 +308,7 @@ Flickable {
                         anchors.right: parent.right
                         y: codeRow.lineGap
                         text: codeRow.modelData.hours
+                        textFormat: Text.PlainText
                         font.pixelSize: 12
                         font.weight: Font.Medium
                         color: tab.ink(0.85)
@@ -300,6 +319,7 @@ Flickable {
                         anchors.top: codeHours.bottom
                         anchors.topMargin: 1
                         text: codeRow.modelData.billable
+                        textFormat: Text.PlainText
                         font.pixelSize: 10
                         color: tab.ink(0.3)
                     }
@@ -322,16 +342,20 @@ Flickable {
 
             RowLayout {
                 Layout.fillWidth: true
+                Accessible.role: Accessible.StaticText
+                Accessible.name: "Dage afsluttet: " + stats.closedDayCount
 
                 Text {
                     Layout.fillWidth: true
                     text: "Dage afsluttet"
+                    textFormat: Text.PlainText
                     font.pixelSize: 12
                     color: tab.ink(0.85)
                 }
 
                 Text {
                     text: stats.closedDayCount
+                    textFormat: Text.PlainText
                     font.pixelSize: 12
                     font.weight: Font.Medium
                     color: tab.ink(0.85)
