@@ -325,7 +325,7 @@ Item {
                 visible: !rowVm.isEditingTime
                 // A closed day's time is frozen.
                 enabled: !row.isDayClosed
-                activeFocusOnTab: true
+                activeFocusOnTab: timeArea.enabled
                 Accessible.role: Accessible.Button
                 Accessible.name: "Rediger tid"
                 Accessible.description: rowVm.timeText

@@ -113,8 +113,6 @@ Flickable {
                 font.pixelSize: 11
                 font.weight: Font.Medium
                 color: tab.ink(0.3)
-                Accessible.role: Accessible.StaticText
-                Accessible.name: "API-nøgle"
             }
 
             TextField {
