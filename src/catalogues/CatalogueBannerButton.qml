@@ -29,6 +29,7 @@ AbstractButton {
 
     contentItem: Text {
         text: button.text
+        textFormat: Text.PlainText
         font.pixelSize: 12
         font.weight: button.filled ? Font.Bold : Font.Medium
         color: button.filled ? "white" : button.theme.withOpacity(button.theme.textBase, button.theme.isDark ? 0.7 : 0.6)

@@ -23,6 +23,7 @@ Item {
         anchors.right: addButton.left
         anchors.verticalCenter: addButton.verticalCenter
         text: header.title
+        textFormat: Text.PlainText
         font.pixelSize: 10
         font.bold: true
         font.letterSpacing: 0.8

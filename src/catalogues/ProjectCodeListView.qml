@@ -42,6 +42,7 @@ Item {
                 anchors.rightMargin: 14
                 visible: codes.showEmptyText
                 text: "Ingen projektkoder"
+                textFormat: Text.PlainText
                 font.pixelSize: 12
                 color: view.ink(0.3)
                 wrapMode: Text.WordWrap

@@ -73,6 +73,7 @@ Item {
                     Text {
                         Layout.fillWidth: true
                         text: row.code
+                        textFormat: Text.PlainText
                         font.pixelSize: 12
                         font.weight: Font.Medium
                         color: row.ink(0.85)
@@ -83,6 +84,7 @@ Item {
                         Layout.fillWidth: true
                         visible: row.name !== ""
                         text: row.name
+                        textFormat: Text.PlainText
                         font.pixelSize: 11
                         color: row.ink(0.5)
                         elide: Text.ElideRight

@@ -70,6 +70,7 @@ Item {
                 Text {
                     Layout.fillWidth: true
                     text: row.name
+                    textFormat: Text.PlainText
                     font.pixelSize: 12
                     color: row.ink(0.85)
                     elide: Text.ElideRight
@@ -79,6 +80,7 @@ Item {
                 Label {
                     visible: row.hasProjectCode
                     text: row.projectCode
+                    textFormat: Text.PlainText
                     leftPadding: 5
                     rightPadding: 5
                     topPadding: 1

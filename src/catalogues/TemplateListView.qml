@@ -47,6 +47,7 @@ Item {
                 anchors.rightMargin: 14
                 visible: templates.showEmptyText
                 text: "Ingen skabeloner"
+                textFormat: Text.PlainText
                 font.pixelSize: 12
                 color: view.ink(0.3)
                 wrapMode: Text.WordWrap
@@ -124,6 +125,7 @@ Item {
 
                     contentItem: Text {
                         text: chip.displayName
+                        textFormat: Text.PlainText
                         font.pixelSize: 10
                         font.weight: Font.DemiBold
                         color: chip.isChosen ? "white" : view.theme.accent

@@ -31,11 +31,17 @@ Rectangle {
         Layout.preferredWidth: 36
         Layout.preferredHeight: 36
         padding: 0
-        focusPolicy: Qt.NoFocus
+        focusPolicy: Qt.TabFocus
         hoverEnabled: true
         Accessible.role: Accessible.Button
         Accessible.name: square.text
         Accessible.onPressAction: if (square.enabled) square.clicked()
+
+        FocusRing {
+            theme: square.theme
+            shown: square.visualFocus
+            radius: 8
+        }
 
         background: Rectangle {
             radius: 8
@@ -108,12 +114,17 @@ Rectangle {
             rightPadding: 9
             topPadding: 5
             bottomPadding: 5
-            focusPolicy: Qt.NoFocus
+            focusPolicy: Qt.TabFocus
             Accessible.role: Accessible.Button
             Accessible.name: hoursSwitch.text
             Accessible.description: "Skift mellem fakturerbare og faktiske timer"
             Accessible.onPressAction: hoursSwitch.clicked()
             onClicked: barModel.toggleHours()
+
+            FocusRing {
+                theme: bar.theme
+                shown: hoursSwitch.visualFocus
+            }
 
             background: Rectangle {
                 radius: 6
@@ -135,6 +146,7 @@ Rectangle {
                 Text {
                     anchors.verticalCenter: parent.verticalCenter
                     text: hoursSwitch.text
+                    textFormat: Text.PlainText
                     font.pixelSize: 11
                     font.weight: Font.DemiBold
                     color: hoursSwitch.ink

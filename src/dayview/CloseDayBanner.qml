@@ -24,6 +24,8 @@ DayBanner {
 
             Text {
                 objectName: "closeDayTitle"
+                Accessible.role: Accessible.StaticText
+                Accessible.name: banner.closing.confirmTitle
                 Layout.fillWidth: true
                 text: banner.closing.confirmTitle
                 textFormat: Text.PlainText
@@ -34,6 +36,8 @@ DayBanner {
             }
             Text {
                 objectName: "closeDayLine"
+                Accessible.role: Accessible.StaticText
+                Accessible.name: banner.closing.confirmLine
                 Layout.fillWidth: true
                 text: banner.closing.confirmLine
                 textFormat: Text.PlainText

@@ -57,7 +57,7 @@ DayBanner {
                 height: chips.height
                 leftPadding: 8
                 rightPadding: 8
-                focusPolicy: Qt.NoFocus
+                focusPolicy: Qt.TabFocus
                 Accessible.role: Accessible.Button
                 Accessible.name: chip.record?.displayName ?? ""
                 Accessible.checkable: true
@@ -65,12 +65,18 @@ DayBanner {
                 Accessible.onPressAction: chip.clicked()
                 onClicked: banner.editor.chooseChip(chip.code)
 
+                FocusRing {
+                    theme: banner.theme
+                    shown: chip.visualFocus
+                }
+
                 background: Rectangle {
                     radius: 5
                     color: chip.isChosen ? banner.theme.blue : banner.theme.withOpacity(banner.theme.blue, 0.12)
                 }
                 contentItem: Text {
                     text: chip.record?.displayName ?? ""
+                    textFormat: Text.PlainText
                     verticalAlignment: Text.AlignVCenter
                     font.pixelSize: 10
                     font.weight: Font.DemiBold
@@ -101,6 +107,8 @@ DayBanner {
                     font.pixelSize: 11
                     font.weight: Font.Medium
                     color: banner.theme.withOpacity(banner.theme.textBase, 0.5)
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: banner.editor.taskTitle
                 }
                 TextField {
                     id: codeField

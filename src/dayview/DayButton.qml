@@ -3,7 +3,8 @@ import QtQuick.Controls.Basic
 import Timeglas
 
 // A text button of the day screens: plain ("Annuller") or filled ("Tilføj", "Slet").
-// It never takes keyboard focus, so pressing it does not end the edit of an open field.
+// A click never takes the keyboard focus, so pressing it does not end the edit of an open
+// field; Tab reaches it, and Space presses it.
 Button {
     id: button
 
@@ -15,7 +16,7 @@ Button {
     property int pixelSize: 12
     property int weight: Font.Medium
 
-    focusPolicy: Qt.NoFocus
+    focusPolicy: Qt.TabFocus
     hoverEnabled: true
     leftPadding: 10
     rightPadding: 10
@@ -24,6 +25,11 @@ Button {
     opacity: button.enabled ? 1 : 0.4
     Accessible.name: button.text
     Accessible.onPressAction: if (button.enabled) button.clicked()
+
+    FocusRing {
+        theme: button.theme
+        shown: button.visualFocus
+    }
 
     contentItem: Row {
         spacing: 4
@@ -38,6 +44,7 @@ Button {
         Text {
             anchors.verticalCenter: parent.verticalCenter
             text: button.text
+            textFormat: Text.PlainText
             color: button.textColor
             font.pixelSize: button.pixelSize
             font.weight: button.weight

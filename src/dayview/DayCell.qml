@@ -38,12 +38,14 @@ AbstractButton {
     implicitWidth: 36
     implicitHeight: 44
     padding: 0
-    focusPolicy: Qt.NoFocus
+    focusPolicy: Qt.TabFocus
     scale: cell.restScale + (cell.springFrom - cell.restScale) * cell.springRemaining(cell.springTime)
     Accessible.role: Accessible.Button
     Accessible.name: cell.accessibleName
     Accessible.checkable: true
     Accessible.checked: cell.isSelected
+    Accessible.selectable: true
+    Accessible.selected: cell.isSelected
     Accessible.onPressAction: cell.clicked()
     onClicked: cell.tap()
     Component.onCompleted: cell.completed = true
@@ -68,6 +70,11 @@ AbstractButton {
         duration: cell.springDuration * 1000
     }
 
+    FocusRing {
+        theme: cell.theme
+        shown: cell.visualFocus
+    }
+
     background: Item {}
 
     contentItem: Column {
@@ -76,6 +83,7 @@ AbstractButton {
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
             text: cell.label
+            textFormat: Text.PlainText
             font.pixelSize: 9
             font.weight: Font.Medium
             color: cell.isSelected ? cell.theme.accent : cell.theme.withOpacity(cell.theme.textBase, 0.3)
@@ -90,6 +98,7 @@ AbstractButton {
             Text {
                 anchors.centerIn: parent
                 text: cell.number
+                textFormat: Text.PlainText
                 font.pixelSize: 11
                 font.weight: cell.isToday ? Font.Bold : Font.Medium
                 color: {

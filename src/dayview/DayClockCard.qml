@@ -29,6 +29,14 @@ Item {
     readonly property color ink: card.running ? Qt.rgba(1, 1, 1, 0.95) : card.theme.withOpacity(card.theme.textBase, 0.85)
     readonly property color subInk: card.running ? Qt.rgba(1, 1, 1, 0.8) : card.theme.withOpacity(card.theme.textBase, 0.5)
 
+    // Puts the keyboard focus on the start/stop button; false while it takes none (closed day).
+    function focusHeroButton(): bool {
+        if (!heroButton.enabled)
+            return false
+        heroButton.forceActiveFocus(Qt.OtherFocusReason)
+        return true
+    }
+
     implicitHeight: 110
     onStop0Changed: gradient.requestPaint()
     onStop1Changed: gradient.requestPaint()
@@ -77,11 +85,17 @@ Item {
             Layout.preferredWidth: 64
             Layout.preferredHeight: 64
             enabled: !card.viewModel.isDayClosed
-            focusPolicy: Qt.NoFocus
+            focusPolicy: Qt.TabFocus
             padding: 0
             Accessible.name: card.viewModel.isDayClosed ? "Dag lukket" : (card.running ? "Stop" : "Start")
             Accessible.onPressAction: if (heroButton.enabled) heroButton.clicked()
             onClicked: card.viewModel.heroToggle()
+
+            FocusRing {
+                theme: card.theme
+                shown: heroButton.visualFocus
+                radius: 34
+            }
 
             background: Rectangle {
                 radius: 32
@@ -112,9 +126,11 @@ Item {
             Text {
                 objectName: "heroTime"
                 text: card.viewModel.shownTime
+                textFormat: Text.PlainText
                 font.pixelSize: 42
                 font.weight: Font.Thin
                 color: card.ink
+                Accessible.role: Accessible.StaticText
                 Accessible.name: card.viewModel.shownTime
             }
 

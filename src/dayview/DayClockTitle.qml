@@ -11,6 +11,8 @@ Row {
     property string title: ""
 
     spacing: 6
+    Accessible.role: Accessible.StaticText
+    Accessible.name: line.code !== "" && line.title !== "" ? line.code + " " + line.title : line.code + line.title
 
     Rectangle {
         anchors.verticalCenter: parent.verticalCenter

@@ -10,12 +10,18 @@ Item {
     required property Theme theme
     property bool showBillableTime: true
 
-    component Label: Text {
+    // Read out as written; the capitals are only the look.
+    component HeaderText: Text {
+        id: headerText
+
+        textFormat: Text.PlainText
         font.pixelSize: 10
         font.weight: Font.DemiBold
         font.capitalization: Font.AllUppercase
         font.letterSpacing: 0.5
         color: header.theme.withOpacity(header.theme.textBase, 0.3)
+        Accessible.role: Accessible.ColumnHeader
+        Accessible.name: headerText.text
     }
 
     implicitHeight: 26
@@ -26,12 +32,13 @@ Item {
         anchors.rightMargin: 12
         spacing: 0
 
-        Label { text: "Opgave"; Layout.fillWidth: true }
-        Label { text: "Kode"; Layout.preferredWidth: 64; horizontalAlignment: Text.AlignHCenter }
-        Label { text: "Tid"; Layout.preferredWidth: 68; horizontalAlignment: Text.AlignRight }
-        Label {
+        HeaderText { text: "Opgave"; Layout.fillWidth: true }
+        HeaderText { text: "Kode"; Layout.preferredWidth: 64; horizontalAlignment: Text.AlignHCenter }
+        HeaderText { text: "Tid"; Layout.preferredWidth: 68; horizontalAlignment: Text.AlignRight }
+        HeaderText {
             objectName: "hoursHeader"
             text: header.showBillableTime ? "Fakt." : "Dec."
+            textFormat: Text.PlainText
             Layout.preferredWidth: 44
             horizontalAlignment: Text.AlignRight
         }

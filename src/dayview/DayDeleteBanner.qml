@@ -28,12 +28,17 @@ DayBanner {
                 font.pixelSize: 13
                 font.weight: Font.DemiBold
                 color: banner.theme.withOpacity(banner.theme.textBase, 0.85)
+                Accessible.role: Accessible.StaticText
+                Accessible.name: banner.viewModel.deleteTitle
             }
             Text {
                 Layout.fillWidth: true
                 text: "Denne opgave har registreret tid."
+                textFormat: Text.PlainText
                 font.pixelSize: 11
                 color: banner.theme.withOpacity(banner.theme.textBase, 0.5)
+                Accessible.role: Accessible.StaticText
+                Accessible.name: "Denne opgave har registreret tid."
             }
         }
         DayButton {

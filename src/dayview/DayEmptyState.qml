@@ -35,15 +35,21 @@ Item {
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
             text: "Ingen opgaver"
+            textFormat: Text.PlainText
             font.pixelSize: 16
             font.weight: Font.DemiBold
             color: empty.theme.withOpacity(empty.theme.textBase, 0.85)
+            Accessible.role: Accessible.StaticText
+            Accessible.name: "Ingen opgaver"
         }
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
             text: "Tilføj en opgave for at komme i gang"
+            textFormat: Text.PlainText
             font.pixelSize: 13
             color: empty.theme.withOpacity(empty.theme.textBase, 0.3)
+            Accessible.role: Accessible.StaticText
+            Accessible.name: "Tilføj en opgave for at komme i gang"
         }
         Item { width: 1; height: 4 }
         DayButton {

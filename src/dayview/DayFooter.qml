@@ -36,19 +36,25 @@ Item {
         }
         Text {
             text: "Dag lukket"
+            textFormat: Text.PlainText
             font.pixelSize: 11
             font.weight: Font.Bold
             font.capitalization: Font.AllUppercase
             color: footer.faintInk
+            Accessible.role: Accessible.StaticText
+            Accessible.name: "Dag lukket"
         }
         Text {
             objectName: "closedHoursText"
             Layout.fillWidth: true
             text: footer.closing.closedText
+            textFormat: Text.PlainText
             font.pixelSize: 11
             font.weight: Font.Medium
             color: footer.faintInk
             elide: Text.ElideRight
+            Accessible.role: Accessible.StaticText
+            Accessible.name: footer.closing.closedText
         }
     }
 
@@ -63,19 +69,24 @@ Item {
         Text {
             Layout.fillWidth: true
             text: "I alt"
+            textFormat: Text.PlainText
             font.pixelSize: 11
             font.weight: Font.Bold
             font.capitalization: Font.AllUppercase
             color: footer.faintInk
+            Accessible.role: Accessible.StaticText
+            Accessible.name: "I alt"
         }
         Text {
             objectName: "totalTimeText"
             Layout.preferredWidth: 68
             horizontalAlignment: Text.AlignRight
             text: footer.closing.totalTimeText
+            textFormat: Text.PlainText
             font.pixelSize: 13
             font.weight: Font.DemiBold
             color: footer.theme.withOpacity(footer.theme.textBase, 0.85)
+            Accessible.role: Accessible.StaticText
             Accessible.name: "I alt " + footer.closing.totalTimeText
         }
         Text {
@@ -83,9 +94,11 @@ Item {
             Layout.preferredWidth: 44
             horizontalAlignment: Text.AlignRight
             text: footer.closing.totalHoursText
+            textFormat: Text.PlainText
             font.pixelSize: 12
             font.weight: Font.Bold
             color: footer.theme.accent
+            Accessible.role: Accessible.StaticText
             Accessible.name: footer.closing.totalHoursText + " timer"
         }
         Button {
@@ -94,7 +107,7 @@ Item {
             objectName: "closeDayButton"
             Layout.leftMargin: 10
             text: "Luk dag"
-            focusPolicy: Qt.NoFocus
+            focusPolicy: Qt.TabFocus
             hoverEnabled: true
             leftPadding: 9
             rightPadding: 9
@@ -103,6 +116,11 @@ Item {
             Accessible.name: closeButton.text
             Accessible.onPressAction: closeButton.clicked()
             onClicked: footer.closing.requestClose()
+
+            FocusRing {
+                theme: footer.theme
+                shown: closeButton.visualFocus
+            }
 
             background: Rectangle {
                 radius: 6
@@ -121,6 +139,7 @@ Item {
                 Text {
                     anchors.verticalCenter: parent.verticalCenter
                     text: closeButton.text
+                    textFormat: Text.PlainText
                     font.pixelSize: 11
                     font.weight: Font.DemiBold
                     color: footer.theme.withOpacity(footer.theme.textBase, 0.7)

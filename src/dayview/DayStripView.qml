@@ -27,11 +27,16 @@ Item {
         Layout.preferredWidth: 24
         Layout.fillHeight: true
         padding: 0
-        focusPolicy: Qt.NoFocus
+        focusPolicy: Qt.TabFocus
         hoverEnabled: true
         Accessible.role: Accessible.Button
         Accessible.name: arrow.text
         Accessible.onPressAction: arrow.clicked()
+
+        FocusRing {
+            theme: arrow.theme
+            shown: arrow.visualFocus
+        }
 
         background: Rectangle {
             radius: 6
@@ -132,17 +137,20 @@ Item {
             Text {
                 Layout.fillWidth: true
                 text: "Du kigger på en anden dag"
+                textFormat: Text.PlainText
                 font.pixelSize: 11
                 font.weight: Font.Medium
                 color: strip.mutedInk
                 elide: Text.ElideRight
+                Accessible.role: Accessible.StaticText
+                Accessible.name: "Du kigger på en anden dag"
             }
             Button {
                 id: todayButton
 
                 objectName: "goToTodayButton"
                 text: "Gå til i dag"
-                focusPolicy: Qt.NoFocus
+                focusPolicy: Qt.TabFocus
                 leftPadding: 8
                 rightPadding: 8
                 topPadding: 3
@@ -151,12 +159,18 @@ Item {
                 Accessible.onPressAction: todayButton.clicked()
                 onClicked: stripVm.goToToday()
 
+                FocusRing {
+                    theme: strip.theme
+                    shown: todayButton.visualFocus
+                }
+
                 background: Rectangle {
                     radius: 5
                     color: todayButton.down ? strip.theme.accentDark : strip.theme.accent
                 }
                 contentItem: Text {
                     text: todayButton.text
+                    textFormat: Text.PlainText
                     font.pixelSize: 11
                     font.weight: Font.Bold
                     color: "white"

@@ -14,6 +14,9 @@ Item {
     readonly property Theme theme: root.services.theme
     readonly property MenuBarContentViewModel viewModel: vm
     readonly property bool hasTasks: vm.dayTasks.count > 0
+    readonly property bool windowActive: root.Window.active
+    readonly property Item focusedItem: root.Window.activeFocusItem
+    readonly property bool focusHidden: root.focusedItem !== null && !root.focusedItem.visible
 
     // Ends any text editing: focus moves to an item that takes no text, and the field that
     // lost it commits.
@@ -51,9 +54,63 @@ Item {
                                      || receiver instanceof TextEdit)
     }
 
+    // Where the keyboard starts when the popover opens: the start/stop button, unless a field
+    // is being edited; on the settings screen, or while that button is off, the focus waits
+    // just before the first control, for Tab.
+    function focusStart() {
+        const focused = root.Window.activeFocusItem
+        if ((focused instanceof TextInput || focused instanceof TextEdit) && focused.visible)
+            return
+        if (vm.showSettings || !clockCard.focusHeroButton())
+            focusSink.forceActiveFocus()
+    }
+
+    function regainFocus() {
+        if (root.windowActive && (!root.holds(root.focusedItem) || root.focusHidden))
+            root.focusStart()
+    }
+
+    function holds(item: Item): bool {
+        for (let i = item; i; i = i.parent) {
+            if (i === root)
+                return true
+        }
+        return false
+    }
+
+    // Escape closes the topmost banner that has no text field, then the settings, then the
+    // popover. What is being typed stays: a field keeps Escape to itself, and the add and code
+    // banners close only by "Annuller".
+    function closeOnEscape(): bool {
+        if (root.focusedItem instanceof TextInput || root.focusedItem instanceof TextEdit)
+            return false
+        if (vm.showAddBanner || vm.codeEditTask !== null)
+            return false
+        if (vm.showCloseDayConfirm)
+            vm.closing.cancelClose()
+        else if (vm.showTemplateBanner)
+            vm.quickAdd.closePicker()
+        else if (vm.taskToDelete !== null)
+            vm.cancelDelete()
+        else if (vm.showSettings)
+            vm.showSettings = false
+        else
+            root.services.hidePopover()
+        return true
+    }
+
     implicitWidth: 420
     implicitHeight: 600
     clip: true
+    Keys.onEscapePressed: (event) => event.accepted = root.closeOnEscape()
+    onWindowActiveChanged: {
+        if (root.windowActive)
+            root.focusStart()
+    }
+    // A banner or editor that closes leaves the keyboard focus on something hidden, or on
+    // nothing of ours, where keys would go astray; the focus goes back to the start.
+    onFocusedItemChanged: Qt.callLater(root.regainFocus)
+    onFocusHiddenChanged: Qt.callLater(root.regainFocus)
     Component.onCompleted: vm.appear()
 
     MenuBarContentViewModel {
@@ -93,6 +150,8 @@ Item {
                 spacing: 0
 
                 DayClockCard {
+                    id: clockCard
+
                     Layout.fillWidth: true
                     Layout.preferredHeight: 110
                     viewModel: vm

@@ -30,6 +30,7 @@ DayBanner {
             Text {
                 Layout.fillWidth: true
                 text: "Hurtig tilføj"
+                textFormat: Text.PlainText
                 font.pixelSize: 10
                 font.weight: Font.DemiBold
                 font.capitalization: Font.AllUppercase
@@ -45,13 +46,19 @@ DayBanner {
                 implicitWidth: 20
                 implicitHeight: 20
                 padding: 0
-                focusPolicy: Qt.NoFocus
+                focusPolicy: Qt.TabFocus
                 hoverEnabled: true
                 text: "Luk"
                 Accessible.role: Accessible.Button
                 Accessible.name: "Luk hurtig tilføj"
                 Accessible.onPressAction: closeButton.clicked()
                 onClicked: banner.picker.closePicker()
+
+                FocusRing {
+                    theme: banner.theme
+                    shown: closeButton.visualFocus
+                    radius: 10
+                }
 
                 background: Rectangle {
                     radius: 10
@@ -90,7 +97,7 @@ DayBanner {
                 padding: 0
                 leftPadding: 6
                 rightPadding: 6
-                focusPolicy: Qt.NoFocus
+                focusPolicy: Qt.TabFocus
                 hoverEnabled: true
                 // A closed day takes no new tasks, not even from a picker opened before it closed.
                 enabled: banner.picker.canAdd
@@ -101,6 +108,11 @@ DayBanner {
                 Accessible.description: row.record?.projectCode ?? ""
                 Accessible.onPressAction: if (row.enabled) row.clicked()
                 onClicked: banner.picker.addTaskFromTemplate(row.record)
+
+                FocusRing {
+                    theme: banner.theme
+                    shown: row.visualFocus
+                }
 
                 background: Rectangle {
                     radius: 6

@@ -31,6 +31,8 @@ Item {
     signal moveUp()
     signal moveDown()
     signal deleteRequested()
+    // Assistive technology's "show menu" action on the row.
+    signal showMenuAction()
 
     function openMenu(x: real, y: real) {
         const entries = rowVm.menuEntries
@@ -73,6 +75,15 @@ Item {
     transform: Translate { x: row.exitOffset; y: row.enterOffset }
     Accessible.role: Accessible.ListItem
     Accessible.name: rowVm.displayName
+    Accessible.description: rowVm.timeText + ", " + rowVm.hoursText + " timer"
+    onShowMenuAction: row.openMenu(50, row.height / 2)
+    // The menu key and Shift+F10 open the menu of the row that holds the keyboard focus.
+    Keys.onPressed: (event) => {
+        if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
+            row.openMenu(50, row.height / 2)
+            event.accepted = true
+        }
+    }
 
     TaskRowViewModel {
         id: rowVm
@@ -136,11 +147,17 @@ Item {
             Layout.preferredHeight: 30
             Layout.rightMargin: 8
             enabled: !row.isDayClosed
-            focusPolicy: Qt.NoFocus
+            focusPolicy: Qt.TabFocus
             padding: 0
             Accessible.name: row.isDayClosed ? "Dag lukket" : (row.isActive ? "Stop" : "Start")
             Accessible.onPressAction: if (toggleButton.enabled) toggleButton.clicked()
             onClicked: row.toggle()
+
+            FocusRing {
+                theme: row.theme
+                shown: toggleButton.visualFocus
+                radius: 17
+            }
 
             background: Rectangle {
                 radius: 15
@@ -183,14 +200,24 @@ Item {
             }
             // The whole column, blank space included, takes the click.
             MouseArea {
+                id: nameArea
+
                 objectName: "rowNameArea"
                 anchors.fill: parent
                 visible: !rowVm.isEditingName
+                activeFocusOnTab: true
                 Accessible.role: Accessible.Button
                 Accessible.name: "Rediger navn"
                 Accessible.description: rowVm.displayName
                 Accessible.onPressAction: row.activateName()
+                Keys.onReturnPressed: row.activateName()
+                Keys.onSpacePressed: row.activateName()
                 onClicked: row.activateName()
+
+                FocusRing {
+                    theme: row.theme
+                    shown: nameArea.activeFocus
+                }
             }
             TextField {
                 id: nameField
@@ -227,12 +254,17 @@ Item {
             Layout.preferredWidth: 64
             Layout.fillHeight: true
             enabled: !row.isDayClosed
-            focusPolicy: Qt.NoFocus
+            focusPolicy: Qt.TabFocus
             padding: 0
             Accessible.name: "Rediger projektkode"
             Accessible.description: rowVm.codeText
             Accessible.onPressAction: if (codeButton.enabled) codeButton.clicked()
             onClicked: row.editCode()
+
+            FocusRing {
+                theme: row.theme
+                shown: codeButton.visualFocus
+            }
 
             background: null
             contentItem: Item {
@@ -281,19 +313,32 @@ Item {
                 horizontalAlignment: Text.AlignRight
                 verticalAlignment: Text.AlignVCenter
                 text: rowVm.timeText
+                textFormat: Text.PlainText
                 font.pixelSize: 12
                 font.weight: row.isActive ? Font.Bold : Font.Normal
                 color: row.isActive ? row.theme.withOpacity(row.theme.textBase, 0.85) : row.theme.withOpacity(row.theme.textBase, row.dark ? 0.5 : 0.45)
             }
             MouseArea {
+                id: timeArea
+
                 objectName: "rowTimeArea"
                 anchors.fill: parent
                 visible: !rowVm.isEditingTime
+                // A closed day's time is frozen.
+                enabled: !row.isDayClosed
+                activeFocusOnTab: timeArea.enabled
                 Accessible.role: Accessible.Button
                 Accessible.name: "Rediger tid"
                 Accessible.description: rowVm.timeText
                 Accessible.onPressAction: rowVm.startEditingTime()
+                Keys.onReturnPressed: rowVm.startEditingTime()
+                Keys.onSpacePressed: rowVm.startEditingTime()
                 onClicked: rowVm.startEditingTime()
+
+                FocusRing {
+                    theme: row.theme
+                    shown: timeArea.activeFocus
+                }
             }
             TextField {
                 id: timeField
@@ -329,9 +374,12 @@ Item {
             Layout.preferredWidth: 44
             horizontalAlignment: Text.AlignRight
             text: rowVm.hoursText
+            textFormat: Text.PlainText
             font.pixelSize: 11
             font.weight: Font.Medium
             color: row.theme.withOpacity(row.theme.textBase, 0.3)
+            Accessible.role: Accessible.StaticText
+            Accessible.name: rowVm.hoursText + " timer"
         }
     }
 
@@ -380,6 +428,7 @@ Item {
 
             contentItem: Text {
                 text: menuItem.text
+                textFormat: Text.PlainText
                 verticalAlignment: Text.AlignVCenter
                 font.pixelSize: 13
                 color: {

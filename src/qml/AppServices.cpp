@@ -1,5 +1,6 @@
 #include "AppServices.h"
 
+#include "AccessibleItems.h"
 #include "AppContext.h"
 #include "MenuBarLabel.h"
 #include "Store.h"
@@ -17,6 +18,8 @@ AppServices::AppServices(AppContext *context, QObject *parent)
     , m_closedDays(new RecordListModel(m_store, Record::Kind::ClosedDay, RecordListModel::Order::Store, this))
 {
     connect(m_store, &Store::saveErrorChanged, this, &AppServices::saveWarningChanged);
+    // Every screen is shown with these services, so their states reach assistive technology true.
+    accessibility::installItemInterface();
 }
 
 QString AppServices::saveWarning() const

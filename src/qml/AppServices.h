@@ -43,11 +43,14 @@ public:
     // While pinned (a dialog of ours is open), the popover does not hide on focus loss.
     Q_INVOKABLE void setPopoverPinned(bool pinned);
     bool isPopoverPinned() const { return m_pinned > 0; }
+    // Asks whoever shows the popover to hide it (Escape with nothing left to close).
+    Q_INVOKABLE void hidePopover() { emit popoverHideRequested(); }
 
 signals:
     // A window of the app became active, for instance the popover opening.
     void windowBecameKey();
     void saveWarningChanged();
+    void popoverHideRequested();
 
 private:
     Store *m_store;

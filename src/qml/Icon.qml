@@ -9,6 +9,7 @@ Text {
     property real size: 14
 
     text: Icons.glyph(icon.name)
+    textFormat: Text.PlainText
     font.family: Icons.fontFamily
     font.pixelSize: icon.size
     horizontalAlignment: Text.AlignHCenter

@@ -14,6 +14,7 @@
 PopoverWindow::PopoverWindow(AppContext *context, QObject *parent)
     : Popover(parent), m_services(std::make_unique<AppServices>(context))
 {
+    connect(m_services.get(), &AppServices::popoverHideRequested, this, &PopoverWindow::hide);
 }
 
 PopoverWindow::~PopoverWindow()

@@ -86,6 +86,7 @@ Flickable {
                     Text {
                         Layout.fillWidth: true
                         text: summaryRow.modelData.label
+                        textFormat: Text.PlainText
                         font.pixelSize: 12
                         color: tab.ink(0.5)
                         elide: Text.ElideRight
@@ -93,6 +94,7 @@ Flickable {
 
                     Text {
                         text: summaryRow.modelData.value
+                        textFormat: Text.PlainText
                         font.pixelSize: 12
                         font.weight: Font.Medium
                         color: tab.ink(0.85)
@@ -134,6 +136,7 @@ Flickable {
                     Text {
                         anchors.verticalCenter: parent.verticalCenter
                         text: "Eksportér"
+                        textFormat: Text.PlainText
                         font.pixelSize: 13
                         font.weight: Font.DemiBold
                         color: "white"

@@ -47,6 +47,7 @@ Flickable {
 
                     Layout.fillWidth: true
                     text: "Vis fakturerbar tid i menulinjen"
+                    textFormat: Text.PlainText
                     font.pixelSize: 13
                     color: tab.ink(0.85)
                     wrapMode: Text.WordWrap
@@ -204,6 +205,7 @@ Flickable {
 
             Text {
                 text: "API-nøgle"
+                textFormat: Text.PlainText
                 font.pixelSize: 11
                 font.weight: Font.Medium
                 color: tab.ink(0.3)
@@ -242,9 +244,12 @@ Flickable {
             Text {
                 Layout.fillWidth: true
                 text: "Workbook-integration er endnu ikke tilgængelig."
+                textFormat: Text.PlainText
                 font.pixelSize: 11
                 color: tab.ink(0.3)
                 wrapMode: Text.WordWrap
+                Accessible.role: Accessible.StaticText
+                Accessible.name: "Workbook-integration er endnu ikke tilgængelig."
             }
         }
     }

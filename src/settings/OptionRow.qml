@@ -52,6 +52,7 @@ Item {
 
                 contentItem: Text {
                     text: option.modelData.label
+                    textFormat: Text.PlainText
                     font.pixelSize: 12
                     font.weight: Font.Medium
                     color: option.isChosen ? "white" : row.theme.withOpacity(row.theme.textBase, 0.85)

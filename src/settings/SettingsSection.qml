@@ -29,6 +29,7 @@ Rectangle {
         Text {
             Layout.fillWidth: true
             text: section.title
+            textFormat: Text.PlainText
             font.pixelSize: 10
             font.bold: true
             font.letterSpacing: 0.8

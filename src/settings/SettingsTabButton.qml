@@ -19,13 +19,16 @@ AbstractButton {
     Accessible.checkable: true
     Accessible.checked: button.isChosen
     Accessible.onPressAction: button.clicked()
-    ToolTip.text: button.title
-    ToolTip.visible: button.hovered
-    ToolTip.delay: 500
 
     background: Rectangle {
         radius: 5
         color: button.isChosen ? button.theme.withOpacity(button.theme.accent, 0.12) : "transparent"
+    }
+
+    PlainToolTip {
+        text: button.title
+        visible: button.hovered
+        delay: 500
     }
 
     contentItem: Icon {

@@ -84,6 +84,7 @@ Flickable {
                             Text {
                                 anchors.horizontalCenter: parent.horizontalCenter
                                 text: cell.modelData.value
+                                textFormat: Text.PlainText
                                 font.pixelSize: 18
                                 font.bold: true
                                 color: tab.theme.accent
@@ -92,6 +93,7 @@ Flickable {
                             Text {
                                 anchors.horizontalCenter: parent.horizontalCenter
                                 text: cell.modelData.title
+                                textFormat: Text.PlainText
                                 font.pixelSize: 10
                                 color: tab.ink(0.3)
                             }
@@ -140,6 +142,7 @@ Flickable {
                                 width: parent.width
                                 horizontalAlignment: Text.AlignHCenter
                                 text: dayColumn.modelData.hours
+                                textFormat: Text.PlainText
                                 font.pixelSize: 8
                                 color: tab.ink(0.3)
                             }
@@ -155,6 +158,7 @@ Flickable {
                                 width: parent.width
                                 horizontalAlignment: Text.AlignHCenter
                                 text: dayColumn.modelData.weekday
+                                textFormat: Text.PlainText
                                 font.pixelSize: 9
                                 font.weight: Font.Medium
                                 color: tab.ink(0.85)
@@ -165,6 +169,7 @@ Flickable {
                                 width: parent.width
                                 horizontalAlignment: Text.AlignHCenter
                                 text: dayColumn.modelData.date
+                                textFormat: Text.PlainText
                                 font.pixelSize: 8
                                 color: tab.ink(0.5)
                                 elide: Text.ElideRight
@@ -201,8 +206,10 @@ Flickable {
                         onPositionChanged: (mouse) => chartHover.day = chart.indexAt(mouse.x)
                         onExited: chartHover.day = -1
 
-                        ToolTip.visible: chartHover.day >= 0
-                        ToolTip.text: stats.dayDescription(chartHover.day)
+                        PlainToolTip {
+                            visible: chartHover.day >= 0
+                            text: stats.dayDescription(chartHover.day)
+                        }
                     }
                 }
 
@@ -211,22 +218,31 @@ Flickable {
 
                     Text {
                         text: stats.firstDayText
+                        textFormat: Text.PlainText
                         font.pixelSize: 8
                         color: tab.ink(0.5)
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: stats.firstDayText
                     }
 
                     Text {
                         Layout.fillWidth: true
                         horizontalAlignment: Text.AlignHCenter
                         text: stats.dayCount + " dage"
+                        textFormat: Text.PlainText
                         font.pixelSize: 8
                         color: tab.ink(0.3)
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: stats.dayCount + " dage"
                     }
 
                     Text {
                         text: stats.lastDayText
+                        textFormat: Text.PlainText
                         font.pixelSize: 8
                         color: tab.ink(0.5)
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: stats.lastDayText
                     }
                 }
             }
@@ -269,6 +285,7 @@ Flickable {
                         y: codeRow.lineGap
                         width: codeRow.width - codeHours.implicitWidth - 8
                         text: codeRow.modelData.code
+                        textFormat: Text.PlainText
                         font.pixelSize: 12
                         font.weight: Font.DemiBold
                         color: tab.ink(0.85)
@@ -281,6 +298,7 @@ Flickable {
                         anchors.top: codeTitle.bottom
                         anchors.topMargin: 1
                         text: codeRow.modelData.count
+                        textFormat: Text.PlainText
                         font.pixelSize: 10
                         color: tab.ink(0.3)
                     }
@@ -291,6 +309,7 @@ Flickable {
                         anchors.right: parent.right
                         y: codeRow.lineGap
                         text: codeRow.modelData.hours
+                        textFormat: Text.PlainText
                         font.pixelSize: 12
                         font.weight: Font.Medium
                         color: tab.ink(0.85)
@@ -301,6 +320,7 @@ Flickable {
                         anchors.top: codeHours.bottom
                         anchors.topMargin: 1
                         text: codeRow.modelData.billable
+                        textFormat: Text.PlainText
                         font.pixelSize: 10
                         color: tab.ink(0.3)
                     }
@@ -323,16 +343,20 @@ Flickable {
 
             RowLayout {
                 Layout.fillWidth: true
+                Accessible.role: Accessible.StaticText
+                Accessible.name: "Dage afsluttet: " + stats.closedDayCount
 
                 Text {
                     Layout.fillWidth: true
                     text: "Dage afsluttet"
+                    textFormat: Text.PlainText
                     font.pixelSize: 12
                     color: tab.ink(0.85)
                 }
 
                 Text {
                     text: stats.closedDayCount
+                    textFormat: Text.PlainText
                     font.pixelSize: 12
                     font.weight: Font.Medium
                     color: tab.ink(0.85)

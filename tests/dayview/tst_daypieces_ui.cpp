@@ -4,7 +4,10 @@
 #include "Calendar.h"
 #include "ClosedDay.h"
 #include "Clock.h"
+#include "CodeEditorModel.h"
 #include "MenuBarContentViewModel.h"
+#include "ProjectCode.h"
+#include "QuickAddPickerModel.h"
 #include "UiFixture.h"
 
 #include <QQuickItem>
@@ -49,6 +52,15 @@ class DayPiecesUiTest : public QObject
             QTest::keyClick(window(), Qt::Key_Delete);
         else
             a11y::type(window(), text);
+    }
+
+    // Every text item of the window, popups included, that shows `text` somewhere in its own.
+    static void textsHolding(QQuickItem *item, const QString &text, QList<QQuickItem *> *out)
+    {
+        if (item->inherits("QQuickText") && item->property("text").toString().contains(text))
+            out->append(item);
+        for (QQuickItem *child : item->childItems())
+            textsHolding(child, text, out);
     }
 
 private slots:
@@ -350,6 +362,59 @@ private slots:
         f->click(f->named("quickAddCloseButton"));
         QTRY_VERIFY(!f->named("quickAddPicker"));
         QCOMPARE(vm->dayTasks().size(), 2);
+    }
+
+    // ---- a user's text is never markup ----------------------------------------------------
+
+    void userTextIsDrawnAsWritten_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<QString>("markup");
+        QTest::addColumn<int>("texts");      // at least this many texts show the markup
+        QTest::addColumn<QString>("spoken"); // an accessible name that quotes it, %1 for the markup
+        const QStringList markups = {"<b>x</b>", "<img src=\"http://127.0.0.1:1/x.png\">"};
+        for (const QString &m : markups) {
+            const QString kind = m.startsWith("<b") ? " (bold)" : " (image)";
+            auto row = [&](const char *what, const char *screen, int texts, const char *spoken) {
+                QTest::newRow(qPrintable(what + kind)) << screen << m << texts << spoken;
+            };
+            row("task name and code in the row and the clock card", "day", 4, "%1");
+            row("delete banner quoting the task name", "delete banner", 1, "Slet \"%1\"?");
+            row("code and description on the editor's chip", "code editor", 2, "%1 – %1");
+            row("template name and code in the picker", "quick add", 2, "%1");
+            row("code and description in the catalogue", "ProjectCodeListView", 2, "Rediger projektkode %1 – %1");
+            row("template name and code in the catalogue", "TemplateListView", 2, "Rediger skabelon %1");
+        }
+    }
+    void userTextIsDrawnAsWritten()
+    {
+        QFETCH(QString, screen);
+        QFETCH(QString, markup);
+        QFETCH(int, texts);
+        QFETCH(QString, spoken);
+        f->store()->insert(ProjectCode::create(markup, markup, 0));
+        f->addTemplate(markup, markup);
+        Task *task = f->addTask(markup, Now, 600, markup);
+        f->timerManager()->start(task, f->store()->tasks(), f->store());
+        if (screen.front().isUpper()) {
+            QVERIFY2(f->show(screen), qPrintable(f->warnings().join('\n')));
+        } else {
+            showDay();
+            if (screen == "delete banner")
+                vm->requestDelete(task);
+            else if (screen == "code editor")
+                vm->codeEditor()->beginEditCode(task);
+            else if (screen == "quick add")
+                vm->quickAdd()->togglePicker();
+        }
+        QTest::qWait(300); // banners slide in
+
+        QList<QQuickItem *> drawn;
+        textsHolding(window()->contentItem(), markup, &drawn);
+        QVERIFY2(drawn.size() >= texts, qPrintable(QString::number(drawn.size())));
+        for (QQuickItem *text : std::as_const(drawn))
+            QCOMPARE(text->property("textFormat").toInt(), 0); // Text.PlainText
+        QVERIFY(a11y::find(window(), spoken.arg(markup)));
     }
 
     // ---- assistive technology -------------------------------------------------------------
