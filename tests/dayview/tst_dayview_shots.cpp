@@ -1,6 +1,8 @@
 // Draws the day screen in its states, light and dark, into PNG files for review: a running
 // task, the empty day, each banner, an open context menu, a closed day, another day, the
 // code editor, the quick-add picker and actual hours.
+#include "AppContext.h"
+#include "AwayTime.h"
 #include "Calendar.h"
 #include "ClosedDay.h"
 #include "Clock.h"
@@ -72,7 +74,7 @@ private slots:
         QTest::addColumn<QString>("appearance");
         const QStringList states = {"running", "empty", "add-banner", "delete-banner", "context-menu", "closed-day",
                                     "editing", "other-day", "close-banner", "closed-with-key", "code-editor",
-                                    "quick-add", "actual-hours", "empty-closed", "save-failing"};
+                                    "quick-add", "actual-hours", "empty-closed", "save-failing", "away-question"};
         for (const QString &state : states)
             for (const QString &appearance : {QStringLiteral("light"), QStringLiteral("dark")})
                 QTest::newRow(qPrintable(state + " " + appearance)) << state << appearance;
@@ -88,7 +90,7 @@ private slots:
         fixture.preferences()->setAppearanceMode(appearance);
 
         const QStringList runningDay = {"running", "add-banner", "delete-banner", "context-menu", "closed-day", "editing",
-                                        "save-failing"};
+                                        "save-failing", "away-question"};
         Task *first = nullptr;
         if (runningDay.contains(state))
             first = seedRunningDay(fixture, state == "closed-day");
@@ -127,6 +129,12 @@ private slots:
             vm->quickAdd()->togglePicker();
         } else if (state == "actual-hours") {
             fixture.timerManager()->setShowBillableTime(false);
+        } else if (state == "away-question") {
+            // Locked for 42 minutes while the meeting ran.
+            AwayTracker *away = fixture.context()->awayTracker();
+            away->report(away::SpellMerger::Source::Locked, true, Now - 3000);
+            away->report(away::SpellMerger::Source::Locked, false, Now - 3000 + 42 * 60);
+            QVERIFY(away->hasQuestion());
         } else if (state == "save-failing") {
             // Another program holds the write lock.
             QVERIFY(!fixture.store()->save());
