@@ -160,9 +160,9 @@ void AwayTracker::report(away::SpellMerger::Source source, bool active, double a
 
 QString AwayTracker::textFor(const QString &taskName, qint64 seconds)
 {
-    const QString name = taskName.isEmpty() ? QStringLiteral("Unavngivet opgave") : taskName;
+    const QString name = taskName.isEmpty() ? tr("Unavngivet opgave") : taskName;
     const qint64 minutes = seconds / 60;
-    return QStringLiteral("Du var væk i %1:%2, mens «%3» kørte")
+    return tr("Du var væk i %1:%2, mens «%3» kørte")
         .arg(minutes / 60)
         .arg(minutes % 60, 2, 10, QLatin1Char('0'))
         .arg(name);

@@ -40,7 +40,7 @@ Store *CatalogueBannerModel::store() const
 
 QString CatalogueBannerModel::saveLabel() const
 {
-    return isEditing() ? QStringLiteral("Gem") : QStringLiteral("Tilføj");
+    return isEditing() ? tr("Gem") : tr("Tilføj");
 }
 
 bool CatalogueBannerModel::showEmptyText() const

@@ -26,8 +26,8 @@ Item {
 
         CatalogueHeader {
             theme: view.theme
-            title: "Projektkoder"
-            addName: "Ny projektkode"
+            title: qsTr("Projektkoder")
+            addName: qsTr("Ny projektkode")
             onAdd: codes.beginNewProjectCode()
         }
 
@@ -41,13 +41,13 @@ Item {
                 anchors.leftMargin: 14
                 anchors.rightMargin: 14
                 visible: codes.showEmptyText
-                text: "Ingen projektkoder"
+                text: qsTr("Ingen projektkoder")
                 textFormat: Text.PlainText
                 font.pixelSize: 12
                 color: view.ink(0.3)
                 wrapMode: Text.WordWrap
                 Accessible.role: Accessible.StaticText
-                Accessible.name: "Ingen projektkoder"
+                Accessible.name: qsTr("Ingen projektkoder")
             }
 
             ListView {
@@ -60,7 +60,7 @@ Item {
                 boundsBehavior: Flickable.StopAtBounds
                 model: view.services.projectCodes
                 Accessible.role: Accessible.List
-                Accessible.name: "Projektkoder"
+                Accessible.name: qsTr("Projektkoder")
 
                 delegate: ProjectCodeRow {
                     required property ProjectCode record
@@ -93,7 +93,7 @@ Item {
 
                     Layout.preferredWidth: 60
                     theme: view.theme
-                    placeholderText: "Kode"
+                    placeholderText: qsTr("Kode")
                     text: codes.bannerCode
                     font.weight: Font.DemiBold
                     focusRequested: codes.isCodeFocused
@@ -107,7 +107,7 @@ Item {
 
                     Layout.fillWidth: true
                     theme: view.theme
-                    placeholderText: "Navn (valgfrit)"
+                    placeholderText: qsTr("Navn (valgfrit)")
                     text: codes.bannerName
                     focusRequested: codes.isNameFocused
                     onTextEdited: codes.bannerName = nameField.text
@@ -117,7 +117,7 @@ Item {
 
                 CatalogueBannerButton {
                     theme: view.theme
-                    text: "Annuller"
+                    text: qsTr("Annuller")
                     onClicked: codes.closeCodeBanner()
                 }
 

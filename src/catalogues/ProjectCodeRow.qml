@@ -51,7 +51,7 @@ Item {
             implicitHeight: editArea.implicitContentHeight
             padding: 0
             Accessible.role: Accessible.Button
-            Accessible.name: "Rediger projektkode " + row.displayName
+            Accessible.name: qsTr("Rediger projektkode %1").arg(row.displayName)
             Accessible.onPressAction: editArea.clicked()
             onClicked: row.edit()
 
@@ -99,7 +99,7 @@ Item {
             iconSize: 10
             iconColor: row.ink(0.5)
             revealed: row.isHovered
-            accessibleName: "Slet projektkode " + row.displayName
+            accessibleName: qsTr("Slet projektkode %1").arg(row.displayName)
             onClicked: row.remove()
         }
     }

@@ -52,7 +52,7 @@ Item {
             implicitHeight: editArea.implicitContentHeight
             padding: 0
             Accessible.role: Accessible.Button
-            Accessible.name: "Rediger skabelon " + row.name
+            Accessible.name: qsTr("Rediger skabelon %1").arg(row.name)
             Accessible.onPressAction: editArea.clicked()
             onClicked: row.edit()
 
@@ -102,7 +102,7 @@ Item {
             iconSize: 12
             iconColor: row.theme.withOpacity(row.theme.accent, 0.6)
             revealed: row.isHovered
-            accessibleName: "Tilføj opgave fra skabelon " + row.name
+            accessibleName: qsTr("Tilføj opgave fra skabelon %1").arg(row.name)
             onClicked: row.tap()
         }
 
@@ -111,7 +111,7 @@ Item {
             iconSize: 10
             iconColor: row.ink(0.5)
             revealed: row.isHovered
-            accessibleName: "Slet skabelon " + row.name
+            accessibleName: qsTr("Slet skabelon %1").arg(row.name)
             onClicked: row.remove()
         }
     }

@@ -31,8 +31,8 @@ Item {
 
         CatalogueHeader {
             theme: view.theme
-            title: "Skabeloner"
-            addName: "Ny skabelon"
+            title: qsTr("Skabeloner")
+            addName: qsTr("Ny skabelon")
             onAdd: templates.beginNewTemplate()
         }
 
@@ -46,13 +46,13 @@ Item {
                 anchors.leftMargin: 14
                 anchors.rightMargin: 14
                 visible: templates.showEmptyText
-                text: "Ingen skabeloner"
+                text: qsTr("Ingen skabeloner")
                 textFormat: Text.PlainText
                 font.pixelSize: 12
                 color: view.ink(0.3)
                 wrapMode: Text.WordWrap
                 Accessible.role: Accessible.StaticText
-                Accessible.name: "Ingen skabeloner"
+                Accessible.name: qsTr("Ingen skabeloner")
             }
 
             ListView {
@@ -65,7 +65,7 @@ Item {
                 boundsBehavior: Flickable.StopAtBounds
                 model: view.services.templates
                 Accessible.role: Accessible.List
-                Accessible.name: "Skabeloner"
+                Accessible.name: qsTr("Skabeloner")
 
                 delegate: TemplateButton {
                     required property TaskTemplate record
@@ -96,7 +96,7 @@ Item {
                 boundsBehavior: Flickable.StopAtBounds
                 model: view.services.projectCodes
                 Accessible.role: Accessible.List
-                Accessible.name: "Projektkoder"
+                Accessible.name: qsTr("Projektkoder")
 
                 delegate: AbstractButton {
                     id: chip
@@ -148,7 +148,7 @@ Item {
 
                     Layout.fillWidth: true
                     theme: view.theme
-                    placeholderText: "Skabelonnavn"
+                    placeholderText: qsTr("Skabelonnavn")
                     text: templates.bannerName
                     font.weight: Font.Medium
                     focusRequested: templates.isNameFocused
@@ -159,7 +159,7 @@ Item {
 
                 CatalogueBannerButton {
                     theme: view.theme
-                    text: "Annuller"
+                    text: qsTr("Annuller")
                     onClicked: templates.closeTemplateBanner()
                 }
 

@@ -84,7 +84,7 @@ Rectangle {
             objectName: "bottomAddButton"
             theme: bar.theme
             ink: bar.mutedInk
-            text: "Tilføj opgave"
+            text: qsTr("Tilføj opgave")
             iconName: "plus"
             iconPoints: 16
             iconWeight: Font.Medium
@@ -95,7 +95,7 @@ Rectangle {
             objectName: "bottomTemplatesButton"
             theme: bar.theme
             ink: bar.mutedInk
-            text: "Vis skabeloner"
+            text: qsTr("Vis skabeloner")
             iconName: "doc.text"
             visible: barModel.showsTemplatesButton
             enabled: barModel.canAdd
@@ -117,7 +117,7 @@ Rectangle {
             focusPolicy: Qt.TabFocus
             Accessible.role: Accessible.Button
             Accessible.name: hoursSwitch.text
-            Accessible.description: "Skift mellem fakturerbare og faktiske timer"
+            Accessible.description: qsTr("Skift mellem fakturerbare og faktiske timer")
             Accessible.onPressAction: hoursSwitch.clicked()
             onClicked: barModel.toggleHours()
 
@@ -160,7 +160,7 @@ Rectangle {
             objectName: "bottomSettingsButton"
             theme: bar.theme
             ink: bar.mutedInk
-            text: "Indstillinger"
+            text: qsTr("Indstillinger")
             iconName: "gearshape"
             iconPoints: 12
             iconWeight: Font.Medium

@@ -58,7 +58,7 @@ bool BottomBarModel::showBillableTime() const
 
 QString BottomBarModel::hoursSwitchText() const
 {
-    return showBillableTime() ? QStringLiteral("Fakturerbar") : QStringLiteral("Faktisk");
+    return showBillableTime() ? tr("Fakturerbar") : tr("Faktisk");
 }
 
 QString BottomBarModel::hoursSwitchIcon() const

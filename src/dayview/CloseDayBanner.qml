@@ -49,14 +49,14 @@ DayBanner {
         DayButton {
             objectName: "closeDayCancelButton"
             theme: banner.theme
-            text: "Annuller"
+            text: qsTr("Annuller")
             textColor: banner.theme.withOpacity(banner.theme.textBase, 0.6)
             onClicked: banner.closing.cancelClose()
         }
         DayButton {
             objectName: "closeDayConfirmButton"
             theme: banner.theme
-            text: "Luk dag"
+            text: qsTr("Luk dag")
             iconName: "lock.fill"
             weight: Font.Bold
             fill: banner.theme.blue

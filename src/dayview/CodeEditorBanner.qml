@@ -15,7 +15,7 @@ DayBanner {
 
     objectName: "codeEditorBanner"
     shown: banner.viewModel.codeEditTask !== null
-    Accessible.name: "Projektkode"
+    Accessible.name: qsTr("Projektkode")
 
     Connections {
         target: banner.viewModel
@@ -43,7 +43,7 @@ DayBanner {
             boundsBehavior: Flickable.StopAtBounds
             model: banner.projectCodes
             Accessible.role: Accessible.List
-            Accessible.name: "Projektkoder"
+            Accessible.name: qsTr("Projektkoder")
 
             delegate: AbstractButton {
                 id: chip
@@ -116,7 +116,7 @@ DayBanner {
                     objectName: "codeField"
                     Layout.fillWidth: true
                     text: banner.viewModel.editedCode
-                    placeholderText: "Projektkode"
+                    placeholderText: qsTr("Projektkode")
                     placeholderTextColor: banner.theme.withOpacity(banner.theme.textBase, 0.3)
                     color: banner.theme.withOpacity(banner.theme.textBase, 0.85)
                     selectionColor: banner.theme.withOpacity(banner.theme.blue, 0.35)
@@ -128,7 +128,7 @@ DayBanner {
                     rightPadding: 0
                     background: null
                     selectByMouse: true
-                    Accessible.name: "Projektkode"
+                    Accessible.name: qsTr("Projektkode")
                     onTextEdited: banner.viewModel.editedCode = codeField.text
                     onAccepted: banner.editor.saveCode()
                     onActiveFocusChanged: banner.viewModel.isCodeFieldFocused = codeField.activeFocus
@@ -138,21 +138,21 @@ DayBanner {
                 objectName: "codeRemoveButton"
                 visible: banner.editor.canRemove
                 theme: banner.theme
-                text: "Fjern"
+                text: qsTr("Fjern")
                 textColor: banner.theme.red
                 onClicked: banner.editor.removeCode()
             }
             DayButton {
                 objectName: "codeCancelButton"
                 theme: banner.theme
-                text: "Annuller"
+                text: qsTr("Annuller")
                 textColor: banner.theme.withOpacity(banner.theme.textBase, 0.6)
                 onClicked: banner.editor.closeCodeEditor()
             }
             DayButton {
                 objectName: "codeSaveButton"
                 theme: banner.theme
-                text: "Gem"
+                text: qsTr("Gem")
                 weight: Font.Bold
                 fill: banner.theme.blue
                 textColor: "white"

@@ -11,7 +11,7 @@ DayBanner {
 
     objectName: "addBanner"
     shown: banner.viewModel.showAddBanner
-    Accessible.name: "Ny opgave"
+    Accessible.name: qsTr("Ny opgave")
 
     Connections {
         target: banner.viewModel
@@ -37,7 +37,7 @@ DayBanner {
             objectName: "addField"
             Layout.fillWidth: true
             text: banner.viewModel.newTaskName
-            placeholderText: "Opgavenavn"
+            placeholderText: qsTr("Opgavenavn")
             placeholderTextColor: banner.theme.withOpacity(banner.theme.textBase, 0.3)
             color: banner.theme.withOpacity(banner.theme.textBase, 0.85)
             selectionColor: banner.theme.withOpacity(banner.theme.accent, 0.35)
@@ -49,7 +49,7 @@ DayBanner {
             rightPadding: 0
             background: null
             selectByMouse: true
-            Accessible.name: "Opgavenavn"
+            Accessible.name: qsTr("Opgavenavn")
             onTextEdited: banner.viewModel.newTaskName = addField.text
             onAccepted: banner.viewModel.commitNewTask()
             onActiveFocusChanged: banner.viewModel.isAddFieldFocused = addField.activeFocus
@@ -57,13 +57,13 @@ DayBanner {
         DayButton {
             objectName: "addCancelButton"
             theme: banner.theme
-            text: "Annuller"
+            text: qsTr("Annuller")
             onClicked: banner.viewModel.cancelAddBanner()
         }
         DayButton {
             objectName: "addConfirmButton"
             theme: banner.theme
-            text: "Tilføj"
+            text: qsTr("Tilføj")
             weight: Font.Bold
             fill: banner.theme.green
             textColor: "white"

@@ -87,7 +87,7 @@ Item {
             enabled: !card.viewModel.isDayClosed
             focusPolicy: Qt.TabFocus
             padding: 0
-            Accessible.name: card.viewModel.isDayClosed ? "Dag lukket" : (card.running ? "Stop" : "Start")
+            Accessible.name: card.viewModel.isDayClosed ? qsTr("Dag lukket") : (card.running ? qsTr("Stop") : qsTr("Start"))
             Accessible.onPressAction: if (heroButton.enabled) heroButton.clicked()
             onClicked: card.viewModel.heroToggle()
 

@@ -143,14 +143,16 @@ void DayClosingModel::refreshTexts()
 
     QString closed;
     if (m_closedDayRecord) {
-        closed = formatDecimalHours(m_closedDayRecord->billableHours())
-                 + (hasKey ? QStringLiteral(" timer sendt til Workbook") : QStringLiteral(" timer registreret"));
+        closed = (hasKey ? tr("%1 timer sendt til Workbook") : tr("%1 timer registreret"))
+                     .arg(formatDecimalHours(m_closedDayRecord->billableHours()));
     }
     assign(this, m_closedText, closed, &DayClosingModel::closedTextChanged);
 
-    const qsizetype count = m_dayView ? m_dayView->dayTasks().size() : 0;
-    const QString line = QString::number(count) + QStringLiteral(" opgaver \u2022 ") + formatDecimalHours(m_closingHours)
-                         + (hasKey ? QStringLiteral(" timer sendes til Workbook") : QStringLiteral(" timer registreres"));
+    const int count = m_dayView ? int(m_dayView->dayTasks().size()) : 0;
+    //: The Danish wording keeps "opgaver" for one task too; a translation may give each count its form.
+    const QString line = (hasKey ? tr("%n opgaver • %1 timer sendes til Workbook", nullptr, count)
+                                 : tr("%n opgaver • %1 timer registreres", nullptr, count))
+                             .arg(formatDecimalHours(m_closingHours));
     assign(this, m_confirmLine, line, &DayClosingModel::confirmLineChanged);
 }
 
@@ -159,9 +161,7 @@ void DayClosingModel::refreshTitle()
     QString title;
     if (const TimerManager *tm = timerManager()) {
         const QDate day = localDate(tm->selectedDateSeconds());
-        title = QStringLiteral("Luk ")
-                + QLocale(QLocale::Danish, QLocale::Denmark).toString(day, QStringLiteral("dddd d. MMMM"))
-                + QLatin1Char('?');
+        title = tr("Luk %1?").arg(QLocale(QLocale::Danish, QLocale::Denmark).toString(day, QStringLiteral("dddd d. MMMM")));
     }
     assign(this, m_confirmTitle, title, &DayClosingModel::confirmTitleChanged);
 }

@@ -32,12 +32,12 @@ Item {
         anchors.rightMargin: 12
         spacing: 0
 
-        HeaderText { text: "Opgave"; Layout.fillWidth: true }
-        HeaderText { text: "Kode"; Layout.preferredWidth: 64; horizontalAlignment: Text.AlignHCenter }
-        HeaderText { text: "Tid"; Layout.preferredWidth: 68; horizontalAlignment: Text.AlignRight }
+        HeaderText { text: qsTr("Opgave"); Layout.fillWidth: true }
+        HeaderText { text: qsTr("Kode"); Layout.preferredWidth: 64; horizontalAlignment: Text.AlignHCenter }
+        HeaderText { text: qsTr("Tid"); Layout.preferredWidth: 68; horizontalAlignment: Text.AlignRight }
         HeaderText {
             objectName: "hoursHeader"
-            text: header.showBillableTime ? "Fakt." : "Dec."
+            text: header.showBillableTime ? qsTr("Fakt.") : qsTr("Dec.")
             textFormat: Text.PlainText
             Layout.preferredWidth: 44
             horizontalAlignment: Text.AlignRight

@@ -33,24 +33,24 @@ DayBanner {
             }
             Text {
                 Layout.fillWidth: true
-                text: "Denne opgave har registreret tid."
+                text: qsTr("Denne opgave har registreret tid.")
                 textFormat: Text.PlainText
                 font.pixelSize: 11
                 color: banner.theme.withOpacity(banner.theme.textBase, 0.5)
                 Accessible.role: Accessible.StaticText
-                Accessible.name: "Denne opgave har registreret tid."
+                Accessible.name: qsTr("Denne opgave har registreret tid.")
             }
         }
         DayButton {
             objectName: "deleteCancelButton"
             theme: banner.theme
-            text: "Annuller"
+            text: qsTr("Annuller")
             onClicked: banner.viewModel.cancelDelete()
         }
         DayButton {
             objectName: "deleteConfirmButton"
             theme: banner.theme
-            text: "Slet"
+            text: qsTr("Slet")
             weight: Font.Bold
             fill: banner.theme.red
             textColor: "white"

@@ -34,29 +34,29 @@ Item {
         }
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: "Ingen opgaver"
+            text: qsTr("Ingen opgaver")
             textFormat: Text.PlainText
             font.pixelSize: 16
             font.weight: Font.DemiBold
             color: empty.theme.withOpacity(empty.theme.textBase, 0.85)
             Accessible.role: Accessible.StaticText
-            Accessible.name: "Ingen opgaver"
+            Accessible.name: qsTr("Ingen opgaver")
         }
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: "Tilføj en opgave for at komme i gang"
+            text: qsTr("Tilføj en opgave for at komme i gang")
             textFormat: Text.PlainText
             font.pixelSize: 13
             color: empty.theme.withOpacity(empty.theme.textBase, 0.3)
             Accessible.role: Accessible.StaticText
-            Accessible.name: "Tilføj en opgave for at komme i gang"
+            Accessible.name: qsTr("Tilføj en opgave for at komme i gang")
         }
         Item { width: 1; height: 4 }
         DayButton {
             objectName: "emptyAddButton"
             anchors.horizontalCenter: parent.horizontalCenter
             theme: empty.theme
-            text: "Ny opgave"
+            text: qsTr("Ny opgave")
             iconName: "plus"
             weight: Font.DemiBold
             pixelSize: 13

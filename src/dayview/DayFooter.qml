@@ -35,14 +35,14 @@ Item {
             color: footer.faintInk
         }
         Text {
-            text: "Dag lukket"
+            text: qsTr("Dag lukket")
             textFormat: Text.PlainText
             font.pixelSize: 11
             font.weight: Font.Bold
             font.capitalization: Font.AllUppercase
             color: footer.faintInk
             Accessible.role: Accessible.StaticText
-            Accessible.name: "Dag lukket"
+            Accessible.name: qsTr("Dag lukket")
         }
         Text {
             objectName: "closedHoursText"
@@ -68,14 +68,14 @@ Item {
 
         Text {
             Layout.fillWidth: true
-            text: "I alt"
+            text: qsTr("I alt")
             textFormat: Text.PlainText
             font.pixelSize: 11
             font.weight: Font.Bold
             font.capitalization: Font.AllUppercase
             color: footer.faintInk
             Accessible.role: Accessible.StaticText
-            Accessible.name: "I alt"
+            Accessible.name: qsTr("I alt")
         }
         Text {
             objectName: "totalTimeText"
@@ -87,7 +87,7 @@ Item {
             font.weight: Font.DemiBold
             color: footer.theme.withOpacity(footer.theme.textBase, 0.85)
             Accessible.role: Accessible.StaticText
-            Accessible.name: "I alt " + footer.closing.totalTimeText
+            Accessible.name: qsTr("I alt %1").arg(footer.closing.totalTimeText)
         }
         Text {
             objectName: "totalHoursText"
@@ -99,14 +99,14 @@ Item {
             font.weight: Font.Bold
             color: footer.theme.accent
             Accessible.role: Accessible.StaticText
-            Accessible.name: footer.closing.totalHoursText + " timer"
+            Accessible.name: qsTr("%1 timer").arg(footer.closing.totalHoursText)
         }
         Button {
             id: closeButton
 
             objectName: "closeDayButton"
             Layout.leftMargin: 10
-            text: "Luk dag"
+            text: qsTr("Luk dag")
             focusPolicy: Qt.TabFocus
             hoverEnabled: true
             leftPadding: 9

@@ -77,7 +77,7 @@ Item {
                 objectName: "previousWeekButton"
                 theme: strip.theme
                 ink: strip.mutedInk
-                text: "Forrige uge"
+                text: qsTr("Forrige uge")
                 iconName: "chevron.left"
                 onClicked: stripVm.previousWeek()
             }
@@ -103,7 +103,7 @@ Item {
                 objectName: "nextWeekButton"
                 theme: strip.theme
                 ink: strip.mutedInk
-                text: "Næste uge"
+                text: qsTr("Næste uge")
                 iconName: "chevron.right"
                 onClicked: stripVm.nextWeek()
             }
@@ -136,20 +136,20 @@ Item {
             }
             Text {
                 Layout.fillWidth: true
-                text: "Du kigger på en anden dag"
+                text: qsTr("Du kigger på en anden dag")
                 textFormat: Text.PlainText
                 font.pixelSize: 11
                 font.weight: Font.Medium
                 color: strip.mutedInk
                 elide: Text.ElideRight
                 Accessible.role: Accessible.StaticText
-                Accessible.name: "Du kigger på en anden dag"
+                Accessible.name: qsTr("Du kigger på en anden dag")
             }
             Button {
                 id: todayButton
 
                 objectName: "goToTodayButton"
-                text: "Gå til i dag"
+                text: qsTr("Gå til i dag")
                 focusPolicy: Qt.TabFocus
                 leftPadding: 8
                 rightPadding: 8

@@ -5,16 +5,16 @@
 #include "TimerManager.h"
 
 #include <QLocale>
+#include <iterator>
 
 using namespace timecalc;
 
-const QStringList &DayStripViewModel::dayLabels()
+QString DayStripViewModel::dayLabel(int index)
 {
     // Matched to the dates by position; the week always starts on Monday, whatever the locale.
-    static const QStringList labels = {QStringLiteral("Ma"), QStringLiteral("Ti"), QStringLiteral("On"),
-                                       QStringLiteral("To"), QStringLiteral("Fr"), QStringLiteral("Lø"),
-                                       QStringLiteral("Sø")};
-    return labels;
+    static const char *const labels[] = {QT_TR_NOOP("Ma"), QT_TR_NOOP("Ti"), QT_TR_NOOP("On"), QT_TR_NOOP("To"),
+                                         QT_TR_NOOP("Fr"), QT_TR_NOOP("Lø"), QT_TR_NOOP("Sø")};
+    return index >= 0 && index < int(std::size(labels)) ? tr(labels[index]) : QString();
 }
 
 DayStripViewModel::DayStripViewModel(QObject *parent) : QAbstractListModel(parent)
@@ -56,7 +56,7 @@ QVariant DayStripViewModel::data(const QModelIndex &index, int role) const
     const QDate date = m_dates.at(index.row());
     switch (role) {
     case LabelRole:
-        return dayLabels().value(index.row());
+        return dayLabel(index.row());
     case NumberRole:
         return date.day();
     case DateRole:

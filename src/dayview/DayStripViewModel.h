@@ -22,7 +22,7 @@ public:
     // its item and can animate a change of selection.
     enum Roles { LabelRole = Qt::UserRole + 1, NumberRole, DateRole, IsSelectedRole, IsTodayRole, AccessibleNameRole };
 
-    static const QStringList &dayLabels();
+    static QString dayLabel(int index);
 
     explicit DayStripViewModel(QObject *parent = nullptr);
 

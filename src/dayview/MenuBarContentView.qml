@@ -196,7 +196,7 @@ Item {
                             model: vm.dayTasks
                             boundsBehavior: Flickable.StopAtBounds
                             Accessible.role: Accessible.List
-                            Accessible.name: "Opgaver"
+                            Accessible.name: qsTr("Opgaver")
                             ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
                             delegate: TaskRowView {

@@ -32,12 +32,12 @@ bool namesAChoice(const QString &text)
 
 QString MenuBarContentViewModel::unnamedTaskText()
 {
-    return QStringLiteral("Unavngivet opgave");
+    return tr("Unavngivet opgave");
 }
 
 QString MenuBarContentViewModel::noSessionText()
 {
-    return QStringLiteral("Ingen aktiv session");
+    return tr("Ingen aktiv session");
 }
 
 MenuBarContentViewModel::MenuBarContentViewModel(QObject *parent) : QObject(parent)
@@ -454,7 +454,7 @@ QString MenuBarContentViewModel::deleteTitle() const
     if (!m_taskToDelete)
         return QString();
     const QString name = m_taskToDelete->name().isEmpty() ? unnamedTaskText() : m_taskToDelete->name();
-    return QStringLiteral("Slet \"") + name + QStringLiteral("\"?");
+    return tr("Slet \"%1\"?").arg(name);
 }
 
 void MenuBarContentViewModel::requestDelete(Task *task)

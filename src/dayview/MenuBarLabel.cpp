@@ -54,7 +54,7 @@ LabelPresentation MenuBarLabel::evaluate(const Store &store, bool billable)
 
 QString MenuBarLabel::saveWarning(const QString &saveError)
 {
-    return saveError.isEmpty() ? QString() : QStringLiteral("Ændringer gemmes ikke: %1").arg(saveError);
+    return saveError.isEmpty() ? QString() : tr("Ændringer gemmes ikke: %1").arg(saveError);
 }
 
 void MenuBarLabel::reevaluate()

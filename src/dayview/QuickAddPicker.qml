@@ -16,7 +16,7 @@ DayBanner {
     objectName: "quickAddPicker"
     shown: banner.viewModel.showTemplateBanner
     padding: 10
-    Accessible.name: "Hurtig tilføj"
+    Accessible.name: qsTr("Hurtig tilføj")
 
     ColumnLayout {
         width: parent.width
@@ -29,7 +29,7 @@ DayBanner {
 
             Text {
                 Layout.fillWidth: true
-                text: "Hurtig tilføj"
+                text: qsTr("Hurtig tilføj")
                 textFormat: Text.PlainText
                 font.pixelSize: 10
                 font.weight: Font.DemiBold
@@ -37,7 +37,7 @@ DayBanner {
                 font.letterSpacing: 0.8
                 color: banner.theme.withOpacity(banner.theme.textBase, 0.3)
                 Accessible.role: Accessible.Heading
-                Accessible.name: "Hurtig tilføj"
+                Accessible.name: qsTr("Hurtig tilføj")
             }
             AbstractButton {
                 id: closeButton
@@ -48,9 +48,9 @@ DayBanner {
                 padding: 0
                 focusPolicy: Qt.TabFocus
                 hoverEnabled: true
-                text: "Luk"
+                text: qsTr("Luk")
                 Accessible.role: Accessible.Button
-                Accessible.name: "Luk hurtig tilføj"
+                Accessible.name: qsTr("Luk hurtig tilføj")
                 Accessible.onPressAction: closeButton.clicked()
                 onClicked: banner.picker.closePicker()
 
@@ -83,7 +83,7 @@ DayBanner {
             boundsBehavior: Flickable.StopAtBounds
             model: banner.templates
             Accessible.role: Accessible.List
-            Accessible.name: "Skabeloner"
+            Accessible.name: qsTr("Skabeloner")
             ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
             delegate: AbstractButton {

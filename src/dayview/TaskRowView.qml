@@ -75,7 +75,7 @@ Item {
     transform: Translate { x: row.exitOffset; y: row.enterOffset }
     Accessible.role: Accessible.ListItem
     Accessible.name: rowVm.displayName
-    Accessible.description: rowVm.timeText + ", " + rowVm.hoursText + " timer"
+    Accessible.description: qsTr("%1, %2 timer").arg(rowVm.timeText).arg(rowVm.hoursText)
     onShowMenuAction: row.openMenu(50, row.height / 2)
     // The menu key and Shift+F10 open the menu of the row that holds the keyboard focus.
     Keys.onPressed: (event) => {
@@ -149,7 +149,7 @@ Item {
             enabled: !row.isDayClosed
             focusPolicy: Qt.TabFocus
             padding: 0
-            Accessible.name: row.isDayClosed ? "Dag lukket" : (row.isActive ? "Stop" : "Start")
+            Accessible.name: row.isDayClosed ? qsTr("Dag lukket") : (row.isActive ? qsTr("Stop") : qsTr("Start"))
             Accessible.onPressAction: if (toggleButton.enabled) toggleButton.clicked()
             onClicked: row.toggle()
 
@@ -207,7 +207,7 @@ Item {
                 visible: !rowVm.isEditingName
                 activeFocusOnTab: true
                 Accessible.role: Accessible.Button
-                Accessible.name: "Rediger navn"
+                Accessible.name: qsTr("Rediger navn")
                 Accessible.description: rowVm.displayName
                 Accessible.onPressAction: row.activateName()
                 Keys.onReturnPressed: row.activateName()
@@ -228,7 +228,7 @@ Item {
                 anchors.verticalCenter: parent.verticalCenter
                 visible: rowVm.isEditingName
                 text: rowVm.editedName
-                placeholderText: "Opgavenavn"
+                placeholderText: qsTr("Opgavenavn")
                 placeholderTextColor: row.theme.withOpacity(row.theme.textBase, 0.3)
                 color: row.theme.withOpacity(row.theme.textBase, 0.85)
                 selectionColor: row.theme.withOpacity(row.theme.accent, 0.35)
@@ -240,7 +240,7 @@ Item {
                 rightPadding: 0
                 background: null
                 selectByMouse: true
-                Accessible.name: "Opgavenavn"
+                Accessible.name: qsTr("Opgavenavn")
                 onTextEdited: rowVm.editedName = nameField.text
                 onAccepted: rowVm.commitName()
                 onActiveFocusChanged: rowVm.isNameFieldFocused = nameField.activeFocus
@@ -256,7 +256,7 @@ Item {
             enabled: !row.isDayClosed
             focusPolicy: Qt.TabFocus
             padding: 0
-            Accessible.name: "Rediger projektkode"
+            Accessible.name: qsTr("Rediger projektkode")
             Accessible.description: rowVm.codeText
             Accessible.onPressAction: if (codeButton.enabled) codeButton.clicked()
             onClicked: row.editCode()
@@ -328,7 +328,7 @@ Item {
                 enabled: !row.isDayClosed
                 activeFocusOnTab: timeArea.enabled
                 Accessible.role: Accessible.Button
-                Accessible.name: "Rediger tid"
+                Accessible.name: qsTr("Rediger tid")
                 Accessible.description: rowVm.timeText
                 Accessible.onPressAction: rowVm.startEditingTime()
                 Keys.onReturnPressed: rowVm.startEditingTime()
@@ -362,7 +362,7 @@ Item {
                 rightPadding: 0
                 background: null
                 selectByMouse: true
-                Accessible.name: "Tid"
+                Accessible.name: qsTr("Tid")
                 onTextEdited: rowVm.editedTime = timeField.text
                 onAccepted: rowVm.commitTime()
                 onActiveFocusChanged: rowVm.isTimeFieldFocused = timeField.activeFocus
@@ -379,7 +379,7 @@ Item {
             font.weight: Font.Medium
             color: row.theme.withOpacity(row.theme.textBase, 0.3)
             Accessible.role: Accessible.StaticText
-            Accessible.name: rowVm.hoursText + " timer"
+            Accessible.name: qsTr("%1 timer").arg(rowVm.hoursText)
         }
     }
 

@@ -165,19 +165,19 @@ QVariantList TaskRowViewModel::menuEntries() const
     if (m_isDayClosed)
         return {};
     QVariantList entries;
-    entries << entry(m_isActive ? QStringLiteral("Stop") : QStringLiteral("Start"), QStringLiteral("toggle"))
+    entries << entry(m_isActive ? tr("Stop") : tr("Start"), QStringLiteral("toggle"))
             << separator()
-            << entry(QStringLiteral("Rediger navn"), QStringLiteral("editName"))
-            << entry(QStringLiteral("Rediger projektkode"), QStringLiteral("editCode"))
-            << entry(QStringLiteral("Rediger tid"), QStringLiteral("editTime"))
+            << entry(tr("Rediger navn"), QStringLiteral("editName"))
+            << entry(tr("Rediger projektkode"), QStringLiteral("editCode"))
+            << entry(tr("Rediger tid"), QStringLiteral("editTime"))
             << separator();
     if (m_canMoveUp)
-        entries << entry(QStringLiteral("Flyt op"), QStringLiteral("moveUp"));
+        entries << entry(tr("Flyt op"), QStringLiteral("moveUp"));
     if (m_canMoveDown)
-        entries << entry(QStringLiteral("Flyt ned"), QStringLiteral("moveDown"));
+        entries << entry(tr("Flyt ned"), QStringLiteral("moveDown"));
     if (m_canMoveUp || m_canMoveDown)
         entries << separator();
-    entries << entry(QStringLiteral("Slet"), QStringLiteral("delete"), true);
+    entries << entry(tr("Slet"), QStringLiteral("delete"), true);
     return entries;
 }
 

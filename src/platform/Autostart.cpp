@@ -2,19 +2,13 @@
 
 #include "AppIdentity.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
-
-namespace {
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Autostart", text);
-}
-} // namespace
 
 namespace Autostart {
 
@@ -82,14 +76,14 @@ QString setEnabled(bool enabled, const QString &program, const QString &path)
 {
     if (!enabled) {
         if (QFile::exists(path) && !QFile::remove(path))
-            return tr("Kunne ikke fjerne %1.").arg(QDir::toNativeSeparators(path));
+            return QCoreApplication::translate("Autostart", "Kunne ikke fjerne %1.").arg(QDir::toNativeSeparators(path));
         return QString();
     }
     const QString exec = execValue(program);
     if (exec.isEmpty())
-        return tr("Programmets sti kan ikke stå i en autostart-fil: %1").arg(program);
+        return QCoreApplication::translate("Autostart", "Programmets sti kan ikke stå i en autostart-fil: %1").arg(program);
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return tr("Kunne ikke oprette mappen %1.").arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+        return QCoreApplication::translate("Autostart", "Kunne ikke oprette mappen %1.").arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
                                         "Name=Timeglas\n"
@@ -101,7 +95,7 @@ QString setEnabled(bool enabled, const QString &program, const QString &path)
                              .arg(exec, AppIdentity::id());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
-        return tr("Kunne ikke skrive %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return QCoreApplication::translate("Autostart", "Kunne ikke skrive %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
     return QString();
 }
 

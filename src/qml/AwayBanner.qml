@@ -46,19 +46,19 @@ Rectangle {
             DayButton {
                 objectName: "awayKeepButton"
                 theme: banner.theme
-                text: "Behold"
+                text: qsTr("Behold")
                 onClicked: banner.tracker.answer(0)
             }
             DayButton {
                 objectName: "awayRemoveButton"
                 theme: banner.theme
-                text: "Fjern tiden"
+                text: qsTr("Fjern tiden")
                 onClicked: banner.tracker.answer(1)
             }
             DayButton {
                 objectName: "awayRemoveAndStopButton"
                 theme: banner.theme
-                text: "Fjern og stop"
+                text: qsTr("Fjern og stop")
                 weight: Font.Bold
                 fill: banner.theme.red
                 textColor: "white"

@@ -1,5 +1,6 @@
 #include "AtomicWrite.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -8,22 +9,22 @@ namespace reports {
 std::optional<QString> writeFileAtomically(const QString &path, const QByteArray &bytes)
 {
     if (path.isEmpty())
-        return QStringLiteral("Der er ikke valgt nogen fil.");
+        return QCoreApplication::translate("AtomicWrite", "Der er ikke valgt nogen fil.");
     if (QFileInfo(path).isDir())
-        return QStringLiteral("%1 er en mappe.").arg(path);
+        return QCoreApplication::translate("AtomicWrite", "%1 er en mappe.").arg(path);
     QSaveFile file(path);
     // Without this QSaveFile falls back to writing the target in place when it cannot
     // create a temporary file beside it; that is the half-written file we refuse.
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("%1 kunne ikke åbnes: %2").arg(path, file.errorString());
+        return QCoreApplication::translate("AtomicWrite", "%1 kunne ikke åbnes: %2").arg(path, file.errorString());
     if (file.write(bytes) != bytes.size()) {
         const QString error = file.errorString();
         file.cancelWriting();
-        return QStringLiteral("%1 kunne ikke skrives: %2").arg(path, error);
+        return QCoreApplication::translate("AtomicWrite", "%1 kunne ikke skrives: %2").arg(path, error);
     }
     if (!file.commit())
-        return QStringLiteral("%1 kunne ikke gemmes: %2").arg(path, file.errorString());
+        return QCoreApplication::translate("AtomicWrite", "%1 kunne ikke gemmes: %2").arg(path, file.errorString());
     return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 #include "Task.h"
 #include "TimeCalc.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QLocale>
 #include <algorithm>
@@ -312,7 +313,7 @@ ExportFile jsonText(const QList<ExportRow> &rows)
         const double billable = roundToHundredths(row.billableHours);
         // JSON has no form for these; writing null would turn a number member into none.
         if (!std::isfinite(hours) || !std::isfinite(billable))
-            return {QByteArray(), QStringLiteral("Timerne for opgaven \"%1\" kan ikke skrives som tal.").arg(row.name)};
+            return {QByteArray(), QCoreApplication::translate("ExportText", "Timerne for opgaven \"%1\" kan ikke skrives som tal.").arg(row.name)};
         out.reserve(256 + worstCase(row.day, 6) + worstCase(row.name, 6) + worstCase(row.code, 6));
         out.put("    {\n        \"billableHours\": ");
         putJsonNumber(out, billable);

@@ -3,6 +3,7 @@
 #include "Calendar.h"
 #include "Task.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 using namespace timecalc;
@@ -59,10 +60,10 @@ QString rawValue(ExportRange range)
 QString label(ExportRange range)
 {
     switch (range) {
-    case ExportRange::Today: return QStringLiteral("I dag");
-    case ExportRange::ThisWeek: return QStringLiteral("Uge");
-    case ExportRange::ThisMonth: return QStringLiteral("Måned");
-    case ExportRange::All: return QStringLiteral("Alt");
+    case ExportRange::Today: return QCoreApplication::translate("ReportPeriods", "I dag");
+    case ExportRange::ThisWeek: return QCoreApplication::translate("ReportPeriods", "Uge");
+    case ExportRange::ThisMonth: return QCoreApplication::translate("ReportPeriods", "Måned");
+    case ExportRange::All: return QCoreApplication::translate("ReportPeriods", "Alt");
     }
     return {};
 }
@@ -93,9 +94,9 @@ QString rawValue(StatsPeriod period)
 QString label(StatsPeriod period)
 {
     switch (period) {
-    case StatsPeriod::ThisWeek: return QStringLiteral("Uge");
-    case StatsPeriod::ThisMonth: return QStringLiteral("Måned");
-    case StatsPeriod::AllTime: return QStringLiteral("Alt");
+    case StatsPeriod::ThisWeek: return QCoreApplication::translate("ReportPeriods", "Uge");
+    case StatsPeriod::ThisMonth: return QCoreApplication::translate("ReportPeriods", "Måned");
+    case StatsPeriod::AllTime: return QCoreApplication::translate("ReportPeriods", "Alt");
     }
     return {};
 }

@@ -4,6 +4,7 @@
 #include "Task.h"
 #include "TimeCalc.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <algorithm>
 #include <cmath>
@@ -97,7 +98,7 @@ private:
 
 QString noCodeKey()
 {
-    return QStringLiteral("Ingen kode");
+    return QCoreApplication::translate("Statistics", "Ingen kode");
 }
 
 qint64 totalStoredSeconds(const QList<Task *> &tasks)

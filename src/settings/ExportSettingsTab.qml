@@ -38,7 +38,7 @@ Flickable {
 
         SettingsSection {
             theme: tab.theme
-            title: "Periode"
+            title: qsTr("Periode")
 
             OptionRow {
                 Layout.fillWidth: true
@@ -51,7 +51,7 @@ Flickable {
 
         SettingsSection {
             theme: tab.theme
-            title: "Format"
+            title: qsTr("Format")
 
             OptionRow {
                 Layout.fillWidth: true
@@ -64,13 +64,13 @@ Flickable {
 
         SettingsSection {
             theme: tab.theme
-            title: "Oversigt"
+            title: qsTr("Oversigt")
 
             Repeater {
                 model: [
-                    { label: "Opgaver", value: exporter.taskCountText },
-                    { label: "Timer i alt", value: exporter.hoursText },
-                    { label: "Fakturerbare timer", value: exporter.billableHoursText }
+                    { label: qsTr("Opgaver"), value: exporter.taskCountText },
+                    { label: qsTr("Timer i alt"), value: exporter.hoursText },
+                    { label: qsTr("Fakturerbare timer"), value: exporter.billableHoursText }
                 ]
 
                 delegate: RowLayout {
@@ -81,7 +81,7 @@ Flickable {
                     Layout.fillWidth: true
                     spacing: 8
                     Accessible.role: Accessible.StaticText
-                    Accessible.name: summaryRow.modelData.label + ": " + summaryRow.modelData.value
+                    Accessible.name: qsTr("%1: %2").arg(summaryRow.modelData.label).arg(summaryRow.modelData.value)
 
                     Text {
                         Layout.fillWidth: true
@@ -111,7 +111,7 @@ Flickable {
             enabled: exporter.canExport && !exporter.isChoosingFile
             hoverEnabled: true
             Accessible.role: Accessible.Button
-            Accessible.name: "Eksportér"
+            Accessible.name: qsTr("Eksportér")
             Accessible.onPressAction: exportButton.clicked()
             onClicked: exporter.performExport()
 
@@ -135,7 +135,7 @@ Flickable {
 
                     Text {
                         anchors.verticalCenter: parent.verticalCenter
-                        text: "Eksportér"
+                        text: qsTr("Eksportér")
                         textFormat: Text.PlainText
                         font.pixelSize: 13
                         font.weight: Font.DemiBold
@@ -199,7 +199,7 @@ Flickable {
 
                     anchors.verticalCenter: parent.verticalCenter
                     width: notice.width - 20
-                    text: notice.failed ? exporter.exportError : "Eksport gemt"
+                    text: notice.failed ? exporter.exportError : qsTr("Eksport gemt")
                     textFormat: Text.PlainText
                     wrapMode: Text.Wrap
                     maximumLineCount: 3

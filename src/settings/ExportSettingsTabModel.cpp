@@ -171,7 +171,7 @@ void ExportSettingsTabModel::finishExport(const QString &path, const QByteArray 
 
 QString ExportSettingsTabModel::exportError() const
 {
-    return m_lastError.isEmpty() ? QString() : QStringLiteral("Eksport mislykkedes: %1").arg(m_lastError);
+    return m_lastError.isEmpty() ? QString() : tr("Eksport mislykkedes: %1").arg(m_lastError);
 }
 
 void ExportSettingsTabModel::setLastError(const QString &error)
@@ -203,7 +203,7 @@ void ExportSettingsTabModel::chooseFileWithDialog(const QString &proposedPath, E
 {
     // A window of its own: the popover is a small frameless window and would crop a
     // dialog drawn inside it.
-    auto *dialog = new QFileDialog(nullptr, QStringLiteral("Eksportér"));
+    auto *dialog = new QFileDialog(nullptr, tr("Eksportér"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);

@@ -36,7 +36,7 @@ Flickable {
 
         SettingsSection {
             theme: tab.theme
-            title: "Generelt"
+            title: qsTr("Generelt")
 
             RowLayout {
                 Layout.fillWidth: true
@@ -46,7 +46,7 @@ Flickable {
                     id: billableLabel
 
                     Layout.fillWidth: true
-                    text: "Vis fakturerbar tid i menulinjen"
+                    text: qsTr("Vis fakturerbar tid i menulinjen")
                     textFormat: Text.PlainText
                     font.pixelSize: 13
                     color: tab.ink(0.85)
@@ -188,7 +188,7 @@ Flickable {
 
         SettingsSection {
             theme: tab.theme
-            title: "Udseende"
+            title: qsTr("Udseende")
 
             OptionRow {
                 Layout.fillWidth: true
@@ -201,10 +201,10 @@ Flickable {
 
         SettingsSection {
             theme: tab.theme
-            title: "Workbook"
+            title: qsTr("Workbook")
 
             Text {
-                text: "API-nøgle"
+                text: qsTr("API-nøgle")
                 textFormat: Text.PlainText
                 font.pixelSize: 11
                 font.weight: Font.Medium
@@ -216,7 +216,7 @@ Flickable {
 
                 Layout.fillWidth: true
                 text: settings.workbookAPIKey
-                placeholderText: "Indtast API-nøgle"
+                placeholderText: qsTr("Indtast API-nøgle")
                 placeholderTextColor: tab.ink(0.3)
                 echoMode: TextInput.Password
                 passwordCharacter: "\u2022"
@@ -228,7 +228,7 @@ Flickable {
                 rightPadding: 10
                 topPadding: 8
                 bottomPadding: 8
-                Accessible.name: "API-nøgle"
+                Accessible.name: qsTr("API-nøgle")
                 // Every keystroke is stored, clearing included; Return adds nothing.
                 onTextEdited: settings.workbookAPIKey = apiKeyField.text
 
@@ -243,13 +243,13 @@ Flickable {
 
             Text {
                 Layout.fillWidth: true
-                text: "Workbook-integration er endnu ikke tilgængelig."
+                text: qsTr("Workbook-integration er endnu ikke tilgængelig.")
                 textFormat: Text.PlainText
                 font.pixelSize: 11
                 color: tab.ink(0.3)
                 wrapMode: Text.WordWrap
                 Accessible.role: Accessible.StaticText
-                Accessible.name: "Workbook-integration er endnu ikke tilgængelig."
+                Accessible.name: qsTr("Workbook-integration er endnu ikke tilgængelig.")
             }
         }
     }

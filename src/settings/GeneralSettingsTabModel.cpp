@@ -95,10 +95,10 @@ const QStringList &GeneralSettingsTabModel::appearanceValues()
 QString GeneralSettingsTabModel::appearanceLabel(const QString &value)
 {
     if (value == QLatin1String("light"))
-        return QStringLiteral("Lys");
+        return tr("Lys");
     if (value == QLatin1String("dark"))
-        return QStringLiteral("Mørk");
-    return QStringLiteral("System");
+        return tr("Mørk");
+    return tr("System");
 }
 
 QVariantList GeneralSettingsTabModel::appearanceOptions() const

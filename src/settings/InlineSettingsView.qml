@@ -55,7 +55,7 @@ Rectangle {
                     implicitHeight: 28
                     padding: 0
                     Accessible.role: Accessible.Button
-                    Accessible.name: "Tilbage"
+                    Accessible.name: qsTr("Tilbage")
                     Accessible.onPressAction: backButton.clicked()
                     onClicked: view.back()
 
@@ -70,7 +70,7 @@ Rectangle {
                 Row {
                     spacing: 2
                     Accessible.role: Accessible.PageTabList
-                    Accessible.name: "Faner"
+                    Accessible.name: qsTr("Faner")
 
                     Repeater {
                         model: tabs.tabs

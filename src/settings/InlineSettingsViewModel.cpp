@@ -4,12 +4,18 @@
 
 const QList<SettingsTabInfo> &settingsTabs()
 {
+    // The titles are translated where they are shown, by tabs().
     static const QList<SettingsTabInfo> tabs = {
-        {SettingsTab::Settings, "settings", "gearshape", "Indstillinger", "GeneralSettingsTab"},
-        {SettingsTab::Templates, "templates", "doc.text", "Skabeloner", "TemplateListView"},
-        {SettingsTab::ProjectCodes, "projectCodes", "tag", "Projektkoder", "ProjectCodeListView"},
-        {SettingsTab::Export, "export", "square.and.arrow.up", "Eksport", "ExportSettingsTab"},
-        {SettingsTab::Stats, "stats", "chart.bar", "Statistik", "StatsTab"},
+        {SettingsTab::Settings, "settings", "gearshape",
+         QT_TRANSLATE_NOOP("InlineSettingsViewModel", "Indstillinger"), "GeneralSettingsTab"},
+        {SettingsTab::Templates, "templates", "doc.text",
+         QT_TRANSLATE_NOOP("InlineSettingsViewModel", "Skabeloner"), "TemplateListView"},
+        {SettingsTab::ProjectCodes, "projectCodes", "tag",
+         QT_TRANSLATE_NOOP("InlineSettingsViewModel", "Projektkoder"), "ProjectCodeListView"},
+        {SettingsTab::Export, "export", "square.and.arrow.up",
+         QT_TRANSLATE_NOOP("InlineSettingsViewModel", "Eksport"), "ExportSettingsTab"},
+        {SettingsTab::Stats, "stats", "chart.bar",
+         QT_TRANSLATE_NOOP("InlineSettingsViewModel", "Statistik"), "StatsTab"},
     };
     return tabs;
 }
@@ -47,7 +53,7 @@ QVariantList InlineSettingsViewModel::tabs() const
         out.append(QVariantMap{
             {QStringLiteral("value"), QString::fromLatin1(info.rawValue)},
             {QStringLiteral("icon"), QString::fromLatin1(info.icon)},
-            {QStringLiteral("title"), QString::fromUtf8(info.title)},
+            {QStringLiteral("title"), tr(info.title)},
         });
     }
     return out;

@@ -38,7 +38,7 @@ Flickable {
 
         SettingsSection {
             theme: tab.theme
-            title: "Periode"
+            title: qsTr("Periode")
 
             OptionRow {
                 Layout.fillWidth: true
@@ -51,7 +51,7 @@ Flickable {
 
         SettingsSection {
             theme: tab.theme
-            title: "Overblik"
+            title: qsTr("Overblik")
 
             GridLayout {
                 Layout.fillWidth: true
@@ -106,7 +106,7 @@ Flickable {
         SettingsSection {
             visible: stats.dayCount > 0
             theme: tab.theme
-            title: "Timer pr. dag"
+            title: qsTr("Timer pr. dag")
 
             // A few days: a labelled column each.
             Row {
@@ -130,8 +130,8 @@ Flickable {
                         width: labelledDays.columnWidth
                         height: 80 + 38
                         Accessible.role: Accessible.StaticText
-                        Accessible.name: dayColumn.modelData.weekday + " " + dayColumn.modelData.date + ": "
-                                         + dayColumn.modelData.hours + " t"
+                        Accessible.name: qsTr("%1 %2: %3 t").arg(dayColumn.modelData.weekday).arg(dayColumn.modelData.date)
+                                             .arg(dayColumn.modelData.hours)
 
                         Column {
                             anchors.bottom: parent.bottom
@@ -228,12 +228,12 @@ Flickable {
                     Text {
                         Layout.fillWidth: true
                         horizontalAlignment: Text.AlignHCenter
-                        text: stats.dayCount + " dage"
+                        text: qsTr("%n dage", "", stats.dayCount)
                         textFormat: Text.PlainText
                         font.pixelSize: 8
                         color: tab.ink(0.3)
                         Accessible.role: Accessible.StaticText
-                        Accessible.name: stats.dayCount + " dage"
+                        Accessible.name: qsTr("%n dage", "", stats.dayCount)
                     }
 
                     Text {
@@ -251,7 +251,7 @@ Flickable {
         SettingsSection {
             visible: stats.projectRows.length > 0
             theme: tab.theme
-            title: "Pr. projektkode"
+            title: qsTr("Pr. projektkode")
 
             Repeater {
                 model: stats.projectRows
@@ -269,8 +269,8 @@ Flickable {
                     Layout.fillWidth: true
                     implicitHeight: codeRow.lineGap + codeTitle.height + codeCount.height + 6 + 4
                     Accessible.role: Accessible.StaticText
-                    Accessible.name: codeRow.modelData.code + ", " + codeRow.modelData.count + ", "
-                                     + codeRow.modelData.hours + ", " + codeRow.modelData.billable
+                    Accessible.name: qsTr("%4, %1, %2, %3").arg(codeRow.modelData.count).arg(codeRow.modelData.hours)
+                                         .arg(codeRow.modelData.billable).arg(codeRow.modelData.code)
 
                     Rectangle {
                         visible: codeRow.index > 0
@@ -339,16 +339,16 @@ Flickable {
         SettingsSection {
             visible: stats.closedDayCount > 0
             theme: tab.theme
-            title: "Afsluttede dage"
+            title: qsTr("Afsluttede dage")
 
             RowLayout {
                 Layout.fillWidth: true
                 Accessible.role: Accessible.StaticText
-                Accessible.name: "Dage afsluttet: " + stats.closedDayCount
+                Accessible.name: qsTr("Dage afsluttet: %1").arg(stats.closedDayCount)
 
                 Text {
                     Layout.fillWidth: true
-                    text: "Dage afsluttet"
+                    text: qsTr("Dage afsluttet")
                     textFormat: Text.PlainText
                     font.pixelSize: 12
                     color: tab.ink(0.85)

@@ -6,6 +6,7 @@
 #include "Store.h"
 #include "TimeCalc.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <algorithm>
 #include <QVariantMap>
@@ -17,7 +18,8 @@ namespace {
 // "%.1f t", rounding as the C library does.
 QString oneDecimalHours(double hours)
 {
-    return fixedDecimals(hours, 1) + QStringLiteral(" t");
+    //: Hours with one decimal; "t" is short for "timer".
+    return QCoreApplication::translate("StatsTabModel", "%1 t").arg(fixedDecimals(hours, 1));
 }
 } // namespace
 
@@ -100,9 +102,10 @@ void StatsTabModel::refresh()
         const CodeHours &entry = stats.projectBreakdown.at(i);
         rows.append(QVariantMap{
             {QStringLiteral("code"), entry.code},
-            {QStringLiteral("count"), QString::asprintf("%lld opgaver", static_cast<long long>(entry.count))},
+            //: The Danish wording keeps "opgaver" for one task too ("1 opgaver").
+            {QStringLiteral("count"), tr("%n opgaver", nullptr, int(entry.count))},
             {QStringLiteral("hours"), oneDecimalHours(entry.hours)},
-            {QStringLiteral("billable"), fixedDecimals(entry.billable, 1) + QStringLiteral(" t fakt.")},
+            {QStringLiteral("billable"), tr("%1 t fakt.").arg(fixedDecimals(entry.billable, 1))},
             {QStringLiteral("fraction"), fractions.at(i)},
         });
     }
@@ -130,10 +133,10 @@ QVariantList StatsTabModel::overview() const
         return QVariantMap{{QStringLiteral("title"), title}, {QStringLiteral("value"), value}};
     };
     return {
-        cell(QStringLiteral("Total tid"), timecalc::formatHoursMinutes(m_stats.totalStoredSeconds)),
-        cell(QStringLiteral("Fakturerbart"), oneDecimalHours(m_stats.billableTotal)),
-        cell(QStringLiteral("Arbejdsdage"), QString::number(m_stats.workDays)),
-        cell(QStringLiteral("Gns./dag"), oneDecimalHours(m_stats.averageHoursPerDay)),
+        cell(tr("Total tid"), timecalc::formatHoursMinutes(m_stats.totalStoredSeconds)),
+        cell(tr("Fakturerbart"), oneDecimalHours(m_stats.billableTotal)),
+        cell(tr("Arbejdsdage"), QString::number(m_stats.workDays)),
+        cell(tr("Gns./dag"), oneDecimalHours(m_stats.averageHoursPerDay)),
     };
 }
 
@@ -174,7 +177,7 @@ QString StatsTabModel::dayDescription(int index) const
         return {};
     const DayHours &day = m_stats.dailyHours.at(index);
     const QString date = timecalc::localDate(day.day).toString(QStringLiteral("d/M yyyy"));
-    return QStringLiteral("%1 %2: %3").arg(weekdayText(day.day), date, oneDecimalHours(day.hours));
+    return tr("%1 %2: %3").arg(weekdayText(day.day), date, oneDecimalHours(day.hours));
 }
 
 QString StatsTabModel::weekdayText(double day)
