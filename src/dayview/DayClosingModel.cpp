@@ -149,7 +149,7 @@ void DayClosingModel::refreshTexts()
     assign(this, m_closedText, closed, &DayClosingModel::closedTextChanged);
 
     const int count = m_dayView ? int(m_dayView->dayTasks().size()) : 0;
-    //: The Danish wording keeps "opgaver" for one task too; a translation may give each count its form.
+    //: i18n/timeglas_da.ts gives the singular, "1 opgave".
     const QString line = (hasKey ? tr("%n opgaver • %1 timer sendes til Workbook", nullptr, count)
                                  : tr("%n opgaver • %1 timer registreres", nullptr, count))
                              .arg(formatDecimalHours(m_closingHours));

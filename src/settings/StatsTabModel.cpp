@@ -102,7 +102,7 @@ void StatsTabModel::refresh()
         const CodeHours &entry = stats.projectBreakdown.at(i);
         rows.append(QVariantMap{
             {QStringLiteral("code"), entry.code},
-            //: The Danish wording keeps "opgaver" for one task too ("1 opgaver").
+            //: i18n/timeglas_da.ts gives the singular, "1 opgave".
             {QStringLiteral("count"), tr("%n opgaver", nullptr, int(entry.count))},
             {QStringLiteral("hours"), oneDecimalHours(entry.hours)},
             {QStringLiteral("billable"), tr("%1 t fakt.").arg(fixedDecimals(entry.billable, 1))},

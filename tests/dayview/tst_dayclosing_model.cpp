@@ -79,13 +79,13 @@ private slots:
             << QList<qint64>{7 * 60, 20 * 60} << "wb-123" << 0.5 << "2 opgaver • 0.50 timer sendes til Workbook"
             << "0.50 timer sendt til Workbook";
         QTest::newRow("a key of blanks is a key")
-            << QList<qint64>{3600} << "  " << 1.0 << "1 opgaver • 1.00 timer sendes til Workbook"
+            << QList<qint64>{3600} << "  " << 1.0 << "1 opgave • 1.00 timer sendes til Workbook"
             << "1.00 timer sendt til Workbook";
         QTest::newRow("rounded per task, not on the total")
             << QList<qint64>{8 * 60, 8 * 60, 8 * 60} << "" << 0.75 << "3 opgaver • 0.75 timer registreres"
             << "0.75 timer registreret";
         QTest::newRow("under the threshold counts nothing")
-            << QList<qint64>{4 * 60 + 59} << "" << 0.0 << "1 opgaver • 0.00 timer registreres"
+            << QList<qint64>{4 * 60 + 59} << "" << 0.0 << "1 opgave • 0.00 timer registreres"
             << "0.00 timer registreret";
     }
     void hoursAndWording()
@@ -191,7 +191,7 @@ private slots:
         Clock::setFixed(Now + 21 * 60);
         f->timerManager()->advanceTick();
         QCOMPARE(closing->closingHours(), 0.5);
-        QCOMPARE(closing->confirmLine(), "1 opgaver • 0.50 timer registreres");
+        QCOMPARE(closing->confirmLine(), "1 opgave • 0.50 timer registreres");
         QCOMPARE(line.count(), 1);
     }
 

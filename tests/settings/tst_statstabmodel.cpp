@@ -170,7 +170,7 @@ private slots:
                                     QString::number(r.value("fraction").toDouble())}
                             .join('|'));
         }
-        QCOMPARE(rows, (QStringList{"Ingen kode|1 opgaver|2.0 t|2.0 t fakt.|1", "ABC|3 opgaver|0.4 t|0.8 t fakt.|0.2"}));
+        QCOMPARE(rows, (QStringList{"Ingen kode|1 opgave|2.0 t|2.0 t fakt.|1", "ABC|3 opgaver|0.4 t|0.8 t fakt.|0.2"}));
     }
 
     void closedDaysIgnoreThePeriod()
