@@ -161,7 +161,7 @@ void DayClosingModel::refreshTitle()
     QString title;
     if (const TimerManager *tm = timerManager()) {
         const QDate day = localDate(tm->selectedDateSeconds());
-        title = tr("Luk %1?").arg(QLocale(QLocale::Danish, QLocale::Denmark).toString(day, QStringLiteral("dddd d. MMMM")));
+        title = tr("Luk %1?").arg(longDayText(day));
     }
     assign(this, m_confirmTitle, title, &DayClosingModel::confirmTitleChanged);
 }

@@ -12,9 +12,7 @@ using namespace timecalc;
 QString DayStripViewModel::dayLabel(int index)
 {
     // Matched to the dates by position; the week always starts on Monday, whatever the locale.
-    static const char *const labels[] = {QT_TR_NOOP("Ma"), QT_TR_NOOP("Ti"), QT_TR_NOOP("On"), QT_TR_NOOP("To"),
-                                         QT_TR_NOOP("Fr"), QT_TR_NOOP("Lø"), QT_TR_NOOP("Sø")};
-    return index >= 0 && index < int(std::size(labels)) ? tr(labels[index]) : QString();
+    return index >= 0 && index < 7 ? twoLetterWeekday(index + 1) : QString();
 }
 
 DayStripViewModel::DayStripViewModel(QObject *parent) : QAbstractListModel(parent)
@@ -66,7 +64,7 @@ QVariant DayStripViewModel::data(const QModelIndex &index, int role) const
     case IsTodayRole:
         return date == m_today;
     case AccessibleNameRole:
-        return QLocale(QLocale::Danish, QLocale::Denmark).toString(date, QStringLiteral("dddd d. MMMM"));
+        return longDayText(date);
     default:
         return {};
     }

@@ -182,8 +182,7 @@ QString StatsTabModel::dayDescription(int index) const
 
 QString StatsTabModel::weekdayText(double day)
 {
-    static const QLocale danish(QLocale::Danish, QLocale::Denmark);
-    return danish.toString(timecalc::localDate(day), QStringLiteral("ddd"));
+    return timecalc::danishLocale().toString(timecalc::localDate(day), QStringLiteral("ddd"));
 }
 
 QString StatsTabModel::shortDateText(double day)

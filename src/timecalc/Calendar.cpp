@@ -98,4 +98,22 @@ QList<double> mondayFirstWeek(double secondsSinceEpoch)
     return days;
 }
 
+const QLocale &danishLocale()
+{
+    static const QLocale danish(QLocale::Danish, QLocale::Denmark);
+    return danish;
+}
+
+QString longDayText(const QDate &date)
+{
+    return danishLocale().toString(date, QStringLiteral("dddd d. MMMM"));
+}
+
+QString twoLetterWeekday(int dayOfWeek)
+{
+    // The short names are "man.", "tir." …; the strip shows their first two letters.
+    const QString name = danishLocale().dayName(dayOfWeek, QLocale::ShortFormat);
+    return name.left(1).toUpper() + name.mid(1, 1);
+}
+
 } // namespace timecalc

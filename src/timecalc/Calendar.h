@@ -33,6 +33,13 @@ int dayOfMonth(double secondsSinceEpoch);
 double startOfWeek(double secondsSinceEpoch, const QLocale &locale = QLocale::system());
 double startOfMonth(double secondsSinceEpoch);
 
+// The locale the interface writes dates and weekday names in.
+const QLocale &danishLocale();
+// "onsdag 5. marts".
+QString longDayText(const QDate &date);
+// "Ma", "Ti" … "Sø" for Monday = 1 … Sunday = 7.
+QString twoLetterWeekday(int dayOfWeek);
+
 // The seven days Monday to Sunday of the week that holds the date, as local midnights.
 QList<double> mondayFirstWeek(double secondsSinceEpoch);
 
