@@ -3,7 +3,8 @@
 panel, resident memory before and after the popover first opens, and CPU time per minute
 while a task runs with the popover closed.
 
-Usage: bench/shell/measure_shell.py BUILD_DIR [--cpu-seconds N]
+Usage: bench/shell/measure_shell.py BUILD_DIR [--cpu-seconds N] [--away-minutes N]
+(--away-minutes 0 turns off watching for time away, to measure what it costs.)
 Runs under Xvfb (xvfb-run) with a private session bus and a stand-in panel that records
 when the item registers. Prints numbers; asserts nothing.
 """
@@ -116,11 +117,16 @@ def seed_running_task(data_home):
     db.close()
 
 
-def run(build, binary_env, running_task, seconds):
+def run(build, binary_env, running_task, seconds, away_minutes=None):
     tmp = tempfile.mkdtemp(prefix="timeglas-measure-")
     env = dict(binary_env)
     env["XDG_DATA_HOME"] = os.path.join(tmp, "data")
     env["XDG_CONFIG_HOME"] = os.path.join(tmp, "config")
+    if away_minutes is not None:
+        os.makedirs(os.path.join(env["XDG_CONFIG_HOME"], "timeglas"))
+        conf = os.path.join(env["XDG_CONFIG_HOME"], "timeglas", "timeglas.conf")
+        with open(os.open(conf, os.O_WRONLY | os.O_CREAT, 0o600), "w") as f:
+            f.write(f"[General]\nawayMinutes={away_minutes}\n")
     env["XDG_RUNTIME_DIR"] = os.path.join(tmp, "run")
     os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
     if running_task:
@@ -134,6 +140,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("build")
     parser.add_argument("--cpu-seconds", type=int, default=60)
+    parser.add_argument("--away-minutes", type=int, default=None)
     args = parser.parse_args()
 
     daemon = subprocess.Popen(["dbus-daemon", "--session", "--print-address", "--nofork"],
@@ -177,7 +184,7 @@ def main():
 
         # 2. CPU while a task runs and the popover stays closed.
         watcher.registered_at = None
-        tmp, proc, started = run(args.build, env, True, 0)
+        tmp, proc, started = run(args.build, env, True, 0, args.away_minutes)
         time.sleep(3)
         before = cpu_seconds(proc.pid)
         time.sleep(args.cpu_seconds)
