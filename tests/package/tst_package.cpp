@@ -1,6 +1,8 @@
 // The Debian package as a user gets it: unpacked into a scratch root, it holds exactly what
 // the install rules install, and the program starts from there with its own libraries and
 // popover module, and quits cleanly.
+#include "ProgramEnvironment.h"
+
 #include <QDirIterator>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -67,18 +69,10 @@ private slots:
     void programStartsFromThePackage()
     {
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.filePath(QStringLiteral("run")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         // No session bus, so nothing shows the item and the popover opens at once: the
         // module is loaded right away.
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
+        QProcessEnvironment env = programEnvironment(QDir(m_dir.path()));
         env.remove(QStringLiteral("LD_LIBRARY_PATH"));
-        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("run"))));
-        QFile::setPermissions(m_dir.filePath(QStringLiteral("run")),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p.start(m_root + QStringLiteral("/usr/bin/timeglas"), {});

@@ -2,6 +2,7 @@
 #include "Clock.h"
 #include "FakeWatcher.h"
 #include "PrivateBus.h"
+#include "ProgramEnvironment.h"
 #include "Store.h"
 
 #include <QCryptographicHash>
@@ -106,14 +107,8 @@ private:
 
     void setUpEnvironment(QProcess &p) const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.filePath(QStringLiteral("run")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         // No session bus: the program must manage without one.
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
-        p.setProcessEnvironment(env);
+        p.setProcessEnvironment(programEnvironment(QDir(m_dir.path())));
         p.setProgram(QStringLiteral(TIMEGLAS_BINARY));
     }
 
