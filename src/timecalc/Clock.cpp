@@ -6,12 +6,6 @@
 namespace timecalc {
 
 namespace {
-std::function<double()> &source()
-{
-    static std::function<double()> s;
-    return s;
-}
-
 double systemSeconds()
 {
     using namespace std::chrono;
@@ -19,6 +13,12 @@ double systemSeconds()
     return duration<double>(since).count();
 }
 } // namespace
+
+std::function<double()> &Clock::source()
+{
+    static std::function<double()> s;
+    return s;
+}
 
 double Clock::nowSeconds()
 {
@@ -44,6 +44,17 @@ void Clock::setFixed(double secondsSinceEpoch)
 void Clock::reset()
 {
     source() = nullptr;
+}
+
+TestClock::TestClock(double secondsSinceEpoch)
+    : m_now(secondsSinceEpoch), m_previous(std::move(Clock::source()))
+{
+    Clock::source() = [this] { return m_now; };
+}
+
+TestClock::~TestClock()
+{
+    Clock::source() = std::move(m_previous);
 }
 
 QDateTime toDateTime(double secondsSinceEpoch)
