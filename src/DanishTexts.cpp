@@ -3,6 +3,10 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(textsLog, "timeglas.texts")
+
 namespace {
 void installDanishTexts()
 {
@@ -10,7 +14,7 @@ void installDanishTexts()
     if (translator->load(QStringLiteral(":/i18n/timeglas_da.qm")))
         QCoreApplication::installTranslator(translator);
     else
-        qWarning("The Danish plural forms are missing; counts read \"1 opgaver\"");
+        qCWarning(textsLog, "The Danish plural forms are missing; counts read \"1 opgaver\"");
 }
 } // namespace
 

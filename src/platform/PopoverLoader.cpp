@@ -3,7 +3,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QPluginLoader>
-#include <cstdio>
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(popoverLog, "timeglas.popover")
 
 PopoverLoader::PopoverLoader(AppContext *context, const QString &modulePath, QObject *parent)
     : QObject(parent), m_context(context), m_modulePath(modulePath)
@@ -27,8 +30,7 @@ Popover *PopoverLoader::popover()
     if (!factory) {
         m_error = root ? QStringLiteral("%1 is not the popover module").arg(m_modulePath)
                        : QStringLiteral("%1: %2").arg(m_modulePath, loader.errorString());
-        std::fprintf(stderr, "Cannot load the popover: %s\n", qPrintable(m_error));
-        std::fflush(stderr);
+        qCWarning(popoverLog, "Cannot load the popover: %s", qPrintable(m_error));
         return nullptr;
     }
     m_popover = factory->createPopover(m_context, this);

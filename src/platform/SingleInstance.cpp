@@ -21,6 +21,10 @@
 #include <unistd.h>
 #include <utility>
 
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(instanceLog, "timeglas.instance")
+
 namespace {
 constexpr auto lockName = "/timeglas.lock";
 constexpr auto socketName = "/timeglas.socket";
@@ -201,7 +205,7 @@ bool SingleInstance::tryBecomePrimary()
 
     if (!listen(m_directory + QLatin1String(socketName))) {
         // Still the only owner of the store; later starts just cannot reach us.
-        qWarning("Later starts of Timeglas cannot reach this one: %s", qPrintable(m_error));
+        qCWarning(instanceLog, "Later starts of Timeglas cannot reach this one: %s", qPrintable(m_error));
         m_error.clear();
     }
     // A start during our shutdown must not be answered by a loop that no longer runs:

@@ -11,6 +11,10 @@
 #include <QTextDocument>
 #include <QMenu>
 
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(panelLog, "timeglas.panel")
+
 namespace {
 // Start-up waits at most this long for a watcher that does not answer.
 constexpr int hostQueryTimeoutMs = 1000;
@@ -101,13 +105,13 @@ bool StatusItem::useStatusNotifier()
         m_item->setMenu(m_menu);
         connect(m_item, &StatusNotifierItem::activated, this, &StatusItem::activated);
         connect(m_item, &StatusNotifierItem::registrationFailed, this, [this](const QString &message) {
-            qWarning("The panel did not take the status item: %s", qPrintable(message));
+            qCWarning(panelLog, "The panel did not take the status item: %s", qPrintable(message));
             if (m_backend == Backend::StatusNotifier)
                 useTray();
         });
     }
     if (!m_item->publish()) {
-        qWarning("Cannot put the status item on the session bus: %s", qPrintable(m_bus.lastError().message()));
+        qCWarning(panelLog, "Cannot put the status item on the session bus: %s", qPrintable(m_bus.lastError().message()));
         return false;
     }
     m_item->registerWithWatcher();

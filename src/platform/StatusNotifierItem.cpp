@@ -18,6 +18,10 @@
 #include <algorithm>
 #include <atomic>
 
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(menuLog, "timeglas.panel.menu")
+
 namespace {
 const QString programName = QStringLiteral("Timeglas");
 // The sizes panels draw status icons at; each picks the one closest to its own.
@@ -213,7 +217,7 @@ bool StatusNotifierItem::publish()
     if (!m_bus.registerObject(QLatin1String(itemPath), this, QDBusConnection::ExportAdaptors))
         return false;
     if (m_menuExporter && !m_menuExporter->publish())
-        qWarning("Cannot put the status item's menu on the session bus");
+        qCWarning(menuLog, "Cannot put the status item's menu on the session bus");
     if (!m_bus.registerService(m_serviceName)) {
         m_bus.unregisterObject(QLatin1String(itemPath));
         return false;
@@ -232,7 +236,7 @@ void StatusNotifierItem::setMenu(QMenu *menu)
     if (menu) {
         m_menuExporter = new DBusMenuExporter(menu, m_bus, this);
         if (m_published && !m_menuExporter->publish())
-            qWarning("Cannot put the status item's menu on the session bus");
+            qCWarning(menuLog, "Cannot put the status item's menu on the session bus");
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <QtDebug>
 
 #include <array>
 #include <atomic>
@@ -11,6 +10,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(signalsLog, "timeglas.signals")
 
 namespace {
 constexpr std::array handledSignals{SIGTERM, SIGINT, SIGHUP};
@@ -41,7 +44,7 @@ bool UnixSignals::catchEarly()
         return true;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        qWarning("Cannot catch termination signals, no pipe: %s", std::strerror(errno));
+        qCWarning(signalsLog, "Cannot catch termination signals, no pipe: %s", std::strerror(errno));
         return false;
     }
     pipeReadEnd = fds[0];
@@ -60,7 +63,7 @@ bool UnixSignals::catchEarly()
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
         if (::sigaction(handledSignals[i], &action, &previousActions[i]) != 0) {
-            qWarning("Cannot catch signal %d: %s", handledSignals[i], std::strerror(errno));
+            qCWarning(signalsLog, "Cannot catch signal %d: %s", handledSignals[i], std::strerror(errno));
             releaseHandlers();
             return false;
         }

@@ -8,8 +8,11 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QScreen>
-#include <cstdio>
 #include <utility>
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(qmlLog, "timeglas.popover.qml")
 
 PopoverWindow::PopoverWindow(AppContext *context, QObject *parent)
     : Popover(parent), m_services(std::make_unique<AppServices>(context))
@@ -46,7 +49,7 @@ bool PopoverWindow::create()
     auto *item = qobject_cast<QQuickItem *>(root);
     if (!item) {
         for (const QQmlError &e : component.errors())
-            std::fprintf(stderr, "%s\n", qPrintable(e.toString()));
+            qCWarning(qmlLog, "%s", qPrintable(e.toString()));
         delete root;
         m_engine.reset();
         return false;
