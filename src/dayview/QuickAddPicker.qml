@@ -9,12 +9,12 @@ import Timeglas
 DayBanner {
     id: banner
 
-    required property MenuBarContentViewModel viewModel
-    required property QuickAddPickerModel picker
+    required property DayBannerState banners
+    readonly property QuickAddPickerModel picker: banner.banners.viewModel.quickAdd
     required property RecordListModel templates
 
     objectName: "quickAddPicker"
-    shown: banner.viewModel.showTemplateBanner
+    shown: banner.banners.templatesOpen
     padding: 10
     Accessible.name: qsTr("Hurtig tilføj")
 
@@ -52,7 +52,7 @@ DayBanner {
                 Accessible.role: Accessible.Button
                 Accessible.name: qsTr("Luk hurtig tilføj")
                 Accessible.onPressAction: closeButton.clicked()
-                onClicked: banner.picker.closePicker()
+                onClicked: banner.banners.templatesOpen = false
 
                 FocusRing {
                     theme: banner.theme
@@ -107,7 +107,7 @@ DayBanner {
                 Accessible.name: row.text
                 Accessible.description: row.record?.projectCode ?? ""
                 Accessible.onPressAction: if (row.enabled) row.clicked()
-                onClicked: banner.picker.addTaskFromTemplate(row.record)
+                onClicked: banner.banners.addFromTemplate(row.record)
 
                 FocusRing {
                     theme: banner.theme

@@ -9,7 +9,6 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-using timecalc::Clock;
 
 namespace {
 double midnight(const QDate &d)
@@ -28,6 +27,7 @@ class DayStripViewModelTest : public QObject
 {
     Q_OBJECT
 
+    std::optional<timecalc::TestClock> m_clock;
     std::unique_ptr<TimerManager> tm;
     std::unique_ptr<DayStripViewModel> strip;
 
@@ -36,7 +36,7 @@ class DayStripViewModelTest : public QObject
 private slots:
     void init()
     {
-        Clock::setFixed(at(Today, 14, 30));
+        m_clock.emplace(at(Today, 14, 30));
         tm = std::make_unique<TimerManager>(nullptr, [](const QString &) {});
         strip = std::make_unique<DayStripViewModel>();
         strip->setTimerManager(tm.get());
@@ -45,7 +45,6 @@ private slots:
     {
         strip.reset();
         tm.reset();
-        Clock::reset();
     }
 
     void isAWellBehavedModel()
@@ -151,7 +150,7 @@ private slots:
         QCOMPARE(spy.count(), 2);
 
         // Past midnight the selected Wednesday is no longer today; the next tick shows it.
-        Clock::setFixed(at(Today.addDays(1), 0, 1));
+        m_clock->set(at(Today.addDays(1), 0, 1));
         tm->advanceTick();
         QVERIFY(strip->isViewingOtherDay());
         QCOMPARE(strip->todayIndex(), 3);

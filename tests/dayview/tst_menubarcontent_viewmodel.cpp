@@ -11,8 +11,6 @@
 #include <QtTest>
 #include <memory>
 
-using timecalc::Clock;
-
 namespace {
 // Wednesday 5 March 2025, 10:00 local time.
 const double Now = timecalc::toSeconds(QDateTime(QDate(2025, 3, 5), QTime(10, 0)));
@@ -39,6 +37,7 @@ class MenuBarContentViewModelTest : public QObject
 {
     Q_OBJECT
 
+    std::optional<timecalc::TestClock> m_clock;
     std::unique_ptr<UiFixture> f;
     std::unique_ptr<MenuBarContentViewModel> vm;
 
@@ -64,7 +63,7 @@ class MenuBarContentViewModelTest : public QObject
 private slots:
     void init()
     {
-        Clock::setFixed(Now);
+        m_clock.emplace(Now);
         f = std::make_unique<UiFixture>();
         vm = std::make_unique<MenuBarContentViewModel>();
         vm->setServices(f->services());
@@ -74,7 +73,6 @@ private slots:
     {
         vm.reset();
         f.reset();
-        Clock::reset();
     }
 
     // ---- the clock card ----------------------------------------------------------------
@@ -212,13 +210,13 @@ private slots:
         QSignalSpy moved(vm->dayTasksModel(), &QAbstractItemModel::rowsMoved);
         QSignalSpy shownTime(vm.get(), &MenuBarContentViewModel::shownTimeChanged);
 
-        Clock::setFixed(Now + 61);
+        m_clock->set(Now + 61);
         f->timerManager()->advanceTick();
 
         QCOMPARE(inserted.count() + reset.count() + moved.count(), 0);
         QCOMPARE(shownTime.count(), 1);
         QCOMPARE(vm->shownTime(), QStringLiteral("00:01:01"));
-        QCOMPARE(vm->dayTotalSeconds(), 61);
+        QCOMPARE(vm->dayTasksModel()->totalSeconds(), 61);
     }
 
     void wakeAdvancesTickAndAdoptsRunningTask()
@@ -238,24 +236,17 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
 
-        const QString a199(199, QLatin1Char('a'));
-        const QString thumb = QString::fromUtf8("\U0001F44D\U0001F3FD"); // thumbs up, skin tone: one character
-        const QString eAcute = QStringLiteral("e\u0301");                  // e with combining accent
         QTest::newRow("blanks around") << "  Kundemøde \t" << "Kundemøde";
         QTest::newRow("line breaks around") << "\nRapport\r\n" << "Rapport";
         QTest::newRow("only blanks gives empty name") << " \t\n " << "";
         QTest::newRow("250 characters keep 200") << QString(250, 'x') << QString(200, 'x');
-        QTest::newRow("emoji at the limit stays whole") << a199 + thumb + "zz" << a199 + thumb;
-        QTest::newRow("combining mark at the limit stays whole") << a199 + eAcute + "zz" << a199 + eAcute;
     }
 
     void addTaskTrimsAndCutsNames()
     {
         QFETCH(QString, typed);
         QFETCH(QString, stored);
-        vm->openAddBanner();
-        vm->setNewTaskName(typed);
-        vm->commitNewTask();
+        vm->commitNewTask(typed);
 
         QCOMPARE(f->store()->tasks().size(), 1);
         Task *t = f->store()->tasks().constFirst();
@@ -264,8 +255,6 @@ private slots:
         QVERIFY(!t->isRunning());
         QVERIFY(!t->hasProjectCode());
         QVERIFY(f->preferences()->selectedTaskID().isEmpty()); // not selected
-        QVERIFY(!vm->showAddBanner());
-        QVERIFY(vm->newTaskName().isEmpty());
     }
 
     void addedTaskGoesToTheEnd_data()
@@ -321,15 +310,15 @@ private slots:
         Task *t = add(name, Now, seconds);
         if (running)
             startRunning(t);
-        Clock::setFixed(Now + 50);
+        m_clock->set(Now + 50);
 
-        vm->requestDelete(t);
-        QCOMPARE(vm->taskToDelete() != nullptr, !title.isEmpty());
-        QCOMPARE(vm->deleteTitle(), title);
-        if (vm->taskToDelete())
-            confirm ? vm->confirmDelete() : vm->cancelDelete();
-
-        QVERIFY(!vm->taskToDelete());
+        const bool asks = vm->requestDelete(t);
+        QCOMPARE(asks, !title.isEmpty());
+        if (asks) {
+            QCOMPARE(vm->deleteTitle(t), title);
+            if (confirm)
+                vm->deleteTask(t);
+        }
         QCOMPARE(f->store()->tasks().contains(t), !confirm);
         if (running) {
             // The record lives until the event loop runs; the stop banked and saved its time.
@@ -434,13 +423,12 @@ private slots:
 
         vm->rowToggle(a);
         vm->heroToggle();
-        vm->requestDelete(a);
-        vm->requestDelete(b);
+        QVERIFY(!vm->requestDelete(a));
+        QVERIFY(!vm->requestDelete(b));
         vm->moveTask(b, -1);
         QVERIFY(!vm->addTask("Ny"));
 
         QVERIFY(!a->isRunning());
-        QVERIFY(!vm->taskToDelete());
         QCOMPARE(names(vm->dayTasks()), QStringList({"A", "B"}));
         QCOMPARE(f->store()->tasks().size(), 2);
 
@@ -466,9 +454,8 @@ private slots:
         add("A", Now, 420);
         add("B", Now, 1201);
         add("Y", Yesterday, 3600);
-        f->timerManager()->setShowBillableTime(billable);
-        QCOMPARE(vm->dayTotalSeconds(), 1621);
-        QCOMPARE(vm->dayTotalHours(), hours);
+        QCOMPARE(vm->dayTasksModel()->totalSeconds(), 1621);
+        QCOMPARE(vm->dayTasksModel()->totalHours(billable), hours);
     }
 
 };

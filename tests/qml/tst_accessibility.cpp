@@ -14,7 +14,6 @@
 #include <QtTest>
 #include <memory>
 
-using timecalc::Clock;
 
 namespace {
 // Wednesday 5 March 2025, 16:00.
@@ -28,6 +27,7 @@ class AccessibilityTest : public QObject
 {
     Q_OBJECT
 
+    std::optional<timecalc::TestClock> m_clock;
     std::unique_ptr<UiFixture> f;
 
     QQuickWindow *window() const { return f->window(); }
@@ -64,7 +64,7 @@ class AccessibilityTest : public QObject
         if (!root)
             return nullptr;
         if (screen == QLatin1String("close banner"))
-            root->findChild<MenuBarContentViewModel *>()->closing()->requestClose();
+            QMetaObject::invokeMethod(f->banners(), "askCloseDay");
         if (screen == QLatin1String("stats, all time"))
             a11y::press(window(), QStringLiteral("Alt"));
         QTest::qWait(300); // banners and cells come to rest
@@ -103,14 +103,13 @@ class AccessibilityTest : public QObject
 private slots:
     void init()
     {
-        Clock::setFixed(Now);
+        m_clock.emplace(Now);
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
         f = std::make_unique<UiFixture>();
     }
     void cleanup()
     {
         f.reset();
-        Clock::reset();
     }
 
     void namesAndStates_data()
@@ -257,9 +256,10 @@ private slots:
         // Escape: first the banner that asks, then the popover.
         // The banner slides away with the field; the focus does not stay on the hidden field.
         QTRY_COMPARE(focusName(), QStringLiteral("Stop"));
-        vm->closing()->requestClose();
+        QMetaObject::invokeMethod(f->banners(), "askCloseDay");
+        QVERIFY(f->banners()->property("closeDayOpen").toBool());
         QTest::keyClick(window(), Qt::Key_Escape);
-        QVERIFY(!vm->showCloseDayConfirm());
+        QVERIFY(!f->banners()->property("closeDayOpen").toBool());
         QCOMPARE(hide.count(), 0);
         QTest::keyClick(window(), Qt::Key_Escape);
         QCOMPARE(hide.count(), 1);
