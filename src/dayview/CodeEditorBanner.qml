@@ -54,6 +54,15 @@ DayBanner {
             Accessible.role: Accessible.List
             Accessible.name: qsTr("Projektkoder")
 
+            // The list takes presses for scrolling; one on its free part still ends text editing.
+            TapHandler {
+                acceptedButtons: Qt.AllButtons
+                onPressedChanged: {
+                    if (pressed)
+                        banner.emptyPressed()
+                }
+            }
+
             delegate: AbstractButton {
                 id: chip
 

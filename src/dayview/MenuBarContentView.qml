@@ -344,6 +344,10 @@ Item {
                 function onBack() {
                     bannerState.settingsOpen = false
                 }
+
+                function onEmptyPressed() {
+                    root.clearFocus()
+                }
             }
         }
     }

@@ -86,6 +86,15 @@ DayBanner {
             Accessible.name: qsTr("Skabeloner")
             ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
+            // The list takes presses for scrolling; one on its free part still ends text editing.
+            TapHandler {
+                acceptedButtons: Qt.AllButtons
+                onPressedChanged: {
+                    if (pressed)
+                        banner.emptyPressed()
+                }
+            }
+
             delegate: AbstractButton {
                 id: row
 
