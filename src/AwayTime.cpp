@@ -4,6 +4,7 @@
 #include "Clock.h"
 #include "Preferences.h"
 #include "Store.h"
+#include "Task.h"
 #include "TimeCalc.h"
 #include "TimerManager.h"
 
@@ -160,7 +161,7 @@ void AwayTracker::report(away::SpellMerger::Source source, bool active, double a
 
 QString AwayTracker::textFor(const QString &taskName, qint64 seconds)
 {
-    const QString name = taskName.isEmpty() ? tr("Unavngivet opgave") : taskName;
+    const QString name = taskName.isEmpty() ? Task::unnamedText() : taskName;
     const qint64 minutes = seconds / 60;
     return tr("Du var væk i %1:%2, mens «%3» kørte")
         .arg(minutes / 60)

@@ -10,6 +10,9 @@ Item {
     required property AppServices services
     readonly property Theme theme: view.services.theme
 
+    // A press on the view's free space, which ends text editing as one on the screen's does.
+    signal emptyPressed()
+
     function ink(opacity: real): color {
         return view.theme.withOpacity(view.theme.textBase, opacity);
     }
@@ -61,6 +64,15 @@ Item {
                 model: view.services.projectCodes
                 Accessible.role: Accessible.List
                 Accessible.name: qsTr("Projektkoder")
+
+                // The list takes presses for scrolling; one on its free part still ends text editing.
+                TapHandler {
+                    acceptedButtons: Qt.AllButtons
+                    onPressedChanged: {
+                        if (pressed)
+                            view.emptyPressed()
+                    }
+                }
 
                 delegate: ProjectCodeRow {
                     required property ProjectCode record

@@ -14,6 +14,8 @@ Item {
     readonly property Theme theme: view.services.theme
 
     signal addTask(string name)
+    // A press on the view's free space, which ends text editing as one on the screen's does.
+    signal emptyPressed()
 
     function ink(opacity: real): color {
         return view.theme.withOpacity(view.theme.textBase, opacity);
@@ -67,6 +69,15 @@ Item {
                 Accessible.role: Accessible.List
                 Accessible.name: qsTr("Skabeloner")
 
+                // The list takes presses for scrolling; one on its free part still ends text editing.
+                TapHandler {
+                    acceptedButtons: Qt.AllButtons
+                    onPressedChanged: {
+                        if (pressed)
+                            view.emptyPressed()
+                    }
+                }
+
                 delegate: TemplateButton {
                     required property TaskTemplate record
 
@@ -97,6 +108,14 @@ Item {
                 model: view.services.projectCodes
                 Accessible.role: Accessible.List
                 Accessible.name: qsTr("Projektkoder")
+
+                TapHandler {
+                    acceptedButtons: Qt.AllButtons
+                    onPressedChanged: {
+                        if (pressed)
+                            view.emptyPressed()
+                    }
+                }
 
                 delegate: AbstractButton {
                     id: chip

@@ -7,11 +7,11 @@ import Timeglas
 DayBanner {
     id: banner
 
-    required property MenuBarContentViewModel viewModel
-    required property DayClosingModel closing
+    required property DayBannerState banners
+    readonly property DayClosingModel closing: banner.banners.viewModel.closing
 
     objectName: "closeDayBanner"
-    shown: banner.viewModel.showCloseDayConfirm
+    shown: banner.banners.closeDayOpen
     Accessible.name: banner.closing.confirmTitle
 
     RowLayout {
@@ -51,7 +51,7 @@ DayBanner {
             theme: banner.theme
             text: qsTr("Annuller")
             textColor: banner.theme.withOpacity(banner.theme.textBase, 0.6)
-            onClicked: banner.closing.cancelClose()
+            onClicked: banner.banners.closeDayOpen = false
         }
         DayButton {
             objectName: "closeDayConfirmButton"
@@ -62,7 +62,7 @@ DayBanner {
             fill: banner.theme.blue
             textColor: "white"
             Accessible.description: banner.closing.confirmTitle
-            onClicked: banner.closing.closeDay()
+            onClicked: banner.banners.closeDay()
         }
     }
 }

@@ -9,19 +9,28 @@ import Timeglas
 DayBanner {
     id: banner
 
-    required property MenuBarContentViewModel viewModel
-    required property CodeEditorModel editor
+    required property DayBannerState banners
     required property RecordListModel projectCodes
 
     objectName: "codeEditorBanner"
-    shown: banner.viewModel.codeEditTask !== null
+    shown: banner.banners.codeTask !== null
     Accessible.name: qsTr("Projektkode")
 
+    // The field takes the keyboard a moment after opening, once the menu that may have opened
+    // the editor has let go of it; by then the editor may have closed again.
     Connections {
-        target: banner.viewModel
+        target: banner.banners
 
-        function onIsCodeFieldFocusedChanged() {
-            if (banner.viewModel.isCodeFieldFocused && !codeField.activeFocus)
+        function onCodeOpened() {
+            focusDelay.restart()
+        }
+    }
+    Timer {
+        id: focusDelay
+
+        interval: 100
+        onTriggered: {
+            if (banner.banners.codeTask !== null && !codeField.activeFocus)
                 codeField.forceActiveFocus()
         }
     }
@@ -45,13 +54,22 @@ DayBanner {
             Accessible.role: Accessible.List
             Accessible.name: qsTr("Projektkoder")
 
+            // The list takes presses for scrolling; one on its free part still ends text editing.
+            TapHandler {
+                acceptedButtons: Qt.AllButtons
+                onPressedChanged: {
+                    if (pressed)
+                        banner.emptyPressed()
+                }
+            }
+
             delegate: AbstractButton {
                 id: chip
 
                 required property ProjectCode record
                 readonly property string code: chip.record?.code ?? ""
                 // Exact text comparison: a hand-typed code that differs in any way chooses no chip.
-                readonly property bool isChosen: chip.code === banner.viewModel.editedCode
+                readonly property bool isChosen: chip.code === banner.banners.code
 
                 objectName: "codeChip"
                 height: chips.height
@@ -63,7 +81,7 @@ DayBanner {
                 Accessible.checkable: true
                 Accessible.checked: chip.isChosen
                 Accessible.onPressAction: chip.clicked()
-                onClicked: banner.editor.chooseChip(chip.code)
+                onClicked: banner.banners.chooseChip(chip.code)
 
                 FocusRing {
                     theme: banner.theme
@@ -101,21 +119,21 @@ DayBanner {
                 Text {
                     objectName: "codeEditorTaskName"
                     Layout.fillWidth: true
-                    text: banner.editor.taskTitle
+                    text: banner.banners.codeTask?.displayName ?? ""
                     textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font.pixelSize: 11
                     font.weight: Font.Medium
                     color: banner.theme.withOpacity(banner.theme.textBase, 0.5)
                     Accessible.role: Accessible.StaticText
-                    Accessible.name: banner.editor.taskTitle
+                    Accessible.name: banner.banners.codeTask?.displayName ?? ""
                 }
                 TextField {
                     id: codeField
 
                     objectName: "codeField"
                     Layout.fillWidth: true
-                    text: banner.viewModel.editedCode
+                    text: banner.banners.code
                     placeholderText: qsTr("Projektkode")
                     placeholderTextColor: banner.theme.withOpacity(banner.theme.textBase, 0.3)
                     color: banner.theme.withOpacity(banner.theme.textBase, 0.85)
@@ -129,25 +147,29 @@ DayBanner {
                     background: null
                     selectByMouse: true
                     Accessible.name: qsTr("Projektkode")
-                    onTextEdited: banner.viewModel.editedCode = codeField.text
-                    onAccepted: banner.editor.saveCode()
-                    onActiveFocusChanged: banner.viewModel.isCodeFieldFocused = codeField.activeFocus
+                    onTextEdited: banner.banners.code = codeField.text
+                    onAccepted: banner.banners.saveCode()
+                    // Leaving the field stores what was typed.
+                    onActiveFocusChanged: {
+                        if (!codeField.activeFocus)
+                            banner.banners.saveCode()
+                    }
                 }
             }
             DayButton {
                 objectName: "codeRemoveButton"
-                visible: banner.editor.canRemove
+                visible: banner.banners.codeTask?.hasProjectCode ?? false
                 theme: banner.theme
                 text: qsTr("Fjern")
                 textColor: banner.theme.red
-                onClicked: banner.editor.removeCode()
+                onClicked: banner.banners.removeCode()
             }
             DayButton {
                 objectName: "codeCancelButton"
                 theme: banner.theme
                 text: qsTr("Annuller")
                 textColor: banner.theme.withOpacity(banner.theme.textBase, 0.6)
-                onClicked: banner.editor.closeCodeEditor()
+                onClicked: banner.banners.closeCode()
             }
             DayButton {
                 objectName: "codeSaveButton"
@@ -156,7 +178,7 @@ DayBanner {
                 weight: Font.Bold
                 fill: banner.theme.blue
                 textColor: "white"
-                onClicked: banner.editor.saveCode()
+                onClicked: banner.banners.saveCode()
             }
         }
     }

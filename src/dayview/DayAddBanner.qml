@@ -7,17 +7,27 @@ import Timeglas
 DayBanner {
     id: banner
 
-    required property MenuBarContentViewModel viewModel
+    required property DayBannerState banners
 
     objectName: "addBanner"
-    shown: banner.viewModel.showAddBanner
+    shown: banner.banners.addOpen
     Accessible.name: qsTr("Ny opgave")
 
+    // The field takes the keyboard a moment after opening, once whatever opened the banner
+    // has let go of it; by then the banner may have closed again.
     Connections {
-        target: banner.viewModel
+        target: banner.banners
 
-        function onIsAddFieldFocusedChanged() {
-            if (banner.viewModel.isAddFieldFocused && !addField.activeFocus)
+        function onAddOpened() {
+            focusDelay.restart()
+        }
+    }
+    Timer {
+        id: focusDelay
+
+        interval: 100
+        onTriggered: {
+            if (banner.banners.addOpen && !addField.activeFocus)
                 addField.forceActiveFocus()
         }
     }
@@ -36,7 +46,7 @@ DayBanner {
 
             objectName: "addField"
             Layout.fillWidth: true
-            text: banner.viewModel.newTaskName
+            text: banner.banners.newTaskName
             placeholderText: qsTr("Opgavenavn")
             placeholderTextColor: banner.theme.withOpacity(banner.theme.textBase, 0.3)
             color: banner.theme.withOpacity(banner.theme.textBase, 0.85)
@@ -50,15 +60,19 @@ DayBanner {
             background: null
             selectByMouse: true
             Accessible.name: qsTr("Opgavenavn")
-            onTextEdited: banner.viewModel.newTaskName = addField.text
-            onAccepted: banner.viewModel.commitNewTask()
-            onActiveFocusChanged: banner.viewModel.isAddFieldFocused = addField.activeFocus
+            onTextEdited: banner.banners.newTaskName = addField.text
+            onAccepted: banner.banners.commitAdd()
+            // Leaving the field adds the task, as Return does.
+            onActiveFocusChanged: {
+                if (!addField.activeFocus)
+                    banner.banners.commitAdd()
+            }
         }
         DayButton {
             objectName: "addCancelButton"
             theme: banner.theme
             text: qsTr("Annuller")
-            onClicked: banner.viewModel.cancelAddBanner()
+            onClicked: banner.banners.cancelAdd()
         }
         DayButton {
             objectName: "addConfirmButton"
@@ -67,7 +81,7 @@ DayBanner {
             weight: Font.Bold
             fill: banner.theme.green
             textColor: "white"
-            onClicked: banner.viewModel.commitNewTask()
+            onClicked: banner.banners.commitAdd()
         }
     }
 }

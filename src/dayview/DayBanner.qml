@@ -11,6 +11,9 @@ Item {
     property int padding: 12
     default property alias body: body.data
 
+    // A press on the strip's free space, which ends text editing as one on the screen's does.
+    signal emptyPressed()
+
     height: panel.height
     visible: banner.shown || slide.running || fade.running
     Accessible.role: Accessible.Pane
@@ -46,6 +49,7 @@ Item {
         MouseArea {
             anchors.fill: parent
             acceptedButtons: Qt.AllButtons
+            onPressed: banner.emptyPressed()
         }
         Item {
             id: body

@@ -10,7 +10,8 @@
 #include <QtQml/qqmlregistration.h>
 
 class ClosedDay;
-class MenuBarContentViewModel;
+class DayTaskListModel;
+class Preferences;
 class Record;
 class Store;
 class Task;
@@ -44,8 +45,12 @@ public:
     // The first closing record (store order) of the local day of `day`, or nullptr.
     static ClosedDay *closedDayOn(const Store &store, double day);
 
-    // `output` receives the save-failure line; standard output by default.
-    explicit DayClosingModel(MenuBarContentViewModel *dayView, LineSink output = printLine);
+    // `tasks` is the selected day's list; `output` receives the save-failure line, standard
+    // output by default.
+    explicit DayClosingModel(const DayTaskListModel *tasks, QObject *parent = nullptr, LineSink output = printLine);
+
+    // Where the closed days are kept, which day is selected, and whether a key is set.
+    void setSources(Store *store, TimerManager *timerManager, Preferences *preferences);
 
     void setOutput(LineSink output) { m_output = std::move(output); }
 
@@ -59,10 +64,6 @@ public:
     QString confirmTitle() const { return m_confirmTitle; }
     QString confirmLine() const { return m_confirmLine; }
 
-    // The footer's "Luk dag": asks for confirmation.
-    Q_INVOKABLE void requestClose();
-    // The confirmation's "Annuller".
-    Q_INVOKABLE void cancelClose();
     // The confirmation's "Luk dag": closes the day selected at this moment.
     Q_INVOKABLE void closeDay();
 
@@ -78,9 +79,6 @@ signals:
     void confirmLineChanged();
 
 private:
-    Store *store() const;
-    TimerManager *timerManager() const;
-    void connectServices();
     void onRecordEvent(Record *record);
 
     // After a change of day or of the closed days.
@@ -89,9 +87,11 @@ private:
     void refreshNumbers();
     void refreshTexts();
     void refreshTitle();
-    double sumOfBillableHours() const;
 
-    QPointer<MenuBarContentViewModel> m_dayView;
+    const DayTaskListModel *m_tasks;
+    QPointer<Store> m_store;
+    QPointer<TimerManager> m_timerManager;
+    QPointer<Preferences> m_preferences;
     LineSink m_output;
     QList<QMetaObject::Connection> m_connections;
 

@@ -6,11 +6,19 @@ import Timeglas
 DayBanner {
     id: banner
 
-    required property MenuBarContentViewModel viewModel
+    required property DayBannerState banners
+    // Follows a rename of the task while the question is open.
+    readonly property string title: {
+        const task = banner.banners.taskToDelete
+        if (!task)
+            return ""
+        void task.name
+        return banner.banners.viewModel.deleteTitle(task)
+    }
 
     objectName: "deleteBanner"
-    shown: banner.viewModel.taskToDelete !== null
-    Accessible.name: banner.viewModel.deleteTitle
+    shown: banner.banners.taskToDelete !== null
+    Accessible.name: banner.title
 
     RowLayout {
         width: parent.width
@@ -22,14 +30,14 @@ DayBanner {
 
             Text {
                 Layout.fillWidth: true
-                text: banner.viewModel.deleteTitle
+                text: banner.title
                 textFormat: Text.PlainText
                 elide: Text.ElideRight
                 font.pixelSize: 13
                 font.weight: Font.DemiBold
                 color: banner.theme.withOpacity(banner.theme.textBase, 0.85)
                 Accessible.role: Accessible.StaticText
-                Accessible.name: banner.viewModel.deleteTitle
+                Accessible.name: banner.title
             }
             Text {
                 Layout.fillWidth: true
@@ -45,7 +53,7 @@ DayBanner {
             objectName: "deleteCancelButton"
             theme: banner.theme
             text: qsTr("Annuller")
-            onClicked: banner.viewModel.cancelDelete()
+            onClicked: banner.banners.taskToDelete = null
         }
         DayButton {
             objectName: "deleteConfirmButton"
@@ -54,7 +62,7 @@ DayBanner {
             weight: Font.Bold
             fill: banner.theme.red
             textColor: "white"
-            onClicked: banner.viewModel.confirmDelete()
+            onClicked: banner.banners.confirmDelete()
         }
     }
 }

@@ -7,6 +7,7 @@ Item {
 
     required property MenuBarContentViewModel viewModel
     required property Theme theme
+    signal addRequested()
     property bool shown: true
 
     opacity: empty.shown ? 1 : 0
@@ -68,7 +69,7 @@ Item {
             bottomPadding: 6
             // A closed day takes no new tasks.
             enabled: !empty.viewModel.isDayClosed
-            onClicked: empty.viewModel.openAddBanner()
+            onClicked: empty.addRequested()
         }
     }
 }

@@ -13,6 +13,9 @@ Item {
     readonly property bool isClosed: footer.closing.closedDayRecord !== null
     readonly property color faintInk: footer.theme.withOpacity(footer.theme.textBase, 0.3)
 
+    // "Luk dag": the day screen asks for confirmation.
+    signal closeRequested()
+
     implicitHeight: 40
 
     Rectangle {
@@ -115,7 +118,7 @@ Item {
             bottomPadding: 5
             Accessible.name: closeButton.text
             Accessible.onPressAction: closeButton.clicked()
-            onClicked: footer.closing.requestClose()
+            onClicked: footer.closeRequested()
 
             FocusRing {
                 theme: footer.theme

@@ -1,6 +1,7 @@
 #include "DayTaskListModel.h"
 
 #include "Task.h"
+#include "TimeCalc.h"
 
 #include <QSet>
 
@@ -90,4 +91,22 @@ void DayTaskListModel::resetTasks(const QList<Task *> &tasks)
     endResetModel();
     if (count() != oldCount)
         emit countChanged();
+}
+
+qint64 DayTaskListModel::totalSeconds() const
+{
+    qint64 seconds = 0;
+    for (const Task *t : m_tasks)
+        seconds = timecalc::saturatingAdd(seconds, t->currentSeconds());
+    return seconds;
+}
+
+double DayTaskListModel::totalHours(bool billable) const
+{
+    double hours = 0.0;
+    for (const Task *t : m_tasks) {
+        const qint64 s = t->currentSeconds();
+        hours += billable ? timecalc::billableHoursFor(s) : timecalc::decimalHoursFor(s);
+    }
+    return hours;
 }

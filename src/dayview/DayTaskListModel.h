@@ -30,6 +30,10 @@ public:
     // collector, which would delete it. QML reads records through the "record" role.
     QObject *at(int row) const;
 
+    // The rows' time now, and their hours: billable ones are rounded per task, never on the total.
+    qint64 totalSeconds() const;
+    double totalHours(bool billable) const;
+
     // Brings the rows to `tasks` by removes, moves and inserts, matching tasks by identity,
     // so that the list can animate each change; returns whether anything changed.
     bool setTasks(const QList<Task *> &tasks);

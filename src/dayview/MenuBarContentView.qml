@@ -2,7 +2,6 @@ pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
-import QtQuick.Templates as T
 import Timeglas
 
 // The popover's screen: the clock card, the selected day's tasks and the banners over them;
@@ -13,6 +12,8 @@ Item {
     required property AppServices services
     readonly property Theme theme: root.services.theme
     readonly property MenuBarContentViewModel viewModel: vm
+    // Which banners are open; tests and the screenshot tool open them here too.
+    readonly property DayBannerState banners: bannerState
     readonly property bool hasTasks: vm.dayTasks.count > 0
     readonly property bool windowActive: root.Window.active
     readonly property Item focusedItem: root.Window.activeFocusItem
@@ -24,36 +25,6 @@ Item {
         focusSink.forceActiveFocus()
     }
 
-    // The item that will take a press at (x, y), found the way Qt Quick delivers it: the
-    // topmost item under the point that handles presses, children before their parent.
-    function pressReceiver(item: Item, x: real, y: real, button: int): Item {
-        if (!item.visible || !item.enabled)
-            return null
-        const local = item.mapFromItem(root, x, y)
-        const inside = local.x >= 0 && local.y >= 0 && local.x < item.width && local.y < item.height
-        if (item.clip && !inside)
-            return null
-        const children = item.children
-        for (let i = children.length - 1; i >= 0; --i) {
-            const found = root.pressReceiver(children[i], x, y, button)
-            if (found)
-                return found
-        }
-        if (!inside)
-            return null
-        const handles = item instanceof T.AbstractButton || item instanceof TextInput || item instanceof TextEdit
-            || item instanceof Flickable || (item instanceof MouseArea && (item.acceptedButtons & button))
-        return handles ? item : null
-    }
-
-    // Whether a press lands on something that handles it itself: a button (which leaves the
-    // focus where it is) or a text field. Anything else is empty space.
-    function pressLandsOnControl(x: real, y: real, button: int): bool {
-        const receiver = root.pressReceiver(content, x, y, button)
-        return receiver !== null && (receiver instanceof T.AbstractButton || receiver instanceof TextInput
-                                     || receiver instanceof TextEdit)
-    }
-
     // Where the keyboard starts when the popover opens: the start/stop button, unless a field
     // is being edited; on the settings screen, or while that button is off, the focus waits
     // just before the first control, for Tab.
@@ -61,7 +32,7 @@ Item {
         const focused = root.Window.activeFocusItem
         if ((focused instanceof TextInput || focused instanceof TextEdit) && focused.visible)
             return
-        if (vm.showSettings || !clockCard.focusHeroButton())
+        if (bannerState.settingsOpen || !clockCard.focusHeroButton())
             focusSink.forceActiveFocus()
     }
 
@@ -84,16 +55,16 @@ Item {
     function closeOnEscape(): bool {
         if (root.focusedItem instanceof TextInput || root.focusedItem instanceof TextEdit)
             return false
-        if (vm.showAddBanner || vm.codeEditTask !== null)
+        if (bannerState.addOpen || bannerState.codeTask !== null)
             return false
-        if (vm.showCloseDayConfirm)
-            vm.closing.cancelClose()
-        else if (vm.showTemplateBanner)
-            vm.quickAdd.closePicker()
-        else if (vm.taskToDelete !== null)
-            vm.cancelDelete()
-        else if (vm.showSettings)
-            vm.showSettings = false
+        if (bannerState.closeDayOpen)
+            bannerState.closeDayOpen = false
+        else if (bannerState.templatesOpen)
+            bannerState.templatesOpen = false
+        else if (bannerState.taskToDelete !== null)
+            bannerState.taskToDelete = null
+        else if (bannerState.settingsOpen)
+            bannerState.settingsOpen = false
         else
             root.services.hidePopover()
         return true
@@ -117,6 +88,23 @@ Item {
         id: vm
 
         services: root.services
+        onTaskRemoved: (task) => bannerState.forget(task)
+    }
+
+    DayBannerState {
+        id: bannerState
+
+        viewModel: vm
+    }
+
+    // A press that no control takes ends text editing: controls take their own presses first,
+    // and what is left reaches the screen behind them.
+    TapHandler {
+        acceptedButtons: Qt.AllButtons
+        onPressedChanged: {
+            if (pressed)
+                root.clearFocus()
+        }
     }
 
     Item {
@@ -173,6 +161,7 @@ Item {
                         viewModel: vm
                         theme: root.theme
                         shown: !root.hasTasks
+                        onAddRequested: bannerState.openAdd()
                     }
 
                     ColumnLayout {
@@ -199,6 +188,16 @@ Item {
                             Accessible.name: qsTr("Opgaver")
                             ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
+                            // The list takes presses for flicking; one on a row's free part or
+                            // below the rows still counts as a press on the screen.
+                            TapHandler {
+                                acceptedButtons: Qt.AllButtons
+                                onPressedChanged: {
+                                    if (pressed)
+                                        root.clearFocus()
+                                }
+                            }
+
                             delegate: TaskRowView {
                                 id: rowDelegate
 
@@ -208,10 +207,10 @@ Item {
                                 isDayClosed: vm.isDayClosed
                                 onToggle: vm.rowToggle(rowDelegate.task)
                                 onSelect: vm.selectTask(rowDelegate.task)
-                                onEditCode: vm.codeEditor.beginEditCode(rowDelegate.task)
+                                onEditCode: bannerState.editCode(rowDelegate.task)
                                 onMoveUp: vm.moveTask(rowDelegate.task, -1)
                                 onMoveDown: vm.moveTask(rowDelegate.task, 1)
-                                onDeleteRequested: vm.requestDelete(rowDelegate.task)
+                                onDeleteRequested: bannerState.askDelete(rowDelegate.task)
                             }
 
                             add: Transition {
@@ -235,6 +234,7 @@ Item {
                             Layout.preferredHeight: implicitHeight
                             closing: vm.closing
                             theme: root.theme
+                            onCloseRequested: bannerState.askCloseDay()
                         }
                     }
                 }
@@ -244,9 +244,9 @@ Item {
                     Layout.preferredHeight: implicitHeight
                     services: root.services
                     isDayClosed: vm.isDayClosed
-                    onAddEmpty: vm.openAddBanner()
-                    onShowTemplates: vm.quickAdd.togglePicker()
-                    onShowSettings: vm.showSettings = true
+                    onAddEmpty: bannerState.openAdd()
+                    onShowTemplates: bannerState.toggleTemplates()
+                    onShowSettings: bannerState.settingsOpen = true
                 }
             }
 
@@ -260,45 +260,47 @@ Item {
                     anchors.left: parent.left
                     anchors.right: parent.right
                     anchors.bottom: parent.bottom
-                    viewModel: vm
+                    banners: bannerState
                     theme: root.theme
+                    onEmptyPressed: root.clearFocus()
                 }
 
                 DayAddBanner {
                     anchors.left: parent.left
                     anchors.right: parent.right
                     anchors.bottom: parent.bottom
-                    viewModel: vm
+                    banners: bannerState
                     theme: root.theme
+                    onEmptyPressed: root.clearFocus()
                 }
 
                 CodeEditorBanner {
                     anchors.left: parent.left
                     anchors.right: parent.right
                     anchors.bottom: parent.bottom
-                    viewModel: vm
-                    editor: vm.codeEditor
+                    banners: bannerState
                     projectCodes: root.services.projectCodes
                     theme: root.theme
+                    onEmptyPressed: root.clearFocus()
                 }
 
                 QuickAddPicker {
                     anchors.left: parent.left
                     anchors.right: parent.right
                     anchors.bottom: parent.bottom
-                    viewModel: vm
-                    picker: vm.quickAdd
+                    banners: bannerState
                     templates: root.services.templates
                     theme: root.theme
+                    onEmptyPressed: root.clearFocus()
                 }
 
                 CloseDayBanner {
                     anchors.left: parent.left
                     anchors.right: parent.right
                     anchors.bottom: parent.bottom
-                    viewModel: vm
-                    closing: vm.closing
+                    banners: bannerState
                     theme: root.theme
+                    onEmptyPressed: root.clearFocus()
                 }
             }
         }
@@ -308,7 +310,7 @@ Item {
             id: settingsLoader
 
             objectName: "settingsLoader"
-            readonly property bool shown: vm.showSettings
+            readonly property bool shown: bannerState.settingsOpen
 
             width: content.width
             height: content.height
@@ -340,23 +342,13 @@ Item {
                 ignoreUnknownSignals: true
 
                 function onBack() {
-                    vm.showSettings = false
+                    bannerState.settingsOpen = false
+                }
+
+                function onEmptyPressed() {
+                    root.clearFocus()
                 }
             }
-        }
-    }
-
-    // Sees every press first and lets it through; a press on empty space ends text editing.
-    MouseArea {
-        id: focusCatcher
-
-        anchors.fill: parent
-        acceptedButtons: Qt.AllButtons
-        Accessible.ignored: true
-        onPressed: (mouse) => {
-            if (!root.pressLandsOnControl(mouse.x, mouse.y, mouse.button))
-                root.clearFocus()
-            mouse.accepted = false
         }
     }
 }

@@ -9,7 +9,6 @@
 #include "Store.h"
 #include "Task.h"
 #include "TaskFactory.h"
-#include "TextLimit.h"
 #include "TimeCalc.h"
 #include "TimerManager.h"
 
@@ -30,11 +29,6 @@ bool namesAChoice(const QString &text)
 }
 } // namespace
 
-QString MenuBarContentViewModel::unnamedTaskText()
-{
-    return tr("Unavngivet opgave");
-}
-
 QString MenuBarContentViewModel::noSessionText()
 {
     return tr("Ingen aktiv session");
@@ -43,14 +37,7 @@ QString MenuBarContentViewModel::noSessionText()
 MenuBarContentViewModel::MenuBarContentViewModel(QObject *parent) : QObject(parent)
 {
     m_shownTime = formatElapsed(0);
-    m_addFocusTimer.setSingleShot(true);
-    m_addFocusTimer.setInterval(FocusDelayMs);
-    connect(&m_addFocusTimer, &QTimer::timeout, this, [this] {
-        // The banner may have closed during the delay; focus then goes nowhere.
-        if (m_showAddBanner)
-            setAddFieldFocused(true);
-    });
-    m_closing = new DayClosingModel(this);
+    m_closing = new DayClosingModel(&m_dayTasks, this);
     m_codeEditor = new CodeEditorModel(this);
     m_quickAdd = new QuickAddPickerModel(this);
 }
@@ -79,16 +66,6 @@ Task *MenuBarContentViewModel::selectedTask() const
 Task *MenuBarContentViewModel::shownTask() const
 {
     return m_runningTask ? m_runningTask.data() : m_selectedTask.data();
-}
-
-Task *MenuBarContentViewModel::taskToDelete() const
-{
-    return m_taskToDelete;
-}
-
-Task *MenuBarContentViewModel::codeEditTask() const
-{
-    return m_codeEditTask;
 }
 
 Store *MenuBarContentViewModel::store() const
@@ -134,6 +111,9 @@ void MenuBarContentViewModel::setServices(AppServices *services)
     refreshDayTasks(ListChange::Replace);
     refreshRunningTask();
     refreshIsDayClosed();
+    // After the connections above, so that the list is up to date when these hear the store.
+    m_closing->setSources(store(), timerManager(), preferences());
+    m_quickAdd->setSources(store(), timerManager());
     emit servicesChanged();
 }
 
@@ -168,15 +148,10 @@ void MenuBarContentViewModel::onRecordInserted(Record *record)
 void MenuBarContentViewModel::onRecordRemoved(Record *record)
 {
     if (record->kind() == Record::Kind::Task) {
-        // Nothing may keep pointing at a task that is gone.
-        if (record == m_taskToDelete)
-            setTaskToDelete(nullptr);
-        if (record == m_codeEditTask) {
-            setCodeEditTask(nullptr);
-            setEditedCode(QString());
-        }
         refreshDayTasks();
         refreshRunningTask();
+        // Nothing may keep pointing at a task that is gone.
+        emit taskRemoved(static_cast<Task *>(record));
     } else if (record->kind() == Record::Kind::ClosedDay) {
         refreshIsDayClosed();
     }
@@ -205,8 +180,6 @@ void MenuBarContentViewModel::onRecordChanged(Record *record, int field)
     case Task::ProjectCodeField:
         if (record == shownTask())
             emit shownTextChanged();
-        if (field == Task::NameField && record == m_taskToDelete)
-            emit deleteTitleChanged();
         break;
     default:
         break;
@@ -278,6 +251,7 @@ void MenuBarContentViewModel::refreshIsDayClosed()
     if (m_isDayClosed == closed)
         return;
     m_isDayClosed = closed;
+    m_quickAdd->setDayClosed(closed);
     emit isDayClosedChanged();
 }
 
@@ -290,23 +264,6 @@ void MenuBarContentViewModel::refreshTimes()
         emit shownTimeChanged();
     }
 
-    const bool billable = timerManager() ? timerManager()->showBillableTime() : true;
-    qint64 seconds = 0;
-    double hours = 0.0;
-    for (const Task *t : dayTasks()) {
-        const qint64 s = t->currentSeconds();
-        seconds = saturatingAdd(seconds, s);
-        // Billable hours are rounded per task, never on the total.
-        hours += billable ? billableHoursFor(s) : decimalHoursFor(s);
-    }
-    if (m_dayTotalSeconds != seconds) {
-        m_dayTotalSeconds = seconds;
-        emit dayTotalSecondsChanged();
-    }
-    if (m_dayTotalHours != hours) {
-        m_dayTotalHours = hours;
-        emit dayTotalHoursChanged();
-    }
 }
 
 // ---- clock card ----------------------------------------------------------------------------
@@ -316,7 +273,7 @@ QString MenuBarContentViewModel::shownTitle() const
     const Task *shown = shownTask();
     if (!shown)
         return noSessionText();
-    return shown->name().isEmpty() ? unnamedTaskText() : shown->name();
+    return shown->displayName();
 }
 
 QString MenuBarContentViewModel::shownCode() const
@@ -370,52 +327,9 @@ void MenuBarContentViewModel::selectTask(Task *task)
 
 // ---- adding --------------------------------------------------------------------------------
 
-void MenuBarContentViewModel::setShowAddBanner(bool show)
+void MenuBarContentViewModel::commitNewTask(const QString &name)
 {
-    if (m_showAddBanner == show)
-        return;
-    m_showAddBanner = show;
-    emit showAddBannerChanged();
-}
-
-void MenuBarContentViewModel::setNewTaskName(const QString &name)
-{
-    if (m_newTaskName == name)
-        return;
-    m_newTaskName = name;
-    emit newTaskNameChanged();
-}
-
-void MenuBarContentViewModel::setAddFieldFocused(bool focused)
-{
-    if (m_isAddFieldFocused == focused)
-        return;
-    m_isAddFieldFocused = focused;
-    emit isAddFieldFocusedChanged();
-    if (!focused && m_showAddBanner)
-        commitNewTask();
-}
-
-void MenuBarContentViewModel::openAddBanner()
-{
-    setNewTaskName(QString());
-    setShowAddBanner(true);
-    m_addFocusTimer.start();
-}
-
-void MenuBarContentViewModel::cancelAddBanner()
-{
-    // Closed first, so that the field's loss of focus that follows adds nothing.
-    setShowAddBanner(false);
-    setNewTaskName(QString());
-    m_addFocusTimer.stop();
-}
-
-void MenuBarContentViewModel::commitNewTask()
-{
-    if (!m_showAddBanner)
-        return;
-    addTask(m_newTaskName.trimmed());
+    addTask(name);
 }
 
 qint64 MenuBarContentViewModel::nextSortOrder() const
@@ -429,66 +343,38 @@ Task *MenuBarContentViewModel::addTask(const QString &name)
     Task *added = nullptr;
     // A closed day is read-only: its hours are frozen, so nothing new joins it.
     if (store() && !m_isDayClosed) {
-        added = store()->insert(Task::create(trimmedAndCut(name, NameLimit), timerManager()->selectedDateSeconds(),
+        added = store()->insert(Task::create(Task::typedName(name), timerManager()->selectedDateSeconds(),
                                              nextSortOrder(), std::nullopt));
     }
-    m_addFocusTimer.stop();
-    setShowAddBanner(false);
-    setNewTaskName(QString());
     return added;
 }
 
 // ---- deleting ------------------------------------------------------------------------------
 
-void MenuBarContentViewModel::setTaskToDelete(Task *task)
+QString MenuBarContentViewModel::deleteTitle(Task *task) const
 {
-    if (m_taskToDelete == task)
-        return;
-    m_taskToDelete = task;
-    emit taskToDeleteChanged();
-    emit deleteTitleChanged();
+    return task ? tr("Slet \"%1\"?").arg(task->displayName()) : QString();
 }
 
-QString MenuBarContentViewModel::deleteTitle() const
-{
-    if (!m_taskToDelete)
-        return QString();
-    const QString name = m_taskToDelete->name().isEmpty() ? unnamedTaskText() : m_taskToDelete->name();
-    return tr("Slet \"%1\"?").arg(name);
-}
-
-void MenuBarContentViewModel::requestDelete(Task *task)
+bool MenuBarContentViewModel::requestDelete(Task *task)
 {
     if (m_isDayClosed || !belongsToStore(task))
-        return;
-    if (task->accumulatedSeconds() == 0 && !task->isRunning())
-        deleteTask(task);
-    else
-        setTaskToDelete(task);
-}
-
-void MenuBarContentViewModel::cancelDelete()
-{
-    setTaskToDelete(nullptr);
-}
-
-void MenuBarContentViewModel::confirmDelete()
-{
-    deleteTask(m_taskToDelete);
+        return false;
+    if (task->accumulatedSeconds() != 0 || task->isRunning())
+        return true;
+    deleteTask(task);
+    return false;
 }
 
 void MenuBarContentViewModel::deleteTask(Task *task)
 {
-    if (!belongsToStore(task)) {
-        setTaskToDelete(nullptr);
+    if (!belongsToStore(task))
         return;
-    }
     if (task->isRunning())
         timerManager()->stop(task, store());
     if (preferences()->selectedTaskID() == task->id())
         preferences()->setSelectedTaskID(QString());
     store()->remove(task);
-    setTaskToDelete(nullptr);
 }
 
 // ---- moving --------------------------------------------------------------------------------
@@ -533,54 +419,4 @@ void MenuBarContentViewModel::moveTask(Task *task, int offset)
     b->setSortOrder(orderA);
     m_batching = false;
     refreshDayTasks();
-}
-
-// ---- state of the other banners ------------------------------------------------------------
-
-void MenuBarContentViewModel::setCodeEditTask(Task *task)
-{
-    if (m_codeEditTask == task)
-        return;
-    m_codeEditTask = task;
-    emit codeEditTaskChanged();
-}
-
-void MenuBarContentViewModel::setEditedCode(const QString &code)
-{
-    if (m_editedCode == code)
-        return;
-    m_editedCode = code;
-    emit editedCodeChanged();
-}
-
-void MenuBarContentViewModel::setCodeFieldFocused(bool focused)
-{
-    if (m_isCodeFieldFocused == focused)
-        return;
-    m_isCodeFieldFocused = focused;
-    emit isCodeFieldFocusedChanged();
-}
-
-void MenuBarContentViewModel::setShowTemplateBanner(bool show)
-{
-    if (m_showTemplateBanner == show)
-        return;
-    m_showTemplateBanner = show;
-    emit showTemplateBannerChanged();
-}
-
-void MenuBarContentViewModel::setShowCloseDayConfirm(bool show)
-{
-    if (m_showCloseDayConfirm == show)
-        return;
-    m_showCloseDayConfirm = show;
-    emit showCloseDayConfirmChanged();
-}
-
-void MenuBarContentViewModel::setShowSettings(bool show)
-{
-    if (m_showSettings == show)
-        return;
-    m_showSettings = show;
-    emit showSettingsChanged();
 }

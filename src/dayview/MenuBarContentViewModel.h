@@ -1,5 +1,6 @@
-// State and operations of the popover's day screen: the day's tasks, the clock card, adding,
-// selecting, starting, reordering and deleting tasks, and the flags of every banner.
+// The logic of the popover's day screen: the day's tasks, the clock card, adding, selecting,
+// starting, reordering and deleting tasks. Which banner is open, and where the keyboard focus
+// is, the view keeps.
 #pragma once
 
 #include "CodeEditorModel.h"
@@ -10,7 +11,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QTimer>
 #include <QtQml/qqmlregistration.h>
 
 class AppServices;
@@ -32,45 +32,21 @@ class MenuBarContentViewModel : public QObject
     Q_PROPERTY(Task *selectedTask READ selectedTask NOTIFY selectedTaskChanged)
     Q_PROPERTY(Task *shownTask READ shownTask NOTIFY shownTaskChanged)
     Q_PROPERTY(bool isDayClosed READ isDayClosed NOTIFY isDayClosedChanged)
-    Q_PROPERTY(qint64 dayTotalSeconds READ dayTotalSeconds NOTIFY dayTotalSecondsChanged)
-    Q_PROPERTY(double dayTotalHours READ dayTotalHours NOTIFY dayTotalHoursChanged)
 
     // What the clock card writes.
     Q_PROPERTY(QString shownTime READ shownTime NOTIFY shownTimeChanged)
     Q_PROPERTY(QString shownTitle READ shownTitle NOTIFY shownTextChanged)
     Q_PROPERTY(QString shownCode READ shownCode NOTIFY shownTextChanged)
 
-    // Delete confirmation.
-    Q_PROPERTY(Task *taskToDelete READ taskToDelete NOTIFY taskToDeleteChanged)
-    Q_PROPERTY(QString deleteTitle READ deleteTitle NOTIFY deleteTitleChanged)
-
-    // Add banner.
-    Q_PROPERTY(bool showAddBanner READ showAddBanner NOTIFY showAddBannerChanged)
-    Q_PROPERTY(QString newTaskName READ newTaskName WRITE setNewTaskName NOTIFY newTaskNameChanged)
-    Q_PROPERTY(bool isAddFieldFocused READ isAddFieldFocused WRITE setAddFieldFocused NOTIFY isAddFieldFocusedChanged)
-
-    // State of the code editor, the quick-add picker, the closing confirmation and the settings screen.
-    Q_PROPERTY(Task *codeEditTask READ codeEditTask WRITE setCodeEditTask NOTIFY codeEditTaskChanged)
-    Q_PROPERTY(QString editedCode READ editedCode WRITE setEditedCode NOTIFY editedCodeChanged)
-    Q_PROPERTY(bool isCodeFieldFocused READ isCodeFieldFocused WRITE setCodeFieldFocused NOTIFY isCodeFieldFocusedChanged)
-    Q_PROPERTY(bool showTemplateBanner READ showTemplateBanner WRITE setShowTemplateBanner NOTIFY showTemplateBannerChanged)
-    Q_PROPERTY(bool showCloseDayConfirm READ showCloseDayConfirm WRITE setShowCloseDayConfirm NOTIFY showCloseDayConfirmChanged)
-    Q_PROPERTY(bool showSettings READ showSettings WRITE setShowSettings NOTIFY showSettingsChanged)
-
     // The operations of closing the day, the code editor and the quick-add picker, kept apart
-    // from the list's own; they work on the state above.
+    // from the list's own. Each is handed only what it works on.
     Q_PROPERTY(DayClosingModel *closing READ closing CONSTANT)
     Q_PROPERTY(CodeEditorModel *codeEditor READ codeEditor CONSTANT)
     Q_PROPERTY(QuickAddPickerModel *quickAdd READ quickAdd CONSTANT)
 
 public:
-    // Texts the screen writes in place of absent values.
-    static QString unnamedTaskText();
+    // What the clock card writes while no task is shown.
     static QString noSessionText();
-    // Names are stored trimmed and cut to this many user-perceived characters.
-    static constexpr int NameLimit = 200;
-    // The delay before a newly opened banner's field takes keyboard focus.
-    static constexpr int FocusDelayMs = 100;
 
     explicit MenuBarContentViewModel(QObject *parent = nullptr);
     ~MenuBarContentViewModel() override;
@@ -85,35 +61,10 @@ public:
     // The clock card's task: the running one, else the selected one.
     Task *shownTask() const;
     bool isDayClosed() const { return m_isDayClosed; }
-    qint64 dayTotalSeconds() const { return m_dayTotalSeconds; }
-    double dayTotalHours() const { return m_dayTotalHours; }
 
     QString shownTime() const { return m_shownTime; }
     QString shownTitle() const;
     QString shownCode() const;
-
-    Task *taskToDelete() const;
-    QString deleteTitle() const;
-
-    bool showAddBanner() const { return m_showAddBanner; }
-    QString newTaskName() const { return m_newTaskName; }
-    void setNewTaskName(const QString &name);
-    bool isAddFieldFocused() const { return m_isAddFieldFocused; }
-    // Losing focus while the add banner is open adds the task, as Return does.
-    void setAddFieldFocused(bool focused);
-
-    Task *codeEditTask() const;
-    void setCodeEditTask(Task *task);
-    QString editedCode() const { return m_editedCode; }
-    void setEditedCode(const QString &code);
-    bool isCodeFieldFocused() const { return m_isCodeFieldFocused; }
-    void setCodeFieldFocused(bool focused);
-    bool showTemplateBanner() const { return m_showTemplateBanner; }
-    void setShowTemplateBanner(bool show);
-    bool showCloseDayConfirm() const { return m_showCloseDayConfirm; }
-    void setShowCloseDayConfirm(bool show);
-    bool showSettings() const { return m_showSettings; }
-    void setShowSettings(bool show);
 
     DayClosingModel *closing() const { return m_closing; }
     CodeEditorModel *codeEditor() const { return m_codeEditor; }
@@ -128,18 +79,21 @@ public:
     Q_INVOKABLE void rowToggle(Task *task);
     Q_INVOKABLE void selectTask(Task *task);
 
-    Q_INVOKABLE void openAddBanner();
-    Q_INVOKABLE void cancelAddBanner();
-    Q_INVOKABLE void commitNewTask();
-    // Adds a task at the end of the selected day; nullptr when the day is closed.
-    // Plain C++: QML calls commitNewTask, so no record is ever handed to the JavaScript collector.
+    // The add banner's name, trimmed and cut as names are stored, as a task at the end of the
+    // selected day; nothing on a closed day.
+    Q_INVOKABLE void commitNewTask(const QString &name);
+    // The same, for C++: returns the task, or nullptr when the day is closed. Not invokable, so
+    // no record is ever handed to the JavaScript collector.
     Task *addTask(const QString &name);
     // The sortOrder that puts a new task after every task of the selected day.
     Q_INVOKABLE qint64 nextSortOrder() const;
 
-    Q_INVOKABLE void requestDelete(Task *task);
-    Q_INVOKABLE void cancelDelete();
-    Q_INVOKABLE void confirmDelete();
+    // Deletes a task that holds no time at once. One with time, or running, is left for the
+    // user to confirm: then true, and nothing changed.
+    Q_INVOKABLE bool requestDelete(Task *task);
+    // The confirmation's question: "Slet "navn"?".
+    Q_INVOKABLE QString deleteTitle(Task *task) const;
+    // Stops the task when it runs, forgets it as the selected one and removes it.
     Q_INVOKABLE void deleteTask(Task *task);
 
     Q_INVOKABLE void moveTask(Task *task, int offset);
@@ -152,21 +106,10 @@ signals:
     void selectedTaskChanged();
     void shownTaskChanged();
     void isDayClosedChanged();
-    void dayTotalSecondsChanged();
-    void dayTotalHoursChanged();
     void shownTimeChanged();
     void shownTextChanged();
-    void taskToDeleteChanged();
-    void deleteTitleChanged();
-    void showAddBannerChanged();
-    void newTaskNameChanged();
-    void isAddFieldFocusedChanged();
-    void codeEditTaskChanged();
-    void editedCodeChanged();
-    void isCodeFieldFocusedChanged();
-    void showTemplateBannerChanged();
-    void showCloseDayConfirmChanged();
-    void showSettingsChanged();
+    // A task of the store was removed: a banner open for it closes.
+    void taskRemoved(Task *task);
 
 private:
     Store *store() const;
@@ -187,11 +130,8 @@ private:
     void refreshSelectedTask();
     void refreshShown();
     void refreshIsDayClosed();
-    // Per tick: the clock card's time and the day totals.
+    // Per tick: the clock card's time.
     void refreshTimes();
-
-    void setShowAddBanner(bool show);
-    void setTaskToDelete(Task *task);
 
     QPointer<AppServices> m_services;
     DayTaskListModel m_dayTasks;
@@ -199,24 +139,9 @@ private:
     QPointer<Task> m_selectedTask;
     QPointer<Task> m_shownTask;
     bool m_isDayClosed = false;
-    qint64 m_dayTotalSeconds = 0;
-    double m_dayTotalHours = 0.0;
     QString m_shownTime;
 
-    QPointer<Task> m_taskToDelete;
-    bool m_showAddBanner = false;
-    QString m_newTaskName;
-    bool m_isAddFieldFocused = false;
-    QTimer m_addFocusTimer;
-
-    QPointer<Task> m_codeEditTask;
-    QString m_editedCode;
-    bool m_isCodeFieldFocused = false;
-    bool m_showTemplateBanner = false;
-    bool m_showCloseDayConfirm = false;
-    bool m_showSettings = false;
-
-    // Owned as children; made last, once the state they work on exists.
+    // Owned as children.
     DayClosingModel *m_closing = nullptr;
     CodeEditorModel *m_codeEditor = nullptr;
     QuickAddPickerModel *m_quickAdd = nullptr;

@@ -9,12 +9,12 @@ import Timeglas
 DayBanner {
     id: banner
 
-    required property MenuBarContentViewModel viewModel
-    required property QuickAddPickerModel picker
+    required property DayBannerState banners
+    readonly property QuickAddPickerModel picker: banner.banners.viewModel.quickAdd
     required property RecordListModel templates
 
     objectName: "quickAddPicker"
-    shown: banner.viewModel.showTemplateBanner
+    shown: banner.banners.templatesOpen
     padding: 10
     Accessible.name: qsTr("Hurtig tilføj")
 
@@ -52,7 +52,7 @@ DayBanner {
                 Accessible.role: Accessible.Button
                 Accessible.name: qsTr("Luk hurtig tilføj")
                 Accessible.onPressAction: closeButton.clicked()
-                onClicked: banner.picker.closePicker()
+                onClicked: banner.banners.templatesOpen = false
 
                 FocusRing {
                     theme: banner.theme
@@ -86,6 +86,15 @@ DayBanner {
             Accessible.name: qsTr("Skabeloner")
             ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
+            // The list takes presses for scrolling; one on its free part still ends text editing.
+            TapHandler {
+                acceptedButtons: Qt.AllButtons
+                onPressedChanged: {
+                    if (pressed)
+                        banner.emptyPressed()
+                }
+            }
+
             delegate: AbstractButton {
                 id: row
 
@@ -107,7 +116,7 @@ DayBanner {
                 Accessible.name: row.text
                 Accessible.description: row.record?.projectCode ?? ""
                 Accessible.onPressAction: if (row.enabled) row.clicked()
-                onClicked: banner.picker.addTaskFromTemplate(row.record)
+                onClicked: banner.banners.addFromTemplate(row.record)
 
                 FocusRing {
                     theme: banner.theme

@@ -1,39 +1,38 @@
 #include "QuickAddPickerModel.h"
 
-#include "AppServices.h"
-#include "MenuBarContentViewModel.h"
 #include "Store.h"
 #include "TaskFactory.h"
 #include "TaskTemplate.h"
 #include "TimerManager.h"
 
-QuickAddPickerModel::QuickAddPickerModel(MenuBarContentViewModel *dayView) : QObject(dayView), m_dayView(dayView)
+QuickAddPickerModel::QuickAddPickerModel(QObject *parent) : QObject(parent) {}
+
+void QuickAddPickerModel::setSources(Store *store, TimerManager *timerManager)
 {
-    connect(dayView, &MenuBarContentViewModel::isDayClosedChanged, this, &QuickAddPickerModel::canAddChanged);
+    const bool could = canAdd();
+    m_store = store;
+    m_timerManager = timerManager;
+    if (could != canAdd())
+        emit canAddChanged();
+}
+
+void QuickAddPickerModel::setDayClosed(bool closed)
+{
+    if (m_isDayClosed == closed)
+        return;
+    m_isDayClosed = closed;
+    emit canAddChanged();
 }
 
 bool QuickAddPickerModel::canAdd() const
 {
-    return m_dayView && m_dayView->services() && !m_dayView->isDayClosed();
+    return m_store && m_timerManager && !m_isDayClosed;
 }
 
-void QuickAddPickerModel::addTaskFromTemplate(TaskTemplate *taskTemplate)
+bool QuickAddPickerModel::addTaskFromTemplate(TaskTemplate *taskTemplate)
 {
-    if (!canAdd() || !taskTemplate || taskTemplate->store() != m_dayView->services()->store())
-        return;
-    AppServices *services = m_dayView->services();
-    TaskFactory::insertFromTemplate(*services->store(), *taskTemplate, services->timerManager()->selectedDateSeconds());
-    closePicker();
-}
-
-void QuickAddPickerModel::togglePicker()
-{
-    if (m_dayView)
-        m_dayView->setShowTemplateBanner(!m_dayView->showTemplateBanner());
-}
-
-void QuickAddPickerModel::closePicker()
-{
-    if (m_dayView)
-        m_dayView->setShowTemplateBanner(false);
+    if (!canAdd() || !taskTemplate || taskTemplate->store() != m_store)
+        return false;
+    TaskFactory::insertFromTemplate(*m_store, *taskTemplate, m_timerManager->selectedDateSeconds());
+    return true;
 }

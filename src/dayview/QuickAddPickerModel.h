@@ -6,8 +6,9 @@
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
 
-class MenuBarContentViewModel;
+class Store;
 class TaskTemplate;
+class TimerManager;
 
 class QuickAddPickerModel : public QObject
 {
@@ -18,22 +19,24 @@ class QuickAddPickerModel : public QObject
     Q_PROPERTY(bool canAdd READ canAdd NOTIFY canAddChanged)
 
 public:
-    explicit QuickAddPickerModel(MenuBarContentViewModel *dayView);
+    explicit QuickAddPickerModel(QObject *parent = nullptr);
+
+    // Where tasks go, and which day is selected; and whether that day is closed.
+    void setSources(Store *store, TimerManager *timerManager);
+    void setDayClosed(bool closed);
 
     bool canAdd() const;
 
-    // Adds the task at the end of the selected day and closes the picker. Returns nothing to
-    // QML on purpose: an unparented object handed to QML becomes the garbage collector's, and
-    // tasks belong to the store.
-    Q_INVOKABLE void addTaskFromTemplate(TaskTemplate *taskTemplate);
-    // The bottom bar's templates button.
-    Q_INVOKABLE void togglePicker();
-    // The picker's "xmark".
-    Q_INVOKABLE void closePicker();
+    // Adds the task at the end of the selected day; false when nothing was added. Returns no
+    // task to QML on purpose: an unparented object handed to QML becomes the garbage
+    // collector's, and tasks belong to the store.
+    Q_INVOKABLE bool addTaskFromTemplate(TaskTemplate *taskTemplate);
 
 signals:
     void canAddChanged();
 
 private:
-    QPointer<MenuBarContentViewModel> m_dayView;
+    QPointer<Store> m_store;
+    QPointer<TimerManager> m_timerManager;
+    bool m_isDayClosed = false;
 };

@@ -20,10 +20,12 @@ Item {
     property real enterOffset: 0
     property real exitOffset: 0
     property real fade: 1
-    property string pendingMenuAction: ""
+    // What the chosen menu entry does, run once the menu has closed.
+    property var pendingMenuAction: null
     readonly property bool isActive: rowVm.isActive
     readonly property bool isHovered: hover.hovered
     readonly property bool dark: row.theme.isDark
+    readonly property color separatorInk: row.theme.withOpacity(row.theme.textBase, row.dark ? 0.12 : 0.1)
 
     signal toggle()
     signal select()
@@ -34,20 +36,10 @@ Item {
     // Assistive technology's "show menu" action on the row.
     signal showMenuAction()
 
+    // A closed day's row has no menu.
     function openMenu(x: real, y: real) {
-        const entries = rowVm.menuEntries
-        if (entries.length === 0)
-            return
-        while (menu.count > 0)
-            menu.takeItem(0).destroy()
-        for (const entry of entries) {
-            if (entry.separator)
-                menu.addItem(separatorComponent.createObject(row))
-            else
-                menu.addItem(menuItemComponent.createObject(row, {
-                    text: entry.text, entryAction: entry.action, destructive: entry.destructive }))
-        }
-        menu.popup(row, x, y)
+        if (rowVm.hasMenu)
+            menu.popup(row, x, y)
     }
 
     // Every click on the name selects the task; on an open day it also opens the editor.
@@ -58,16 +50,8 @@ Item {
 
     // Menu actions run once the menu has closed and handed the keyboard focus back, so that
     // an editor opened from the menu keeps its focus.
-    function runMenuAction(action: string) {
-        switch (action) {
-        case "toggle": row.toggle(); break
-        case "editName": rowVm.startEditingName(); break
-        case "editCode": row.editCode(); break
-        case "editTime": rowVm.startEditingTime(); break
-        case "moveUp": row.moveUp(); break
-        case "moveDown": row.moveDown(); break
-        case "delete": row.deleteRequested(); break
-        }
+    function afterMenu(action) {
+        row.pendingMenuAction = action
     }
 
     implicitHeight: 42
@@ -392,6 +376,8 @@ Item {
         opacity: 0.6
     }
 
+    // The row's menu: each entry an action the row model permits; one it does not permit is
+    // left out. Its choice runs once the menu has closed.
     Menu {
         id: menu
 
@@ -399,8 +385,9 @@ Item {
         padding: 4
         onClosed: {
             const action = row.pendingMenuAction
-            row.pendingMenuAction = ""
-            row.runMenuAction(action)
+            row.pendingMenuAction = null
+            if (action)
+                action()
         }
 
         background: Rectangle {
@@ -409,22 +396,19 @@ Item {
             color: row.dark ? Qt.rgba(0.17, 0.18, 0.21, 1) : "white"
             border.color: row.theme.withOpacity(row.theme.textBase, row.dark ? 0.12 : 0.12)
         }
-    }
 
-    Component {
-        id: menuItemComponent
-
-        MenuItem {
+        delegate: MenuItem {
             id: menuItem
 
-            property string entryAction: ""
-            property bool destructive: false
+            readonly property bool destructive: menuItem.action === deleteAction
 
+            // An entry that is not offered takes no room and no keyboard stop.
+            visible: menuItem.enabled
+            height: menuItem.visible ? implicitHeight : 0
             implicitHeight: 26
             leftPadding: 10
             rightPadding: 10
             Accessible.name: menuItem.text
-            onTriggered: row.pendingMenuAction = menuItem.entryAction
 
             contentItem: Text {
                 text: menuItem.text
@@ -442,18 +426,64 @@ Item {
                 color: menuItem.highlighted ? (menuItem.destructive ? row.theme.red : row.theme.accent) : "transparent"
             }
         }
+
+        Action {
+            text: qsTr("Start")
+            enabled: !rowVm.isActive
+            onTriggered: row.afterMenu(row.toggle)
+        }
+        Action {
+            text: qsTr("Stop")
+            enabled: rowVm.isActive
+            onTriggered: row.afterMenu(row.toggle)
+        }
+        RowSeparator { ink: row.separatorInk }
+        Action {
+            text: qsTr("Rediger navn")
+            onTriggered: row.afterMenu(rowVm.startEditingName)
+        }
+        Action {
+            text: qsTr("Rediger projektkode")
+            onTriggered: row.afterMenu(row.editCode)
+        }
+        Action {
+            text: qsTr("Rediger tid")
+            onTriggered: row.afterMenu(rowVm.startEditingTime)
+        }
+        RowSeparator { ink: row.separatorInk }
+        Action {
+            text: qsTr("Flyt op")
+            enabled: rowVm.offersMoveUp
+            onTriggered: row.afterMenu(row.moveUp)
+        }
+        Action {
+            text: qsTr("Flyt ned")
+            enabled: rowVm.offersMoveDown
+            onTriggered: row.afterMenu(row.moveDown)
+        }
+        RowSeparator {
+            ink: row.separatorInk
+            visible: rowVm.offersMoveUp || rowVm.offersMoveDown
+        }
+        Action {
+            id: deleteAction
+
+            text: qsTr("Slet")
+            onTriggered: row.afterMenu(row.deleteRequested)
+        }
     }
 
-    Component {
-        id: separatorComponent
+    component RowSeparator: MenuSeparator {
+        id: separator
 
-        MenuSeparator {
-            topPadding: 4
-            bottomPadding: 4
-            contentItem: Rectangle {
-                implicitHeight: 1
-                color: row.theme.withOpacity(row.theme.textBase, row.dark ? 0.12 : 0.1)
-            }
+        required property color ink
+
+        height: separator.visible ? implicitHeight : 0
+        topPadding: 4
+        bottomPadding: 4
+        contentItem: Rectangle {
+            implicitHeight: 1
+            color: separator.ink
         }
     }
 }

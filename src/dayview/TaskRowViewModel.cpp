@@ -1,27 +1,10 @@
 #include "TaskRowViewModel.h"
 
-#include "MenuBarContentViewModel.h"
 #include "Task.h"
-#include "TextLimit.h"
 #include "TimeCalc.h"
 #include "TimerManager.h"
 
 using namespace timecalc;
-
-namespace {
-QVariantMap entry(const QString &text, const QString &action, bool destructive = false)
-{
-    return {{QStringLiteral("separator"), false},
-            {QStringLiteral("text"), text},
-            {QStringLiteral("action"), action},
-            {QStringLiteral("destructive"), destructive}};
-}
-
-QVariantMap separator()
-{
-    return {{QStringLiteral("separator"), true}};
-}
-} // namespace
 
 TaskRowViewModel::TaskRowViewModel(QObject *parent) : QObject(parent)
 {
@@ -104,7 +87,6 @@ void TaskRowViewModel::onRunningChanged()
     if (m_isActive != active) {
         m_isActive = active;
         emit isActiveChanged();
-        emit menuEntriesChanged();
     }
     refreshTimes();
 }
@@ -121,7 +103,7 @@ void TaskRowViewModel::setDayClosed(bool closed)
         setEditingTime(false);
     }
     emit isDayClosedChanged();
-    emit menuEntriesChanged();
+    emit canMoveChanged();
 }
 
 void TaskRowViewModel::setCanMoveUp(bool can)
@@ -129,7 +111,7 @@ void TaskRowViewModel::setCanMoveUp(bool can)
     if (m_canMoveUp == can)
         return;
     m_canMoveUp = can;
-    emit menuEntriesChanged();
+    emit canMoveChanged();
 }
 
 void TaskRowViewModel::setCanMoveDown(bool can)
@@ -137,12 +119,12 @@ void TaskRowViewModel::setCanMoveDown(bool can)
     if (m_canMoveDown == can)
         return;
     m_canMoveDown = can;
-    emit menuEntriesChanged();
+    emit canMoveChanged();
 }
 
 QString TaskRowViewModel::displayName() const
 {
-    return m_name.isEmpty() ? MenuBarContentViewModel::unnamedTaskText() : m_name;
+    return m_name.isEmpty() ? Task::unnamedText() : m_name;
 }
 
 void TaskRowViewModel::refreshTimes()
@@ -158,27 +140,6 @@ void TaskRowViewModel::refreshTimes()
     m_timeText = time;
     m_hoursText = hours;
     emit timeChanged();
-}
-
-QVariantList TaskRowViewModel::menuEntries() const
-{
-    if (m_isDayClosed)
-        return {};
-    QVariantList entries;
-    entries << entry(m_isActive ? tr("Stop") : tr("Start"), QStringLiteral("toggle"))
-            << separator()
-            << entry(tr("Rediger navn"), QStringLiteral("editName"))
-            << entry(tr("Rediger projektkode"), QStringLiteral("editCode"))
-            << entry(tr("Rediger tid"), QStringLiteral("editTime"))
-            << separator();
-    if (m_canMoveUp)
-        entries << entry(tr("Flyt op"), QStringLiteral("moveUp"));
-    if (m_canMoveDown)
-        entries << entry(tr("Flyt ned"), QStringLiteral("moveDown"));
-    if (m_canMoveUp || m_canMoveDown)
-        entries << separator();
-    entries << entry(tr("Slet"), QStringLiteral("delete"), true);
-    return entries;
 }
 
 // ---- name editor ---------------------------------------------------------------------------
@@ -224,7 +185,7 @@ void TaskRowViewModel::commitName()
     if (!m_isEditingName)
         return;
     if (m_task)
-        m_task->setName(trimmedAndCut(m_editedName, MenuBarContentViewModel::NameLimit));
+        m_task->setName(Task::typedName(m_editedName));
     setEditingName(false);
 }
 

@@ -1,12 +1,11 @@
-// One row of the day's task list: its texts, its inline name and time editors, and its
-// context-menu entries. Everything that concerns the list as a whole stays with the day screen.
+// One row of the day's task list: its texts, its inline name and time editors, and what its
+// context menu can offer. Everything that concerns the list as a whole stays with the day screen.
 #pragma once
 
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 class Task;
@@ -20,8 +19,8 @@ class TaskRowViewModel : public QObject
     Q_PROPERTY(Task *task READ task WRITE setTask NOTIFY taskChanged)
     Q_PROPERTY(TimerManager *timerManager READ timerManager WRITE setTimerManager NOTIFY timerManagerChanged)
     Q_PROPERTY(bool isDayClosed READ isDayClosed WRITE setDayClosed NOTIFY isDayClosedChanged)
-    Q_PROPERTY(bool canMoveUp READ canMoveUp WRITE setCanMoveUp NOTIFY menuEntriesChanged)
-    Q_PROPERTY(bool canMoveDown READ canMoveDown WRITE setCanMoveDown NOTIFY menuEntriesChanged)
+    Q_PROPERTY(bool canMoveUp READ canMoveUp WRITE setCanMoveUp NOTIFY canMoveChanged)
+    Q_PROPERTY(bool canMoveDown READ canMoveDown WRITE setCanMoveDown NOTIFY canMoveChanged)
 
     // The task runs.
     Q_PROPERTY(bool isActive READ isActive NOTIFY isActiveChanged)
@@ -38,9 +37,11 @@ class TaskRowViewModel : public QObject
     Q_PROPERTY(QString editedTime READ editedTime WRITE setEditedTime NOTIFY editedTimeChanged)
     Q_PROPERTY(bool isTimeFieldFocused READ isTimeFieldFocused WRITE setTimeFieldFocused NOTIFY isTimeFieldFocusedChanged)
 
-    // The context menu: maps with "separator" (bool), "text", "action" and "destructive".
-    // Actions: "toggle", "editName", "editCode", "editTime", "moveUp", "moveDown", "delete".
-    Q_PROPERTY(QVariantList menuEntries READ menuEntries NOTIFY menuEntriesChanged)
+    // A closed day's row offers no menu at all; an open day's offers moving only where the
+    // task can go.
+    Q_PROPERTY(bool hasMenu READ hasMenu NOTIFY isDayClosedChanged)
+    Q_PROPERTY(bool offersMoveUp READ offersMoveUp NOTIFY canMoveChanged)
+    Q_PROPERTY(bool offersMoveDown READ offersMoveDown NOTIFY canMoveChanged)
 
 public:
     explicit TaskRowViewModel(QObject *parent = nullptr);
@@ -75,7 +76,9 @@ public:
     bool isTimeFieldFocused() const { return m_isTimeFieldFocused; }
     void setTimeFieldFocused(bool focused);
 
-    QVariantList menuEntries() const;
+    bool hasMenu() const { return !m_isDayClosed; }
+    bool offersMoveUp() const { return hasMenu() && m_canMoveUp; }
+    bool offersMoveDown() const { return hasMenu() && m_canMoveDown; }
 
     Q_INVOKABLE void startEditingName();
     Q_INVOKABLE void commitName();
@@ -98,7 +101,7 @@ signals:
     void isEditingTimeChanged();
     void editedTimeChanged();
     void isTimeFieldFocusedChanged();
-    void menuEntriesChanged();
+    void canMoveChanged();
 
 private:
     void refreshName();

@@ -11,6 +11,7 @@ list(APPEND UI_QML
   ${CMAKE_CURRENT_LIST_DIR}/DayStyle.qml
   ${CMAKE_CURRENT_LIST_DIR}/DayButton.qml
   ${CMAKE_CURRENT_LIST_DIR}/DayBanner.qml
+  ${CMAKE_CURRENT_LIST_DIR}/DayBannerState.qml
   ${CMAKE_CURRENT_LIST_DIR}/ReplaceIcon.qml
   ${CMAKE_CURRENT_LIST_DIR}/DayClockCard.qml
   ${CMAKE_CURRENT_LIST_DIR}/DayClockTitle.qml

@@ -2,6 +2,7 @@
 
 #include "Calendar.h"
 #include "Clock.h"
+#include "TextLimit.h"
 #include "TimeCalc.h"
 
 using namespace timecalc;
@@ -34,6 +35,16 @@ Task::Task(const QString &id, const QString &name, double date, qint64 accumulat
     , m_createdAt(createdAt)
     , m_projectCode(std::move(projectCode))
 {
+}
+
+QString Task::unnamedText()
+{
+    return tr("Unavngivet opgave");
+}
+
+QString Task::typedName(const QString &typed)
+{
+    return timecalc::trimmedAndCut(typed, NameLimit);
 }
 
 void Task::setName(const QString &name)

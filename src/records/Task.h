@@ -12,6 +12,8 @@ class Task : public Record
 {
     Q_OBJECT
     Q_PROPERTY(QString name READ name WRITE setName NOTIFY nameChanged)
+    // The name as the screens write it: "Unavngivet opgave" for a blank one.
+    Q_PROPERTY(QString displayName READ displayName NOTIFY nameChanged)
     Q_PROPERTY(QDateTime date READ date CONSTANT)
     Q_PROPERTY(qint64 accumulatedSeconds READ accumulatedSeconds WRITE setAccumulatedSeconds NOTIFY accumulatedSecondsChanged)
     Q_PROPERTY(QDateTime lastStartTime READ lastStartTimeDateTime NOTIFY lastStartTimeChanged)
@@ -22,6 +24,15 @@ class Task : public Record
     Q_PROPERTY(bool hasProjectCode READ hasProjectCode NOTIFY projectCodeChanged)
 
 public:
+    // A typed name is stored trimmed and cut to this many user-perceived characters.
+    static constexpr int NameLimit = 200;
+    // A project code keeps at most this many user-perceived characters.
+    static constexpr int CodeLimit = 20;
+    // What stands for a blank name wherever a task is named.
+    static QString unnamedText();
+    // A typed name as it is stored: trimmed, then cut to NameLimit.
+    static QString typedName(const QString &typed);
+
     // Column order of the stored table.
     enum Field { IdField, NameField, DateField, AccumulatedSecondsField, LastStartTimeField,
                  SortOrderField, CreatedAtField, ProjectCodeField };
@@ -38,6 +49,7 @@ public:
 
     QString name() const { return m_name; }
     void setName(const QString &name);
+    QString displayName() const { return m_name.isEmpty() ? unnamedText() : m_name; }
 
     double dateSeconds() const { return m_date; }
     QDateTime date() const;

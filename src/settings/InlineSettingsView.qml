@@ -12,6 +12,8 @@ Rectangle {
     required property AppServices services
 
     signal back()
+    // A press on the free space of the chosen tab's scrolling content.
+    signal emptyPressed()
 
     function loadTab(): void {
         content.setSource(tabs.contentUrl, { services: view.services });
@@ -109,6 +111,15 @@ Rectangle {
             Layout.fillWidth: true
             Layout.fillHeight: true
             Component.onCompleted: view.loadTab()
+        }
+
+        Connections {
+            target: content.item
+            ignoreUnknownSignals: true
+
+            function onEmptyPressed() {
+                view.emptyPressed()
+            }
         }
     }
 }

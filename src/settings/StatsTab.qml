@@ -12,6 +12,9 @@ Flickable {
     required property AppServices services
     readonly property Theme theme: tab.services.theme
 
+    // A press on the tab's free space, which ends text editing as one on the screen's does.
+    signal emptyPressed()
+
     function ink(opacity: real): color {
         return tab.theme.withOpacity(tab.theme.textBase, opacity);
     }
@@ -21,6 +24,15 @@ Flickable {
     clip: true
     boundsBehavior: Flickable.StopAtBounds
     ScrollBar.vertical: ScrollBar {}
+
+    // The view takes presses for scrolling; one on its free part still ends text editing.
+    TapHandler {
+        acceptedButtons: Qt.AllButtons
+        onPressedChanged: {
+            if (pressed)
+                tab.emptyPressed()
+        }
+    }
 
     StatsTabModel {
         id: stats

@@ -14,10 +14,11 @@ class QmlSmokeTest : public QObject
 {
     Q_OBJECT
 
+    std::optional<timecalc::TestClock> m_clock;
+
 private slots:
     // Wednesday 5 March 2025, 16:00: the views load the same on any day the tests run.
-    void init() { timecalc::Clock::setFixed(QDateTime(QDate(2025, 3, 5), QTime(16, 0)).toSecsSinceEpoch()); }
-    void cleanup() { timecalc::Clock::reset(); }
+    void init() { m_clock.emplace(QDateTime(QDate(2025, 3, 5), QTime(16, 0)).toSecsSinceEpoch()); }
 
     void loadsWithoutWarnings_data()
     {
@@ -81,15 +82,15 @@ private slots:
             fixture.store()->insert(ClosedDay::create(now, 1.5));
         QQuickItem *root = fixture.show(QStringLiteral("Popover"));
         QVERIFY2(root, qPrintable(fixture.warnings().join('\n')));
-        auto *vm = root->findChild<MenuBarContentViewModel *>();
-        QVERIFY(vm);
+        QObject *banners = fixture.banners();
+        QVERIFY(banners);
 
         if (state == QLatin1String("close banner"))
-            vm->closing()->requestClose();
+            QMetaObject::invokeMethod(banners, "askCloseDay");
         else if (state == QLatin1String("code editor"))
-            vm->codeEditor()->beginEditCode(task);
+            QMetaObject::invokeMethod(banners, "editCode", Q_ARG(QVariant, QVariant::fromValue<QObject *>(task)));
         else if (state == QLatin1String("quick add"))
-            vm->quickAdd()->togglePicker();
+            QMetaObject::invokeMethod(banners, "toggleTemplates");
         else if (state == QLatin1String("other day"))
             fixture.timerManager()->nextWeek();
         QTest::qWait(300);

@@ -149,3 +149,15 @@ void UiFixture::clickEmptySpace()
 {
     QTest::mouseClick(m_window.get(), Qt::LeftButton, {}, QPoint(400, 100));
 }
+
+QObject *UiFixture::banners() const
+{
+    const auto items = m_root ? m_root->findChildren<QQuickItem *>() : QList<QQuickItem *>();
+    for (QQuickItem *item : items) {
+        if (item->metaObject()->indexOfProperty("banners") >= 0)
+            return item->property("banners").value<QObject *>();
+    }
+    if (auto *item = qobject_cast<QQuickItem *>(m_root.get()); item && item->metaObject()->indexOfProperty("banners") >= 0)
+        return item->property("banners").value<QObject *>();
+    return nullptr;
+}

@@ -61,6 +61,8 @@ public:
     QString textOf(const QString &name) const;
     // A click in the middle of the item, or at `at` in its coordinates.
     void click(QQuickItem *item, Qt::MouseButton button = Qt::LeftButton, QPointF at = {-1, -1});
+    // The day screen's banner state: tests open banners through it, as its buttons do.
+    QObject *banners() const;
     // A click on the empty part of the clock card, which holds no control.
     void clickEmptySpace();
 

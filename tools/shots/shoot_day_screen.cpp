@@ -1,15 +1,11 @@
 // Draws the day screen in its states, light and dark, into PNG files for review: a running
 // task, the empty day, each banner, an open context menu, a closed day, another day, the
-// code editor, the quick-add picker and actual hours.
+// code editor, the quick-add picker and actual hours. A tool, not a test: run it by hand.
 #include "AppContext.h"
 #include "AwayTime.h"
 #include "Calendar.h"
 #include "ClosedDay.h"
 #include "Clock.h"
-#include "CodeEditorModel.h"
-#include "DayClosingModel.h"
-#include "MenuBarContentViewModel.h"
-#include "QuickAddPickerModel.h"
 #include "UiFixture.h"
 
 #include <QQuickItem>
@@ -17,17 +13,16 @@
 #include <QtTest>
 #include <sqlite3.h>
 
-using timecalc::Clock;
 
 namespace {
 // Wednesday 5 March 2025, 14:30 local time.
 const double Now = timecalc::toSeconds(QDateTime(QDate(2025, 3, 5), QTime(14, 30)));
 
 // Four tasks of today, the first started an hour and a bit ago unless the day is closed.
-Task *seedRunningDay(UiFixture &fixture, bool closed)
+Task *seedRunningDay(UiFixture &fixture, timecalc::TestClock &clock, bool closed)
 {
     // The clock stands still for the picture, after the start.
-    Clock::setFixed(Now - 3725);
+    clock.set(Now - 3725);
     Task *running = fixture.addTask(QStringLiteral("Kundemøde om budget"), Now, 1800, QStringLiteral("ABC-12"));
     fixture.addTask(QStringLiteral("Kodegennemgang"), Now, 5400);
     fixture.addTask(QString(), Now, 0);
@@ -37,7 +32,7 @@ Task *seedRunningDay(UiFixture &fixture, bool closed)
         fixture.store()->insert(ClosedDay::create(Now, 2.75));
     else
         running->start();
-    Clock::setFixed(Now);
+    clock.set(Now);
     return running;
 }
 
@@ -61,13 +56,11 @@ Task *seedCataloguedDay(UiFixture &fixture, bool withTasks)
 }
 } // namespace
 
-class DayViewShots : public QObject
+class DayScreenShots : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void cleanup() { Clock::reset(); }
-
     void shot_data()
     {
         QTest::addColumn<QString>("state");
@@ -85,7 +78,7 @@ private slots:
         QFETCH(QString, state);
         QFETCH(QString, appearance);
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-        Clock::setFixed(Now);
+        timecalc::TestClock clock(Now);
         UiFixture fixture;
         fixture.preferences()->setAppearanceMode(appearance);
 
@@ -93,7 +86,7 @@ private slots:
                                         "save-failing", "away-question"};
         Task *first = nullptr;
         if (runningDay.contains(state))
-            first = seedRunningDay(fixture, state == "closed-day");
+            first = seedRunningDay(fixture, clock, state == "closed-day");
         else if (state != "empty")
             first = seedCataloguedDay(fixture, state != "empty-closed");
         if (state == "closed-with-key") {
@@ -105,16 +98,22 @@ private slots:
 
         QQuickItem *root = fixture.show(QStringLiteral("Popover"));
         QVERIFY2(root, qPrintable(fixture.warnings().join('\n')));
-        auto *vm = root->findChild<MenuBarContentViewModel *>();
+        QObject *banners = fixture.banners();
         sqlite3 *other = nullptr; // holds the write lock while saves are to fail
         const auto release = qScopeGuard([&other] { sqlite3_close(other); });
-        QVERIFY(vm);
+        QVERIFY(banners);
+        const auto open = [banners](const char *method, QObject *task = nullptr) {
+            if (task)
+                QMetaObject::invokeMethod(banners, method, Q_ARG(QVariant, QVariant::fromValue(task)));
+            else
+                QMetaObject::invokeMethod(banners, method);
+        };
 
         if (state == "add-banner") {
-            vm->openAddBanner();
-            vm->setNewTaskName(QStringLiteral("Opfølgning på mail"));
+            open("openAdd");
+            banners->setProperty("newTaskName", QStringLiteral("Opfølgning på mail"));
         } else if (state == "delete-banner") {
-            vm->requestDelete(fixture.store()->tasks().at(1));
+            open("askDelete", fixture.store()->tasks().at(1));
         } else if (state == "context-menu" || state == "editing") {
             // The second row: a right click opens its menu, a left click its name field.
             fixture.click(fixture.named(QStringLiteral("taskList")),
@@ -122,11 +121,11 @@ private slots:
         } else if (state == "other-day") {
             fixture.timerManager()->nextWeek();
         } else if (state == "close-banner") {
-            vm->closing()->requestClose();
+            open("askCloseDay");
         } else if (state == "code-editor") {
-            vm->codeEditor()->beginEditCode(first);
+            open("editCode", first);
         } else if (state == "quick-add") {
-            vm->quickAdd()->togglePicker();
+            open("toggleTemplates");
         } else if (state == "actual-hours") {
             fixture.timerManager()->setShowBillableTime(false);
         } else if (state == "away-question") {
@@ -149,5 +148,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(DayViewShots)
-#include "tst_dayview_shots.moc"
+QTEST_MAIN(DayScreenShots)
+#include "shoot_day_screen.moc"
