@@ -1,35 +1,20 @@
 // The status item as a panel sees it: on a private session bus, with a stand-in watcher.
 #include "AppIdentity.h"
-#include "DBusMenuExporter.h"
 #include "FakeWatcher.h"
+#include "Panel.h"
 #include "PrivateBus.h"
 #include "StatusItem.h"
 #include "StatusNotifierItem.h"
 #include "TrayIcon.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QMenu>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusContext>
-#include <QDBusMessage>
 #include <QDBusMetaType>
-#include <QDBusObjectPath>
-#include <QDBusPendingCall>
-#include <QDBusVariant>
-#include <QImage>
-#include <QMutex>
-#include <QPixmap>
+#include <QMenu>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTextDocument>
-#include <QThread>
 #include <QXmlStreamReader>
-
-#include <optional>
 
 namespace {
 // What a panel shows of a text it renders as markup.
@@ -39,11 +24,6 @@ QString shownAsMarkup(const QString &markup)
     document.setHtml(markup);
     return document.toPlainText().replace(QChar::LineSeparator, u'\n');
 }
-} // namespace
-
-namespace {
-const QString itemPath = QStringLiteral("/StatusNotifierItem");
-const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
 QIcon solidIcon(const QColor &color)
 {
@@ -51,7 +31,6 @@ QIcon solidIcon(const QColor &color)
     image.fill(color);
     return QIcon(QPixmap::fromImage(image));
 }
-} // namespace
 
 // A tray that may or may not be there, and that remembers what it was given.
 class FakeTray : public TrayIcon
@@ -75,15 +54,39 @@ class FakeTrayFactory : public TrayFactory
 public:
     explicit FakeTrayFactory(bool available) : available(available) {}
     bool isTrayAvailable() const override { return available; }
-    TrayIcon *createTrayIcon(QObject *parent) override
-    {
-        icon = new FakeTray(parent);
-        return icon;
-    }
+    TrayIcon *createTrayIcon(QObject *parent) override { return icon = new FakeTray(parent); }
 
     bool available;
     QPointer<FakeTray> icon;
 };
+
+// The status menu's shape: two entries around a separator.
+struct TestMenu
+{
+    TestMenu()
+    {
+        open = menu.addAction(QStringLiteral("Åbn"));
+        menu.addSeparator();
+        quit = menu.addAction(QStringLiteral("Afslut"));
+    }
+    QMenu menu;
+    QAction *open;
+    QAction *quit;
+};
+
+// A panel's watcher on the bus, and our item shown to it.
+struct ItemOnBus
+{
+    explicit ItemOnBus(const QString &address, QMenu *menu = nullptr) : watcher(address)
+    {
+        item.setMenu(menu);
+        ready = watcher.claim() && item.show();
+    }
+    WatcherOnBus watcher;
+    StatusItem item;
+    bool ready;
+};
+} // namespace
 
 // The item's bus signals as a panel receives them.
 class PanelSignals : public QObject
@@ -91,17 +94,14 @@ class PanelSignals : public QObject
     Q_OBJECT
 
 public:
-    PanelSignals(const QDBusConnection &bus, const QString &service)
-        : m_bus(bus), m_service(service)
+    PanelSignals(QDBusConnection &bus, const QString &service) : m_bus(bus), m_service(service)
     {
-        connectAll(true);
-        // The match rules leave on this connection without waiting for an answer; one
-        // round trip to the bus on the same connection makes sure they are in force
-        // before the item, on another connection, sends anything.
-        m_bus.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                                                  QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")));
+        hook(true);
+        // The match rules leave without waiting for an answer; one round trip on the same
+        // connection puts them in force before the item, on another connection, sends anything.
+        m_bus.interface()->serviceOwner(service);
     }
-    ~PanelSignals() override { connectAll(false); }
+    ~PanelSignals() override { hook(false); }
 
     QList<QStringList> labels;
     int newIcon = 0;
@@ -113,17 +113,17 @@ public slots:
     void onNewToolTip() { ++newToolTip; }
 
 private:
-    void connectAll(bool on)
+    void hook(bool on)
     {
-        const auto hook = [&](const char *name, const char *slot) {
+        const std::pair<const char *, const char *> hooks[] = {{"XAyatanaNewLabel", SLOT(onLabel(QString, QString))},
+                                                              {"NewIcon", SLOT(onNewIcon())},
+                                                              {"NewToolTip", SLOT(onNewToolTip())}};
+        for (const auto &[name, slot] : hooks) {
             if (on)
-                m_bus.connect(m_service, itemPath, itemInterface, QLatin1String(name), this, slot);
+                m_bus.connect(m_service, Panel::itemPath, Panel::itemInterface, QLatin1String(name), this, slot);
             else
-                m_bus.disconnect(m_service, itemPath, itemInterface, QLatin1String(name), this, slot);
-        };
-        hook("XAyatanaNewLabel", SLOT(onLabel(QString, QString)));
-        hook("NewIcon", SLOT(onNewIcon()));
-        hook("NewToolTip", SLOT(onNewToolTip()));
+                m_bus.disconnect(m_service, Panel::itemPath, Panel::itemInterface, QLatin1String(name), this, slot);
+        }
     }
 
     QDBusConnection m_bus;
@@ -135,28 +135,17 @@ class TestStatusItem : public QObject
     Q_OBJECT
 
 public:
-    explicit TestStatusItem(const QString &address)
-        : m_address(address), m_panel(QDBusConnection::connectToBus(address, QStringLiteral("panel")))
-    {
-    }
+    explicit TestStatusItem(const QString &address) : m_address(address), m_panel(address) {}
 
 private slots:
-    void initTestCase();
-    void registersWithWatcher_data();
-    void registersWithWatcher();
-    void refusedRegistrationFallsBack();
-    void withoutWatcher_data();
-    void withoutWatcher();
-    void trayGivesWayToWatcher();
-    void watcherStartingLaterGetsTheItem();
-    void restartedWatcherGetsTheItemAgain_data();
-    void restartedWatcherGetsTheItemAgain();
-    void vanishedWatcherIsReported();
+    void followsTheWatcher_data();
+    void followsTheWatcher();
+    void trayShowsThePresentation();
     void presentationReachesPanel_data();
     void presentationReachesPanel();
     void iconPixelsReachPanel_data();
     void iconPixelsReachPanel();
-    void unchangedIconIsNotResent();
+    void iconChangesOnlyWhenItDoes();
     void clicksFromPanel_data();
     void clicksFromPanel();
     void fixedProperties_data();
@@ -165,206 +154,112 @@ private slots:
     void menuLayoutReachesPanel();
     void menuEventsFromPanel_data();
     void menuEventsFromPanel();
-    void contextMenuWhereThePanelAsks();
-    void themedIconReachesPanel();
 
 private:
-    QDBusMessage callFromPanel(const QDBusMessage &message);
-    QVariant itemProperty(const QString &service, const QString &name);
-
     QString m_address;
-    QDBusConnection m_panel;
+    Panel m_panel;
 };
 
-QDBusMessage TestStatusItem::callFromPanel(const QDBusMessage &message)
+void TestStatusItem::followsTheWatcher_data()
 {
-    // Asynchronous and waited for with the loop running: our item answers on this
-    // thread, so a blocking call from here would wait for itself.
-    const QDBusPendingCall call = m_panel.asyncCall(message, 5000);
-    if (!QTest::qWaitFor([&] { return call.isFinished(); }, 6000))
-        qWarning("No answer to %s within 6 s", qPrintable(message.member()));
-    return call.reply();
+    // Steps: a watcher that "watcher"/"hostless" (no panel behind it)/"refusing" claims the name,
+    // or one "replacing" the running one; the last one may "release" it, "reclaim" it or be
+    // "gone". "show" puts the item up, "shown"/"unseen" also say what show() answered.
+    // "=sni", "=tray", "=none": the item settles there, and has said so.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<int>("trays"); // 0: no tray module, 1: a module but no tray, 2: a tray
+    QTest::addColumn<int>("registrations"); // at the last watcher, at the end
+    QTest::newRow("a panel shows items") << "watcher shown =sni" << 0 << 1;
+    QTest::newRow("a watcher without a panel") << "hostless unseen =sni" << 0 << 1;
+    QTest::newRow("refused, no tray") << "refusing show =none" << 0 << 0;
+    QTest::newRow("refused, to the tray") << "refusing show =tray" << 2 << 0;
+    QTest::newRow("no watcher, no tray module") << "unseen =none" << 0 << 0;
+    QTest::newRow("no watcher, no tray") << "unseen =none" << 1 << 0;
+    QTest::newRow("no watcher, a tray") << "shown =tray" << 2 << 0;
+    QTest::newRow("a watcher that starts later") << "unseen watcher =sni" << 0 << 1;
+    QTest::newRow("the watcher goes") << "watcher shown =sni release =none" << 0 << 1;
+    QTest::newRow("the same watcher takes the name again") << "watcher shown =sni release reclaim =sni" << 0 << 2;
+    QTest::newRow("a new watcher after the old is gone") << "watcher shown =sni gone watcher =sni" << 0 << 1;
+    // One owner change straight from the old watcher to the new, with no gap between.
+    QTest::newRow("a new watcher replaces the running one") << "watcher shown =sni replacing =sni" << 0 << 1;
+    QTest::newRow("the tray gives way to a watcher and back") << "shown =tray watcher =sni gone =tray" << 2 << 0;
 }
 
-QVariant TestStatusItem::itemProperty(const QString &service, const QString &name)
+void TestStatusItem::followsTheWatcher()
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(service, itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get << itemInterface << name;
-    const QDBusMessage reply = callFromPanel(get);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return QVariant();
-    return reply.arguments().constFirst().value<QDBusVariant>().variant();
-}
-
-void TestStatusItem::initTestCase()
-{
-    QVERIFY2(m_panel.isConnected(), qPrintable(m_panel.lastError().message()));
-    QVERIFY(QDBusConnection::sessionBus().isConnected());
-}
-
-void TestStatusItem::registersWithWatcher_data()
-{
-    QTest::addColumn<bool>("hostRegistered");
-    QTest::newRow("a panel shows items") << true;
-    QTest::newRow("watcher without a panel") << false;
-}
-
-void TestStatusItem::registersWithWatcher()
-{
-    QFETCH(bool, hostRegistered);
-    WatcherOnBus watcher(m_address, hostRegistered);
-    QVERIFY(watcher.claim());
-
-    StatusItem item;
-    QCOMPARE(item.show(), hostRegistered);
-    QCOMPARE(item.backend(), StatusItem::Backend::StatusNotifier);
-
-    QTRY_COMPARE(watcher.registrations().size(), 1);
-    const FakeWatcher::Registration registration = watcher.registrations().constFirst();
-    QCOMPARE(registration.service, item.serviceName());
-    QVERIFY(registration.service.startsWith(
-        QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid())));
-    // The name it gave must lead back to the connection that registered.
-    QCOMPARE(registration.sender, QDBusConnection::sessionBus().baseService());
-    QCOMPARE(m_panel.interface()->serviceOwner(registration.service).value(), registration.sender);
-}
-
-void TestStatusItem::refusedRegistrationFallsBack()
-{
-    WatcherOnBus watcher(m_address, true, /*refuses=*/true);
-    QVERIFY(watcher.claim());
-    StatusItem item;
+    QFETCH(QString, steps);
+    QFETCH(int, trays);
+    QFETCH(int, registrations);
+    using Backend = StatusItem::Backend;
+    FakeTrayFactory factory(trays == 2);
+    TestMenu menu;
+    StatusItem item(trays ? &factory : nullptr);
+    item.setPresentation(solidIcon(Qt::red), QStringLiteral("1.75t"));
+    item.setMenu(&menu.menu);
     QSignalSpy backends(&item, &StatusItem::backendChanged);
-    item.show();
-    QTRY_COMPARE(item.backend(), StatusItem::Backend::None);
-    QCOMPARE(backends.constLast().constFirst().value<StatusItem::Backend>(), StatusItem::Backend::None);
-}
+    std::vector<std::unique_ptr<WatcherOnBus>> watchers;
 
-void TestStatusItem::withoutWatcher_data()
-{
-    QTest::addColumn<bool>("hasTrayModule");
-    QTest::addColumn<bool>("trayAvailable");
-    QTest::addColumn<StatusItem::Backend>("backend");
-    QTest::newRow("no tray module") << false << false << StatusItem::Backend::None;
-    QTest::newRow("tray module, no tray") << true << false << StatusItem::Backend::None;
-    QTest::newRow("tray") << true << true << StatusItem::Backend::SystemTray;
-}
-
-void TestStatusItem::withoutWatcher()
-{
-    QFETCH(bool, hasTrayModule);
-    QFETCH(bool, trayAvailable);
-    QFETCH(StatusItem::Backend, backend);
-    FakeTrayFactory trays(trayAvailable);
-    StatusItem item(hasTrayModule ? &trays : nullptr);
-    const QIcon icon = solidIcon(Qt::red);
-    item.setPresentation(icon, QStringLiteral("0:12:05 · Møde"));
-    QCOMPARE(item.show(), backend != StatusItem::Backend::None);
-    QCOMPARE(item.backend(), backend);
-    if (backend != StatusItem::Backend::SystemTray) {
-        QVERIFY(!trays.icon);
-        return;
+    for (const QString &step : steps.split(u' ')) {
+        if (step == u"watcher" || step == u"hostless" || step == u"refusing" || step == u"replacing") {
+            watchers.push_back(std::make_unique<WatcherOnBus>(m_address, step != u"hostless", step == u"refusing"));
+            QVERIFY(watchers.back()->claim(step == u"replacing"));
+        } else if (step == u"release") {
+            watchers.back()->release();
+        } else if (step == u"reclaim") {
+            QVERIFY(watchers.back()->claim());
+        } else if (step == u"gone") {
+            watchers.pop_back();
+        } else if (step == u"show") {
+            item.show();
+        } else if (step == u"shown" || step == u"unseen") {
+            QCOMPARE(item.show(), step == u"shown");
+        } else if (step == u"=sni") {
+            QTRY_COMPARE(item.backend(), Backend::StatusNotifier);
+            QTRY_VERIFY(!watchers.back()->registrations().isEmpty());
+            const FakeWatcher::Registration last = watchers.back()->registrations().constLast();
+            QCOMPARE(last.service, item.serviceName());
+            QVERIFY(last.service.startsWith(
+                QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid())));
+            // The name it gave must lead back to the connection that registered.
+            QCOMPARE(last.sender, QDBusConnection::sessionBus().baseService());
+            QCOMPARE(m_panel.bus().interface()->serviceOwner(last.service).value(), last.sender);
+            QVERIFY(!factory.icon);
+        } else if (step == u"=tray") {
+            QTRY_COMPARE(item.backend(), Backend::SystemTray);
+            QVERIFY(factory.icon && factory.icon->visible);
+            QCOMPARE(shownAsMarkup(factory.icon->toolTip), QStringLiteral("1.75t"));
+            QCOMPARE(factory.icon->menu, &menu.menu);
+        } else if (step == u"=none") {
+            QTRY_COMPARE(item.backend(), Backend::None);
+            QVERIFY(!factory.icon);
+        } else {
+            QFAIL(qPrintable(step));
+        }
+        if (step.startsWith(u'='))
+            QCOMPARE(backends.isEmpty() ? Backend::None : backends.constLast().constFirst().value<Backend>(), item.backend());
     }
-    QVERIFY(trays.icon && trays.icon->visible);
-    QCOMPARE(trays.icon->iconKey, icon.cacheKey());
-    QCOMPARE(shownAsMarkup(trays.icon->toolTip), QStringLiteral("0:12:05 · Møde"));
-
-    // The label follows; a click opens the popover under the icon.
-    const QString markup = QStringLiteral("<img src=\"http://127.0.0.1:9/b.png\"> & <b>x</b>");
-    item.setPresentation(icon, markup, QStringLiteral("Ændringer gemmes ikke: fuld disk"));
-    QCOMPARE(shownAsMarkup(trays.icon->toolTip), markup + QStringLiteral("\nÆndringer gemmes ikke: fuld disk"));
-    QSignalSpy clicks(&item, &StatusItem::activated);
-    emit trays.icon->clicked();
-    QCOMPARE(clicks.size(), 1);
-    // The middle of the 24-pixel icon at x 300 (QRect counts 300…323), at its bottom row.
-    QCOMPARE(clicks.constFirst().constFirst().toPoint(), QPoint(311, 23));
+    if (!watchers.empty())
+        QTRY_COMPARE(watchers.back()->registrations().size(), registrations);
 }
 
-void TestStatusItem::trayGivesWayToWatcher()
+void TestStatusItem::trayShowsThePresentation()
 {
     FakeTrayFactory trays(true);
     StatusItem item(&trays);
-    item.setPresentation(solidIcon(Qt::red), QStringLiteral("1.75t"));
+    const QIcon icon = solidIcon(Qt::red);
+    const QString markup = QStringLiteral("<img src=\"http://127.0.0.1:9/b.png\"> & <b>x</b>");
+    item.setPresentation(icon, markup, QStringLiteral("Ændringer gemmes ikke: fuld disk"));
     QVERIFY(item.show());
-    QCOMPARE(item.backend(), StatusItem::Backend::SystemTray);
+    QCOMPARE(trays.icon->iconKey, icon.cacheKey());
+    QCOMPARE(shownAsMarkup(trays.icon->toolTip), markup + QStringLiteral("\nÆndringer gemmes ikke: fuld disk"));
+    item.setPresentation(solidIcon(Qt::blue), QStringLiteral("0:12:05 · Møde"));
+    QCOMPARE(shownAsMarkup(trays.icon->toolTip), QStringLiteral("0:12:05 · Møde"));
+    QVERIFY(trays.icon->iconKey != icon.cacheKey());
 
-    // A panel with a watcher starts: the item moves there and the tray icon goes.
-    auto watcher = std::make_unique<WatcherOnBus>(m_address);
-    QVERIFY(watcher->claim());
-    QTRY_COMPARE(item.backend(), StatusItem::Backend::StatusNotifier);
-    QVERIFY(!trays.icon);
-    QTRY_COMPARE(watcher->registrations().size(), 1);
-
-    // It goes away again: back to the tray, with the same presentation.
-    watcher.reset();
-    QTRY_COMPARE(item.backend(), StatusItem::Backend::SystemTray);
-    QVERIFY(trays.icon && trays.icon->visible);
-    QCOMPARE(shownAsMarkup(trays.icon->toolTip), QStringLiteral("1.75t"));
-}
-
-void TestStatusItem::watcherStartingLaterGetsTheItem()
-{
-    StatusItem item;
-    QSignalSpy backends(&item, &StatusItem::backendChanged);
-    QVERIFY(!item.show());
-
-    WatcherOnBus watcher(m_address);
-    QVERIFY(watcher.claim());
-    QTRY_COMPARE(watcher.registrations().size(), 1);
-    QCOMPARE(watcher.registrations().constFirst().service, item.serviceName());
-    QCOMPARE(item.backend(), StatusItem::Backend::StatusNotifier);
-    QCOMPARE(backends.constLast().constFirst().value<StatusItem::Backend>(), StatusItem::Backend::StatusNotifier);
-}
-
-enum class Restart { SameTakesNameAgain, NewAfterOldIsGone, NewReplacesOld };
-
-void TestStatusItem::restartedWatcherGetsTheItemAgain_data()
-{
-    QTest::addColumn<Restart>("restart");
-    QTest::newRow("same watcher takes the name again") << Restart::SameTakesNameAgain;
-    QTest::newRow("a new watcher after the old is gone") << Restart::NewAfterOldIsGone;
-    // One owner change straight from the old watcher to the new, with no gap between.
-    QTest::newRow("a new watcher replaces the running one") << Restart::NewReplacesOld;
-}
-
-void TestStatusItem::restartedWatcherGetsTheItemAgain()
-{
-    QFETCH(Restart, restart);
-    auto first = std::make_unique<WatcherOnBus>(m_address);
-    QVERIFY(first->claim());
-    StatusItem item;
-    QVERIFY(item.show());
-    QTRY_COMPARE(first->registrations().size(), 1);
-
-    if (restart == Restart::SameTakesNameAgain) {
-        first->release();
-        QVERIFY(first->claim());
-        QTRY_COMPARE(first->registrations().size(), 2);
-        QCOMPARE(first->registrations().constLast().service, item.serviceName());
-    } else {
-        if (restart == Restart::NewAfterOldIsGone)
-            first.reset();
-        WatcherOnBus second(m_address);
-        QVERIFY(second.claim(/*replace=*/restart == Restart::NewReplacesOld));
-        QTRY_COMPARE(second.registrations().size(), 1);
-        QCOMPARE(second.registrations().constFirst().service, item.serviceName());
-    }
-    QCOMPARE(item.backend(), StatusItem::Backend::StatusNotifier);
-}
-
-void TestStatusItem::vanishedWatcherIsReported()
-{
-    WatcherOnBus watcher(m_address);
-    QVERIFY(watcher.claim());
-    StatusItem item;
-    QVERIFY(item.show());
-    QSignalSpy backends(&item, &StatusItem::backendChanged);
-
-    watcher.release();
-    QTRY_COMPARE(backends.size(), 1);
-    QCOMPARE(backends.constFirst().constFirst().value<StatusItem::Backend>(), StatusItem::Backend::None);
-    QCOMPARE(item.backend(), StatusItem::Backend::None);
+    QSignalSpy clicks(&item, &StatusItem::activated);
+    emit trays.icon->clicked();
+    // The middle of the 24-pixel icon at x 300 (QRect counts 300…323), at its bottom row.
+    QCOMPARE(clicks.value(0).value(0).toPoint(), QPoint(311, 23));
 }
 
 void TestStatusItem::presentationReachesPanel_data()
@@ -375,18 +270,15 @@ void TestStatusItem::presentationReachesPanel_data()
     QTest::addColumn<QString>("guide"); // the widest the label grows to while the clock runs
     const QString markup = QStringLiteral("00:00:01 · <img src=\"http://127.0.0.1:9/b.png\"> & <b>fed</b>");
     const QString markupGuide = QString(markup).replace(QRegularExpression(QStringLiteral("[0-9]")), QStringLiteral("8"));
+    const QString hours = QStringLiteral("1.75t");
 
-    QTest::newRow("running task") << QStringLiteral("01:02:05 · Møde med kunden")
-                                  << QStringLiteral("01:02:05 · Møde med kunden") << QString()
-                                  << QStringLiteral("88:88:88 · Møde med kunden");
-    QTest::newRow("running unnamed task") << QStringLiteral("00:00:07 · ·") << QStringLiteral("00:00:07 · ·")
-                                          << QString() << QStringLiteral("88:88:88 · ·");
-    QTest::newRow("idle with hours") << QStringLiteral("1.75t") << QStringLiteral("1.75t") << QString()
-                                     << QStringLiteral("8.88t");
-    QTest::newRow("idle without hours") << QString() << QStringLiteral("Timeglas") << QString() << QString();
+    QTest::newRow("running task") << "01:02:05 · Møde med kunden" << "01:02:05 · Møde med kunden" << QString()
+                                  << "88:88:88 · Møde med kunden";
+    QTest::newRow("running unnamed task") << "00:00:07 · ·" << "00:00:07 · ·" << QString() << "88:88:88 · ·";
+    QTest::newRow("idle with hours") << hours << hours << QString() << "8.88t";
+    QTest::newRow("idle without hours") << QString() << "Timeglas" << QString() << QString();
     QTest::newRow("a name that looks like markup") << markup << markup << QString() << markupGuide;
-    QTest::newRow("saves failing") << QStringLiteral("1.75t") << QStringLiteral("1.75t")
-                                   << QStringLiteral("Ændringer gemmes ikke: <disk full>") << QStringLiteral("8.88t");
+    QTest::newRow("saves failing") << hours << hours << "Ændringer gemmes ikke: <disk full>" << "8.88t";
 }
 
 void TestStatusItem::presentationReachesPanel()
@@ -395,28 +287,25 @@ void TestStatusItem::presentationReachesPanel()
     QFETCH(QString, title);
     QFETCH(QString, warning);
     QFETCH(QString, guide);
-    WatcherOnBus watcher(m_address);
-    QVERIFY(watcher.claim());
-    StatusItem item;
-    QVERIFY(item.show());
-    const QString service = item.serviceName();
-    PanelSignals panel(m_panel, service);
+    ItemOnBus on(m_address);
+    QVERIFY(on.ready);
+    const QString service = on.item.serviceName();
+    PanelSignals panel(m_panel.bus(), service);
 
     const QIcon icon = solidIcon(Qt::black);
-    item.setPresentation(icon, QStringLiteral("00:59:59 · Før"));
-    item.setPresentation(icon, text, warning);
-    item.setPresentation(icon, text, warning);
+    on.item.setPresentation(icon, QStringLiteral("00:59:59 · Før"));
+    on.item.setPresentation(icon, text, warning);
+    on.item.setPresentation(icon, text, warning);
 
     // Each change once, in order, and nothing for a repeat.
-    const QList<QStringList> expected{{QStringLiteral("00:59:59 · Før"), QStringLiteral("88:88:88 · Før")},
-                                      {text, guide}};
+    const QList<QStringList> expected{{QStringLiteral("00:59:59 · Før"), QStringLiteral("88:88:88 · Før")}, {text, guide}};
     QTRY_COMPARE(panel.labels, expected);
     QCOMPARE(panel.newToolTip, 2);
 
-    QCOMPARE(itemProperty(service, QStringLiteral("XAyatanaLabel")).toString(), text);
-    QCOMPARE(itemProperty(service, QStringLiteral("XAyatanaLabelGuide")).toString(), guide);
-    QCOMPARE(itemProperty(service, QStringLiteral("Title")).toString(), title);
-    const QVariant toolTipValue = itemProperty(service, QStringLiteral("ToolTip"));
+    QCOMPARE(m_panel.itemProperty(service, QStringLiteral("XAyatanaLabel")).toString(), text);
+    QCOMPARE(m_panel.itemProperty(service, QStringLiteral("XAyatanaLabelGuide")).toString(), guide);
+    QCOMPARE(m_panel.itemProperty(service, QStringLiteral("Title")).toString(), title);
+    const QVariant toolTipValue = m_panel.itemProperty(service, QStringLiteral("ToolTip"));
     QVERIFY(toolTipValue.canConvert<QDBusArgument>());
     const auto toolTip = qdbus_cast<SniToolTip>(toolTipValue.value<QDBusArgument>());
     QCOMPARE(toolTip.title, QStringLiteral("Timeglas"));
@@ -439,17 +328,14 @@ void TestStatusItem::iconPixelsReachPanel()
 {
     QFETCH(QColor, color);
     QFETCH(QByteArray, bytes);
-    WatcherOnBus watcher(m_address);
-    QVERIFY(watcher.claim());
-    StatusItem item;
-    item.setPresentation(solidIcon(color), QString());
-    QVERIFY(item.show());
+    ItemOnBus on(m_address);
+    QVERIFY(on.ready);
+    on.item.setPresentation(solidIcon(color), QString());
 
-    const QVariant value = itemProperty(item.serviceName(), QStringLiteral("IconPixmap"));
+    const QVariant value = m_panel.itemProperty(on.item.serviceName(), QStringLiteral("IconPixmap"));
     QVERIFY(value.canConvert<QDBusArgument>());
-    const auto pixmaps = qdbus_cast<QList<SniPixmap>>(value.value<QDBusArgument>());
     QList<int> sizes;
-    for (const SniPixmap &pixmap : pixmaps) {
+    for (const SniPixmap &pixmap : qdbus_cast<QList<SniPixmap>>(value.value<QDBusArgument>())) {
         sizes.append(pixmap.width);
         QCOMPARE(pixmap.height, pixmap.width);
         QCOMPARE(pixmap.argb.size(), pixmap.width * pixmap.height * 4);
@@ -459,13 +345,20 @@ void TestStatusItem::iconPixelsReachPanel()
     QCOMPARE(sizes, (QList<int>{16, 22, 24, 32, 48}));
 }
 
-void TestStatusItem::unchangedIconIsNotResent()
+// Pixmaps and the themed icon name are each sent again only when they change.
+void TestStatusItem::iconChangesOnlyWhenItDoes()
 {
     WatcherOnBus watcher(m_address);
     QVERIFY(watcher.claim());
     StatusItem item;
+    // Given before the item is on the bus, and changed after.
+    item.setIconName(AppIdentity::symbolicIconName(false));
     QVERIFY(item.show());
-    PanelSignals panel(m_panel, item.serviceName());
+    const QString service = item.serviceName();
+    QCOMPARE(m_panel.itemProperty(service, QStringLiteral("IconName")).toString(),
+             QStringLiteral("dk.timeglas.Timeglas-symbolic"));
+    QCOMPARE(m_panel.itemProperty(service, QStringLiteral("IconThemePath")).toString(), QString());
+    PanelSignals panel(m_panel.bus(), service);
 
     const QIcon running = solidIcon(Qt::red);
     item.setPresentation(running, QStringLiteral("00:00:01 · A"));
@@ -473,82 +366,88 @@ void TestStatusItem::unchangedIconIsNotResent()
     // A different icon object that draws the same pixels is no change to the panel either.
     item.setPresentation(solidIcon(Qt::red), QStringLiteral("00:00:03 · A"));
     item.setPresentation(solidIcon(Qt::blue), QStringLiteral("0.25t"));
-
     // Signals arrive in the order sent, so once the last label is here all icons are too.
     QTRY_COMPARE(panel.labels.size(), 4);
     QCOMPARE(panel.newIcon, 2);
+
+    item.setIconName(AppIdentity::symbolicIconName(true), QStringLiteral("/opt/timeglas/share/icons"));
+    item.setIconName(AppIdentity::symbolicIconName(true), QStringLiteral("/opt/timeglas/share/icons"));
+    QTRY_COMPARE(panel.newIcon, 3);
+    QCOMPARE(m_panel.itemProperty(service, QStringLiteral("IconName")).toString(),
+             QStringLiteral("dk.timeglas.Timeglas-running-symbolic"));
+    QCOMPARE(m_panel.itemProperty(service, QStringLiteral("IconThemePath")).toString(),
+             QStringLiteral("/opt/timeglas/share/icons"));
+    QCOMPARE(panel.newIcon, 3);
 }
 
 void TestStatusItem::clicksFromPanel_data()
 {
     QTest::addColumn<QString>("method");
     QTest::addColumn<QPoint>("point");
+    QTest::addColumn<bool>("withMenu");
     QTest::addColumn<bool>("opensPopover");
-
-    QTest::newRow("left click") << QStringLiteral("Activate") << QPoint(1210, 28) << true;
-    QTest::newRow("right click") << QStringLiteral("ContextMenu") << QPoint(640, 0) << true;
-    QTest::newRow("left click without position") << QStringLiteral("Activate") << QPoint(0, 0) << true;
-    QTest::newRow("middle click") << QStringLiteral("SecondaryActivate") << QPoint(5, 5) << false;
+    QTest::newRow("left click") << "Activate" << QPoint(1210, 28) << true << true;
+    QTest::newRow("left click without position") << "Activate" << QPoint(0, 0) << false << true;
+    QTest::newRow("right click without a menu") << "ContextMenu" << QPoint(640, 0) << false << true;
+    // A panel that does not draw menus asks for ours at the point of the click.
+    QTest::newRow("right click with a menu") << "ContextMenu" << QPoint(100, 30) << true << false;
+    QTest::newRow("middle click") << "SecondaryActivate" << QPoint(5, 5) << false << false;
 }
 
 void TestStatusItem::clicksFromPanel()
 {
     QFETCH(QString, method);
     QFETCH(QPoint, point);
+    QFETCH(bool, withMenu);
     QFETCH(bool, opensPopover);
-    WatcherOnBus watcher(m_address);
-    QVERIFY(watcher.claim());
-    StatusItem item;
-    QVERIFY(item.show());
-    QSignalSpy clicks(&item, &StatusItem::activated);
+    TestMenu menu;
+    ItemOnBus on(m_address, withMenu ? &menu.menu : nullptr);
+    QVERIFY(on.ready);
+    QSignalSpy clicks(&on.item, &StatusItem::activated);
 
-    QDBusMessage call = QDBusMessage::createMethodCall(item.serviceName(), itemPath, itemInterface, method);
-    call << point.x() << point.y();
-    const QDBusMessage reply = callFromPanel(call);
-    QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
-
+    QCOMPARE(m_panel.callItem(on.item.serviceName(), method, {point.x(), point.y()}).type(), QDBusMessage::ReplyMessage);
     // The reply comes after the handler ran, so the count is final here.
     QCOMPARE(clicks.size(), opensPopover ? 1 : 0);
     if (opensPopover)
         QCOMPARE(clicks.constFirst().constFirst().toPoint(), point);
+    const bool menuShown = withMenu && method == u"ContextMenu";
+    QTRY_COMPARE(menu.menu.isVisible(), menuShown);
+    if (menuShown)
+        QCOMPARE(menu.menu.pos(), point);
 }
 
 void TestStatusItem::fixedProperties_data()
 {
     QTest::addColumn<QString>("property");
     QTest::addColumn<QVariant>("expected");
-
-    QTest::newRow("category") << QStringLiteral("Category") << QVariant(QStringLiteral("ApplicationStatus"));
-    QTest::newRow("id") << QStringLiteral("Id") << QVariant(QStringLiteral("dk.timeglas.Timeglas"));
-    QTest::newRow("status") << QStringLiteral("Status") << QVariant(QStringLiteral("Active"));
-    QTest::newRow("a click is not a menu") << QStringLiteral("ItemIsMenu") << QVariant(false);
-    QTest::newRow("no menu given, no menu object") << QStringLiteral("Menu")
-                                    << QVariant::fromValue(QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")));
+    QTest::newRow("category") << "Category" << QVariant(QStringLiteral("ApplicationStatus"));
+    QTest::newRow("id") << "Id" << QVariant(QStringLiteral("dk.timeglas.Timeglas"));
+    QTest::newRow("status") << "Status" << QVariant(QStringLiteral("Active"));
+    QTest::newRow("a click is not a menu") << "ItemIsMenu" << QVariant(false);
+    QTest::newRow("no menu given, no menu object")
+        << "Menu" << QVariant::fromValue(QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")));
 }
 
 void TestStatusItem::fixedProperties()
 {
     QFETCH(QString, property);
     QFETCH(QVariant, expected);
-    WatcherOnBus watcher(m_address);
-    QVERIFY(watcher.claim());
-    StatusItem item;
-    QVERIFY(item.show());
-    QCOMPARE(itemProperty(item.serviceName(), property), expected);
+    ItemOnBus on(m_address);
+    QVERIFY(on.ready);
+    QCOMPARE(m_panel.itemProperty(on.item.serviceName(), property), expected);
 }
 
 // Panels build their proxies from the introspection data; every property it declares
 // must be served, and with the declared type, or a panel drops the item.
 void TestStatusItem::servedTypesMatchIntrospection()
 {
-    WatcherOnBus watcher(m_address);
-    QVERIFY(watcher.claim());
-    StatusItem item;
-    item.setPresentation(solidIcon(Qt::red), QStringLiteral("1.00t"));
-    QVERIFY(item.show());
+    ItemOnBus on(m_address);
+    QVERIFY(on.ready);
+    on.item.setPresentation(solidIcon(Qt::red), QStringLiteral("1.00t"));
+    const QString service = on.item.serviceName();
 
-    const QDBusMessage introspection = callFromPanel(QDBusMessage::createMethodCall(
-        item.serviceName(), itemPath, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect")));
+    const QDBusMessage introspection = m_panel.call(service, Panel::itemPath, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                                                    QStringLiteral("Introspect"));
     QCOMPARE(introspection.type(), QDBusMessage::ReplyMessage);
     QMap<QString, QString> declared;
     bool inItem = false;
@@ -556,24 +455,20 @@ void TestStatusItem::servedTypesMatchIntrospection()
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
+        const auto attribute = [&](const char *name) { return xml.attributes().value(QLatin1String(name)).toString(); };
         if (xml.name() == QLatin1String("interface"))
-            inItem = xml.attributes().value(QLatin1String("name")) == itemInterface;
+            inItem = attribute("name") == Panel::itemInterface;
         else if (inItem && xml.name() == QLatin1String("property"))
-            declared.insert(xml.attributes().value(QLatin1String("name")).toString(),
-                            xml.attributes().value(QLatin1String("type")).toString());
+            declared.insert(attribute("name"), attribute("type"));
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     for (const char *name : {"IconPixmap", "ToolTip", "ItemIsMenu", "WindowId", "XAyatanaLabel", "Menu"})
         QVERIFY2(declared.contains(QLatin1String(name)), name);
 
-    QDBusMessage getAll = QDBusMessage::createMethodCall(item.serviceName(), itemPath,
-                                                         QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                         QStringLiteral("GetAll"));
-    getAll << itemInterface;
-    const QDBusMessage all = callFromPanel(getAll);
+    const QDBusMessage all = m_panel.call(service, Panel::itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                          QStringLiteral("GetAll"), {Panel::itemInterface});
     QCOMPARE(all.type(), QDBusMessage::ReplyMessage);
     const auto served = qdbus_cast<QVariantMap>(all.arguments().constFirst().value<QDBusArgument>());
-
     for (auto it = declared.cbegin(); it != declared.cend(); ++it) {
         QVERIFY2(served.contains(it.key()), qPrintable(it.key()));
         const QVariant value = served.value(it.key());
@@ -584,47 +479,16 @@ void TestStatusItem::servedTypesMatchIntrospection()
     }
 }
 
-namespace {
-// The status menu's shape: two entries around a separator.
-struct TestMenu
-{
-    TestMenu()
-    {
-        open = menu.addAction(QStringLiteral("Åbn"));
-        menu.addSeparator();
-        quit = menu.addAction(QStringLiteral("Afslut"));
-    }
-    QMenu menu;
-    QAction *open;
-    QAction *quit;
-};
-
-QList<DBusMenuLayoutItem> menuEntries(const QDBusMessage &reply, uint *revision = nullptr)
-{
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
-        return {};
-    if (revision)
-        *revision = reply.arguments().at(0).toUInt();
-    return qdbus_cast<DBusMenuLayoutItem>(reply.arguments().at(1).value<QDBusArgument>()).children;
-}
-} // namespace
-
 void TestStatusItem::menuLayoutReachesPanel()
 {
-    WatcherOnBus watcher(m_address);
-    QVERIFY(watcher.claim());
     TestMenu menu;
-    StatusItem item;
-    item.setMenu(&menu.menu);
-    QVERIFY(item.show());
-    const QString path = itemProperty(item.serviceName(), QStringLiteral("Menu")).value<QDBusObjectPath>().path();
-    QCOMPARE(path, QStringLiteral("/MenuBar"));
+    ItemOnBus on(m_address, &menu.menu);
+    QVERIFY(on.ready);
+    const QString service = on.item.serviceName();
+    QCOMPARE(m_panel.menuPath(service), QStringLiteral("/MenuBar"));
 
-    QDBusMessage getLayout = QDBusMessage::createMethodCall(item.serviceName(), path, QStringLiteral("com.canonical.dbusmenu"),
-                                                            QStringLiteral("GetLayout"));
-    getLayout << 0 << -1 << QStringList();
     uint revision = 0;
-    QList<DBusMenuLayoutItem> entries = menuEntries(callFromPanel(getLayout), &revision);
+    QList<Panel::MenuEntry> entries = m_panel.menuEntries(service, &revision);
     QCOMPARE(entries.size(), 3);
     QCOMPARE(entries.at(0).properties.value(QStringLiteral("label")).toString(), QStringLiteral("Åbn"));
     QCOMPARE(entries.at(1).properties.value(QStringLiteral("type")).toString(), QStringLiteral("separator"));
@@ -634,7 +498,7 @@ void TestStatusItem::menuLayoutReachesPanel()
     // A changed entry comes with a newer revision.
     menu.open->setEnabled(false);
     uint newer = 0;
-    entries = menuEntries(callFromPanel(getLayout), &newer);
+    entries = m_panel.menuEntries(service, &newer);
     QVERIFY(newer > revision);
     QCOMPARE(entries.value(0).properties.value(QStringLiteral("enabled")), QVariant(false));
 }
@@ -659,72 +523,17 @@ void TestStatusItem::menuEventsFromPanel()
     QFETCH(QString, eventId);
     QFETCH(bool, openDisabled);
     QFETCH(QStringList, triggered);
-    WatcherOnBus watcher(m_address);
-    QVERIFY(watcher.claim());
     TestMenu menu;
     menu.open->setEnabled(!openDisabled);
     QStringList seen;
     connect(&menu.menu, &QMenu::triggered, this, [&](QAction *a) { seen.append(a->text()); });
-    StatusItem item;
-    item.setMenu(&menu.menu);
-    QVERIFY(item.show());
-    QSignalSpy clicks(&item, &StatusItem::activated);
+    ItemOnBus on(m_address, &menu.menu);
+    QVERIFY(on.ready);
+    QSignalSpy clicks(&on.item, &StatusItem::activated);
 
-    QDBusMessage event = QDBusMessage::createMethodCall(item.serviceName(), QStringLiteral("/MenuBar"),
-                                                        QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("Event"));
-    event << id << eventId << QVariant::fromValue(QDBusVariant(0)) << 0u;
-    QCOMPARE(callFromPanel(event).type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(m_panel.menuEvent(on.item.serviceName(), id, eventId).type(), QDBusMessage::ReplyMessage);
     QCOMPARE(seen, triggered);
     QCOMPARE(clicks.size(), 0);
-}
-
-void TestStatusItem::contextMenuWhereThePanelAsks()
-{
-    WatcherOnBus watcher(m_address);
-    QVERIFY(watcher.claim());
-    TestMenu menu;
-    FakeTrayFactory trays(true);
-    StatusItem item(&trays);
-    item.setMenu(&menu.menu);
-    QVERIFY(item.show());
-    QSignalSpy clicks(&item, &StatusItem::activated);
-
-    // A panel that does not draw menus asks for ours at the point of the click.
-    QDBusMessage call = QDBusMessage::createMethodCall(item.serviceName(), itemPath, itemInterface,
-                                                       QStringLiteral("ContextMenu"));
-    call << 100 << 30;
-    QCOMPARE(callFromPanel(call).type(), QDBusMessage::ReplyMessage);
-    QTRY_VERIFY(menu.menu.isVisible());
-    QCOMPARE(menu.menu.pos(), QPoint(100, 30));
-    QCOMPARE(clicks.size(), 0);
-    menu.menu.hide();
-
-    // Without the watcher the tray gets the same menu.
-    watcher.release();
-    QTRY_COMPARE(item.backend(), StatusItem::Backend::SystemTray);
-    QVERIFY(trays.icon);
-    QCOMPARE(trays.icon->menu, &menu.menu);
-}
-
-void TestStatusItem::themedIconReachesPanel()
-{
-    WatcherOnBus watcher(m_address);
-    QVERIFY(watcher.claim());
-    StatusItem item;
-    // Given before the item is on the bus, and changed after.
-    item.setIconName(AppIdentity::symbolicIconName(false));
-    QVERIFY(item.show());
-    const QString service = item.serviceName();
-    QCOMPARE(itemProperty(service, QStringLiteral("IconName")).toString(), QStringLiteral("dk.timeglas.Timeglas-symbolic"));
-    QCOMPARE(itemProperty(service, QStringLiteral("IconThemePath")).toString(), QString());
-
-    PanelSignals panel(m_panel, service);
-    item.setIconName(AppIdentity::symbolicIconName(true), QStringLiteral("/opt/timeglas/share/icons"));
-    item.setIconName(AppIdentity::symbolicIconName(true), QStringLiteral("/opt/timeglas/share/icons"));
-    QTRY_COMPARE(panel.newIcon, 1);
-    QCOMPARE(itemProperty(service, QStringLiteral("IconName")).toString(),
-             QStringLiteral("dk.timeglas.Timeglas-running-symbolic"));
-    QCOMPARE(itemProperty(service, QStringLiteral("IconThemePath")).toString(), QStringLiteral("/opt/timeglas/share/icons"));
 }
 
 int main(int argc, char *argv[])

@@ -1,0 +1,117 @@
+// A panel's side of the bus: what it asks of a status item and how it clicks it. Calls are
+// sent asynchronously and waited for with the loop running, since the item may live on the
+// caller's own thread.
+#pragma once
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <QDBusObjectPath>
+#include <QTest>
+
+#include <utility>
+
+class Panel
+{
+public:
+    static inline const QString itemPath = QStringLiteral("/StatusNotifierItem");
+    static inline const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
+    static inline const QString menuInterface = QStringLiteral("com.canonical.dbusmenu");
+    struct MenuEntry
+    {
+        int id;
+        QVariantMap properties;
+    };
+
+    explicit Panel(const QString &address)
+        : m_bus(QDBusConnection::connectToBus(address, QStringLiteral("panel-%1").arg(++s_count)))
+    {
+    }
+    ~Panel() { QDBusConnection::disconnectFromBus(m_bus.name()); }
+    Panel(const Panel &) = delete;
+    Panel &operator=(const Panel &) = delete;
+
+    QDBusConnection &bus() { return m_bus; }
+
+    QDBusMessage call(const QString &service, const QString &path, const QString &interface, const QString &method,
+                      const QVariantList &arguments = {}, int timeoutMs = 5000)
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+        message.setArguments(arguments);
+        const QDBusPendingCall pending = m_bus.asyncCall(message, timeoutMs);
+        if (!QTest::qWaitFor([&] { return pending.isFinished(); }, timeoutMs + 1000))
+            qWarning("No answer to %s in time", qPrintable(method));
+        return pending.reply();
+    }
+    QDBusMessage callItem(const QString &service, const QString &method, const QVariantList &arguments = {},
+                          int timeoutMs = 5000)
+    {
+        return call(service, itemPath, itemInterface, method, arguments, timeoutMs);
+    }
+
+    QVariant itemProperty(const QString &service, const QString &name)
+    {
+        const QDBusMessage reply = call(service, itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                        QStringLiteral("Get"), {itemInterface, name});
+        return reply.arguments().isEmpty() ? QVariant() : reply.arguments().constFirst().value<QDBusVariant>().variant();
+    }
+    QString menuPath(const QString &service)
+    {
+        return itemProperty(service, QStringLiteral("Menu")).value<QDBusObjectPath>().path();
+    }
+
+    // The top entries of the item's menu, read as (ia{sv}av) without the program's own types.
+    QList<MenuEntry> menuEntries(const QString &service, uint *revision = nullptr)
+    {
+        const QDBusMessage reply = call(service, menuPath(service), menuInterface, QStringLiteral("GetLayout"),
+                                        {0, -1, QStringList()});
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
+            return {};
+        if (revision)
+            *revision = reply.arguments().at(0).toUInt();
+        const QDBusArgument layout = reply.arguments().at(1).value<QDBusArgument>();
+        MenuEntry root{0, {}};
+        QList<MenuEntry> entries;
+        layout.beginStructure();
+        layout >> root.id >> root.properties;
+        layout.beginArray();
+        while (!layout.atEnd()) {
+            QDBusVariant child;
+            layout >> child;
+            const QDBusArgument entry = child.variant().value<QDBusArgument>();
+            MenuEntry e{0, {}};
+            entry.beginStructure();
+            entry >> e.id >> e.properties;
+            entry.beginArray();
+            entry.endArray();
+            entry.endStructure();
+            entries.append(std::move(e));
+        }
+        layout.endArray();
+        layout.endStructure();
+        return entries;
+    }
+    QDBusMessage menuEvent(const QString &service, int id, const QString &eventId = QStringLiteral("clicked"))
+    {
+        return call(service, menuPath(service), menuInterface, QStringLiteral("Event"),
+                    {id, eventId, QVariant::fromValue(QDBusVariant(0)), 0u});
+    }
+    // Clicks the entry with this label; false when the menu has none. An entry that ends
+    // the program may leave the click without an answer.
+    bool clickMenuEntry(const QString &service, const QString &label)
+    {
+        for (const MenuEntry &entry : menuEntries(service)) {
+            if (entry.properties.value(QStringLiteral("label")).toString() == label) {
+                menuEvent(service, entry.id);
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    static inline int s_count = 0;
+    QDBusConnection m_bus;
+};
