@@ -33,18 +33,25 @@ template<typename Trigger>
 QuitRecord runLoop(Trigger trigger)
 {
     QuitRecord record;
-    const auto connection = QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [&record] {
+    const auto connection = QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&record] {
         ++record.aboutToQuitCount;
-        record.onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        record.onMainThread = QThread::currentThread() == qApp->thread();
     });
     QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    guard.callOnTimeout([] { QCoreApplication::exit(99); });
     guard.start(10000);
     trigger();
     record.exitCode = QCoreApplication::exec();
     QObject::disconnect(connection);
     return record;
+}
+
+QList<int> numbers(const QSignalSpy &received)
+{
+    QList<int> seen;
+    for (const QList<QVariant> &arguments : received)
+        seen.append(arguments.constFirst().toInt());
+    return seen;
 }
 } // namespace
 
@@ -52,134 +59,108 @@ class TestUnixSignals : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void signalDuringStartUpQuitsOnceTheLoopRuns();
-    void quitsOnSignal_data();
-    void quitsOnSignal();
-    void quitsFromInsideNestedLoop();
-    void ignoredSignalStaysIgnored();
-    void removalRestoresPreviousHandler();
-
 private:
     UnixSignals *m_handler = nullptr;
-};
 
-void TestUnixSignals::initTestCase()
-{
-    m_handler = UnixSignals::install(QCoreApplication::instance());
-    QVERIFY(m_handler);
-    QCOMPARE(UnixSignals::install(QCoreApplication::instance()), m_handler);
-}
+private slots:
+    void initTestCase()
+    {
+        m_handler = UnixSignals::install(qApp);
+        QVERIFY(m_handler);
+        QCOMPARE(UnixSignals::install(qApp), m_handler);
+    }
 
-// main() below raises SIGTERM before the application object exists, as a session ending
-// during start-up does.
-void TestUnixSignals::signalDuringStartUpQuitsOnceTheLoopRuns()
-{
-    QSignalSpy received(m_handler, &UnixSignals::received);
-    const QuitRecord quit = runLoop([] {});
-    QCOMPARE(quit.exitCode, 0);
-    QCOMPARE(quit.aboutToQuitCount, 1);
-    QCOMPARE(received.count(), 1);
-    QCOMPARE(received.constFirst().constFirst().toInt(), SIGTERM);
-}
+    // main() below raises SIGTERM before the application object exists, as a session ending
+    // during start-up does.
+    void signalDuringStartUpQuitsOnceTheLoopRuns()
+    {
+        QSignalSpy received(m_handler, &UnixSignals::received);
+        const QuitRecord quit = runLoop([] {});
+        QCOMPARE(quit.exitCode, 0);
+        QCOMPARE(quit.aboutToQuitCount, 1);
+        QCOMPARE(numbers(received), QList<int>{SIGTERM});
+    }
 
-void TestUnixSignals::quitsOnSignal_data()
-{
-    QTest::addColumn<QList<int>>("raised");
-    QTest::addColumn<bool>("fromWorkerThread");
-
-    QTest::newRow("SIGTERM (session end, kill)") << QList<int>{SIGTERM} << false;
-    QTest::newRow("SIGINT (Ctrl+C)") << QList<int>{SIGINT} << false;
-    QTest::newRow("SIGHUP (terminal closed)") << QList<int>{SIGHUP} << false;
-    QTest::newRow("SIGTERM taken by another thread") << QList<int>{SIGTERM} << true;
-    QTest::newRow("a burst of signals quits once") << QList<int>{SIGTERM, SIGINT, SIGTERM} << false;
-}
-
-void TestUnixSignals::quitsOnSignal()
-{
-    QFETCH(QList<int>, raised);
-    QFETCH(bool, fromWorkerThread);
-    QSignalSpy received(m_handler, &UnixSignals::received);
-
-    const QuitRecord quit = runLoop([&] {
-        auto raiseAll = [&] {
-            for (int signalNumber : raised)
-                ::raise(signalNumber);
-        };
-        if (fromWorkerThread)
-            std::thread(raiseAll).join();
-        else
-            raiseAll();
-    });
-
-    QCOMPARE(quit.exitCode, 0);
-    QCOMPARE(quit.aboutToQuitCount, 1);
-    QVERIFY(quit.onMainThread);
-    QList<int> seen;
-    for (const QList<QVariant> &arguments : received)
-        seen.append(arguments.constFirst().toInt());
-    QCOMPARE(seen, raised);
-}
-
-// The save dialog runs a loop of its own; the session ending must still get through.
-void TestUnixSignals::quitsFromInsideNestedLoop()
-{
-    bool nestedReturned = false;
-    const QuitRecord quit = runLoop([&] {
-        QTimer::singleShot(0, [&] {
-            QEventLoop dialog;
-            QTimer::singleShot(0, [] { ::raise(SIGTERM); });
-            dialog.exec();
-            nestedReturned = true;
+    void quitsOnSignal_data()
+    {
+        QTest::addColumn<QList<int>>("raised");
+        QTest::addColumn<bool>("fromWorkerThread");
+        QTest::newRow("SIGTERM (session end, kill)") << QList<int>{SIGTERM} << false;
+        QTest::newRow("SIGINT (Ctrl+C)") << QList<int>{SIGINT} << false;
+        QTest::newRow("SIGHUP (terminal closed)") << QList<int>{SIGHUP} << false;
+        QTest::newRow("SIGTERM taken by another thread") << QList<int>{SIGTERM} << true;
+        QTest::newRow("a burst of signals quits once") << QList<int>{SIGTERM, SIGINT, SIGTERM} << false;
+    }
+    void quitsOnSignal()
+    {
+        QFETCH(QList<int>, raised);
+        QFETCH(bool, fromWorkerThread);
+        QSignalSpy received(m_handler, &UnixSignals::received);
+        const QuitRecord quit = runLoop([&] {
+            const auto raiseAll = [&] {
+                for (int signalNumber : raised)
+                    ::raise(signalNumber);
+            };
+            fromWorkerThread ? std::thread(raiseAll).join() : raiseAll();
         });
-    });
-    QVERIFY(nestedReturned);
-    QCOMPARE(quit.exitCode, 0);
-    QCOMPARE(quit.aboutToQuitCount, 1);
-}
+        QCOMPARE(quit.exitCode, 0);
+        QCOMPARE(quit.aboutToQuitCount, 1);
+        QVERIFY(quit.onMainThread);
+        QCOMPARE(numbers(received), raised);
+    }
 
-// Started under nohup, SIGHUP is ignored on purpose; we must not quit on it.
-void TestUnixSignals::ignoredSignalStaysIgnored()
-{
-    delete m_handler;
-    ::signal(SIGHUP, SIG_IGN);
-    m_handler = UnixSignals::install(QCoreApplication::instance());
-    QVERIFY(m_handler);
-    QSignalSpy received(m_handler, &UnixSignals::received);
+    // The save dialog runs a loop of its own; the session ending must still get through.
+    void quitsFromInsideNestedLoop()
+    {
+        bool nestedReturned = false;
+        const QuitRecord quit = runLoop([&] {
+            QTimer::singleShot(0, [&] {
+                QEventLoop dialog;
+                QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+                dialog.exec();
+                nestedReturned = true;
+            });
+        });
+        QVERIFY(nestedReturned);
+        QCOMPARE(quit.exitCode, 0);
+        QCOMPARE(quit.aboutToQuitCount, 1);
+    }
 
-    // The pipe keeps order: had SIGHUP been caught, it would be seen before SIGTERM.
-    const QuitRecord quit = runLoop([] {
-        ::raise(SIGHUP);
-        ::raise(SIGTERM);
-    });
-    ::signal(SIGHUP, SIG_DFL);
+    // Started under nohup, SIGHUP is ignored on purpose; we must not quit on it.
+    void ignoredSignalStaysIgnored()
+    {
+        delete m_handler;
+        ::signal(SIGHUP, SIG_IGN);
+        m_handler = UnixSignals::install(qApp);
+        QSignalSpy received(m_handler, &UnixSignals::received);
+        // The pipe keeps order: had SIGHUP been caught, it would be seen before SIGTERM.
+        const QuitRecord quit = runLoop([] {
+            ::raise(SIGHUP);
+            ::raise(SIGTERM);
+        });
+        ::signal(SIGHUP, SIG_DFL);
+        QCOMPARE(quit.exitCode, 0);
+        QCOMPARE(numbers(received), QList<int>{SIGTERM});
+    }
 
-    QCOMPARE(quit.exitCode, 0);
-    QCOMPARE(received.size(), 1);
-    QCOMPARE(received.constFirst().constFirst().toInt(), SIGTERM);
-}
+    void removalRestoresPreviousHandler()
+    {
+        delete m_handler;
+        struct sigaction foreign {};
+        foreign.sa_handler = foreignHandler;
+        sigemptyset(&foreign.sa_mask);
+        QCOMPARE(::sigaction(SIGINT, &foreign, nullptr), 0);
+        m_handler = UnixSignals::install(qApp);
+        QCOMPARE(runLoop([] { ::raise(SIGINT); }).exitCode, 0);
+        QCOMPARE(foreignHandlerCalls.load(), 0);
 
-void TestUnixSignals::removalRestoresPreviousHandler()
-{
-    delete m_handler;
-    struct sigaction foreign {};
-    foreign.sa_handler = foreignHandler;
-    sigemptyset(&foreign.sa_mask);
-    QCOMPARE(::sigaction(SIGINT, &foreign, nullptr), 0);
-
-    m_handler = UnixSignals::install(QCoreApplication::instance());
-    QVERIFY(m_handler);
-    const QuitRecord quit = runLoop([] { ::raise(SIGINT); });
-    QCOMPARE(quit.exitCode, 0);
-    QCOMPARE(foreignHandlerCalls.load(), 0);
-
-    delete m_handler;
-    m_handler = nullptr;
-    ::raise(SIGINT);
-    QCOMPARE(foreignHandlerCalls.load(), 1);
-    ::signal(SIGINT, SIG_DFL);
-}
+        delete m_handler;
+        m_handler = nullptr;
+        ::raise(SIGINT);
+        QCOMPARE(foreignHandlerCalls.load(), 1);
+        ::signal(SIGINT, SIG_DFL);
+    }
+};
 
 int main(int argc, char *argv[])
 {
