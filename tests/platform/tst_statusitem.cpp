@@ -88,48 +88,6 @@ struct ItemOnBus
 };
 } // namespace
 
-// The item's bus signals as a panel receives them.
-class PanelSignals : public QObject
-{
-    Q_OBJECT
-
-public:
-    PanelSignals(QDBusConnection &bus, const QString &service) : m_bus(bus), m_service(service)
-    {
-        hook(true);
-        // The match rules leave without waiting for an answer; one round trip on the same
-        // connection puts them in force before the item, on another connection, sends anything.
-        m_bus.interface()->serviceOwner(service);
-    }
-    ~PanelSignals() override { hook(false); }
-
-    QList<QStringList> labels;
-    int newIcon = 0;
-    int newToolTip = 0;
-
-public slots:
-    void onLabel(const QString &label, const QString &guide) { labels.append({label, guide}); }
-    void onNewIcon() { ++newIcon; }
-    void onNewToolTip() { ++newToolTip; }
-
-private:
-    void hook(bool on)
-    {
-        const std::pair<const char *, const char *> hooks[] = {{"XAyatanaNewLabel", SLOT(onLabel(QString, QString))},
-                                                              {"NewIcon", SLOT(onNewIcon())},
-                                                              {"NewToolTip", SLOT(onNewToolTip())}};
-        for (const auto &[name, slot] : hooks) {
-            if (on)
-                m_bus.connect(m_service, Panel::itemPath, Panel::itemInterface, QLatin1String(name), this, slot);
-            else
-                m_bus.disconnect(m_service, Panel::itemPath, Panel::itemInterface, QLatin1String(name), this, slot);
-        }
-    }
-
-    QDBusConnection m_bus;
-    QString m_service;
-};
-
 class TestStatusItem : public QObject
 {
     Q_OBJECT
@@ -290,7 +248,7 @@ void TestStatusItem::presentationReachesPanel()
     ItemOnBus on(m_address);
     QVERIFY(on.ready);
     const QString service = on.item.serviceName();
-    PanelSignals panel(m_panel.bus(), service);
+    m_panel.listen(service);
 
     const QIcon icon = solidIcon(Qt::black);
     on.item.setPresentation(icon, QStringLiteral("00:59:59 · Før"));
@@ -298,9 +256,9 @@ void TestStatusItem::presentationReachesPanel()
     on.item.setPresentation(icon, text, warning);
 
     // Each change once, in order, and nothing for a repeat.
-    const QList<QStringList> expected{{QStringLiteral("00:59:59 · Før"), QStringLiteral("88:88:88 · Før")}, {text, guide}};
-    QTRY_COMPARE(panel.labels, expected);
-    QCOMPARE(panel.newToolTip, 2);
+    const QList<QVariantList> expected{{QStringLiteral("00:59:59 · Før"), QStringLiteral("88:88:88 · Før")}, {text, guide}};
+    QTRY_COMPARE(m_panel.received(QStringLiteral("XAyatanaNewLabel")), expected);
+    QCOMPARE(m_panel.received(QStringLiteral("NewToolTip")).size(), 2);
 
     QCOMPARE(m_panel.itemProperty(service, QStringLiteral("XAyatanaLabel")).toString(), text);
     QCOMPARE(m_panel.itemProperty(service, QStringLiteral("XAyatanaLabelGuide")).toString(), guide);
@@ -358,7 +316,8 @@ void TestStatusItem::iconChangesOnlyWhenItDoes()
     QCOMPARE(m_panel.itemProperty(service, QStringLiteral("IconName")).toString(),
              QStringLiteral("dk.timeglas.Timeglas-symbolic"));
     QCOMPARE(m_panel.itemProperty(service, QStringLiteral("IconThemePath")).toString(), QString());
-    PanelSignals panel(m_panel.bus(), service);
+    m_panel.listen(service);
+    const auto newIcons = [&] { return m_panel.received(QStringLiteral("NewIcon")).size(); };
 
     const QIcon running = solidIcon(Qt::red);
     item.setPresentation(running, QStringLiteral("00:00:01 · A"));
@@ -367,17 +326,17 @@ void TestStatusItem::iconChangesOnlyWhenItDoes()
     item.setPresentation(solidIcon(Qt::red), QStringLiteral("00:00:03 · A"));
     item.setPresentation(solidIcon(Qt::blue), QStringLiteral("0.25t"));
     // Signals arrive in the order sent, so once the last label is here all icons are too.
-    QTRY_COMPARE(panel.labels.size(), 4);
-    QCOMPARE(panel.newIcon, 2);
+    QTRY_COMPARE(m_panel.received(QStringLiteral("XAyatanaNewLabel")).size(), 4);
+    QCOMPARE(newIcons(), 2);
 
     item.setIconName(AppIdentity::symbolicIconName(true), QStringLiteral("/opt/timeglas/share/icons"));
     item.setIconName(AppIdentity::symbolicIconName(true), QStringLiteral("/opt/timeglas/share/icons"));
-    QTRY_COMPARE(panel.newIcon, 3);
+    QTRY_COMPARE(newIcons(), 3);
     QCOMPARE(m_panel.itemProperty(service, QStringLiteral("IconName")).toString(),
              QStringLiteral("dk.timeglas.Timeglas-running-symbolic"));
     QCOMPARE(m_panel.itemProperty(service, QStringLiteral("IconThemePath")).toString(),
              QStringLiteral("/opt/timeglas/share/icons"));
-    QCOMPARE(panel.newIcon, 3);
+    QCOMPARE(newIcons(), 3);
 }
 
 void TestStatusItem::clicksFromPanel_data()

@@ -5,6 +5,7 @@
 
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
@@ -13,8 +14,10 @@
 
 #include <utility>
 
-class Panel
+class Panel : public QObject
 {
+    Q_OBJECT
+
 public:
     static inline const QString itemPath = QStringLiteral("/StatusNotifierItem");
     static inline const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
@@ -34,6 +37,26 @@ public:
     Panel &operator=(const Panel &) = delete;
 
     QDBusConnection &bus() { return m_bus; }
+
+    // Records the item's signals from now on. The match rule leaves without waiting for an
+    // answer; one round trip on the same connection puts it in force before the item, on
+    // another connection, sends anything.
+    void listen(const QString &service)
+    {
+        m_received.clear();
+        m_bus.connect(service, itemPath, itemInterface, QString(), this, SLOT(record(QDBusMessage)));
+        m_bus.interface()->serviceOwner(service);
+    }
+    // The arguments of each signal of that name received since listen(), in order.
+    QList<QVariantList> received(const QString &member) const
+    {
+        QList<QVariantList> found;
+        for (const QDBusMessage &message : m_received) {
+            if (message.member() == member)
+                found.append(message.arguments());
+        }
+        return found;
+    }
 
     QDBusMessage call(const QString &service, const QString &path, const QString &interface, const QString &method,
                       const QVariantList &arguments = {}, int timeoutMs = 5000)
@@ -111,7 +134,11 @@ public:
         return false;
     }
 
+private slots:
+    void record(const QDBusMessage &message) { m_received.append(message); }
+
 private:
     static inline int s_count = 0;
     QDBusConnection m_bus;
+    QList<QDBusMessage> m_received;
 };
