@@ -101,11 +101,8 @@ private slots:
     void iconChangesOnlyWhenItDoes();
     void clicksFromPanel_data();
     void clicksFromPanel();
-    void fixedProperties_data();
-    void fixedProperties();
-    void menuLayoutReachesPanel();
-    void menuEventsFromPanel_data();
-    void menuEventsFromPanel();
+    void menuFromPanel_data();
+    void menuFromPanel();
 
 private:
     QString m_address;
@@ -253,6 +250,15 @@ void TestStatusItem::presentationReachesPanel()
     QCOMPARE(m_panel.itemProperty(service, QStringLiteral("XAyatanaLabel")).toString(), text);
     QCOMPARE(m_panel.itemProperty(service, QStringLiteral("XAyatanaLabelGuide")).toString(), guide);
     QCOMPARE(m_panel.itemProperty(service, QStringLiteral("Title")).toString(), title);
+    // A click is not a menu, and with no menu given there is no menu object.
+    const QList<std::pair<QString, QVariant>> fixed{
+        {QStringLiteral("Category"), QStringLiteral("ApplicationStatus")},
+        {QStringLiteral("Id"), QStringLiteral("dk.timeglas.Timeglas")},
+        {QStringLiteral("Status"), QStringLiteral("Active")},
+        {QStringLiteral("ItemIsMenu"), false},
+        {QStringLiteral("Menu"), QVariant::fromValue(QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")))}};
+    for (const auto &[property, value] : fixed)
+        QCOMPARE(m_panel.itemProperty(service, property), value);
     const QVariant toolTipValue = m_panel.itemProperty(service, QStringLiteral("ToolTip"));
     QVERIFY(toolTipValue.canConvert<QDBusArgument>());
     const auto toolTip = qdbus_cast<SniToolTip>(toolTipValue.value<QDBusArgument>());
@@ -341,35 +347,30 @@ void TestStatusItem::clicksFromPanel()
         QCOMPARE(menu.menu.pos(), point);
 }
 
-void TestStatusItem::fixedProperties_data()
+void TestStatusItem::menuFromPanel_data()
 {
-    QTest::addColumn<QString>("property");
-    QTest::addColumn<QVariant>("expected");
-    QTest::newRow("category") << "Category" << QVariant(QStringLiteral("ApplicationStatus"));
-    QTest::newRow("id") << "Id" << QVariant(QStringLiteral("dk.timeglas.Timeglas"));
-    QTest::newRow("status") << "Status" << QVariant(QStringLiteral("Active"));
-    QTest::newRow("a click is not a menu") << "ItemIsMenu" << QVariant(false);
-    QTest::newRow("no menu given, no menu object")
-        << "Menu" << QVariant::fromValue(QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")));
+    QTest::addColumn<int>("id");
+    QTest::addColumn<bool>("openDisabled");
+    QTest::addColumn<QStringList>("triggered");
+    QTest::newRow("click on the first entry") << 1 << false << QStringList{"Åbn"};
+    QTest::newRow("click on the last entry") << 3 << false << QStringList{"Afslut"};
+    QTest::newRow("click on the separator") << 2 << false << QStringList{};
+    QTest::newRow("click on an entry disabled while shown") << 1 << true << QStringList{};
+    QTest::newRow("unknown entry") << 42 << false << QStringList{};
 }
 
-void TestStatusItem::fixedProperties()
+void TestStatusItem::menuFromPanel()
 {
-    QFETCH(QString, property);
-    QFETCH(QVariant, expected);
-    ItemOnBus on(m_address);
-    QVERIFY(on.ready);
-    QCOMPARE(m_panel.itemProperty(on.item.serviceName(), property), expected);
-}
-
-void TestStatusItem::menuLayoutReachesPanel()
-{
+    QFETCH(int, id);
+    QFETCH(bool, openDisabled);
+    QFETCH(QStringList, triggered);
     TestMenu menu;
+    QStringList seen;
+    connect(&menu.menu, &QMenu::triggered, this, [&](QAction *a) { seen.append(a->text()); });
     ItemOnBus on(m_address, &menu.menu);
     QVERIFY(on.ready);
     const QString service = on.item.serviceName();
     QCOMPARE(m_panel.menuPath(service), QStringLiteral("/MenuBar"));
-
     uint revision = 0;
     QList<Panel::MenuEntry> entries = m_panel.menuEntries(service, &revision);
     QCOMPARE(entries.size(), 3);
@@ -377,43 +378,17 @@ void TestStatusItem::menuLayoutReachesPanel()
     QCOMPARE(entries.at(1).properties.value(QStringLiteral("type")).toString(), QStringLiteral("separator"));
     QCOMPARE(entries.at(2).properties.value(QStringLiteral("label")).toString(), QStringLiteral("Afslut"));
     QVERIFY(!entries.at(0).properties.contains(QStringLiteral("enabled")));
-
-    // A changed entry comes with a newer revision.
-    menu.open->setEnabled(false);
-    uint newer = 0;
-    entries = m_panel.menuEntries(service, &newer);
-    QVERIFY(newer > revision);
-    QCOMPARE(entries.value(0).properties.value(QStringLiteral("enabled")), QVariant(false));
-}
-
-void TestStatusItem::menuEventsFromPanel_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("eventId");
-    QTest::addColumn<bool>("openDisabled");
-    QTest::addColumn<QStringList>("triggered");
-    QTest::newRow("click on the first entry") << 1 << "clicked" << false << QStringList{"Åbn"};
-    QTest::newRow("click on the last entry") << 3 << "clicked" << false << QStringList{"Afslut"};
-    QTest::newRow("click on the separator") << 2 << "clicked" << false << QStringList{};
-    QTest::newRow("click on a disabled entry") << 1 << "clicked" << true << QStringList{};
-    QTest::newRow("unknown entry") << 42 << "clicked" << false << QStringList{};
-}
-
-void TestStatusItem::menuEventsFromPanel()
-{
-    QFETCH(int, id);
-    QFETCH(QString, eventId);
-    QFETCH(bool, openDisabled);
-    QFETCH(QStringList, triggered);
-    TestMenu menu;
-    menu.open->setEnabled(!openDisabled);
-    QStringList seen;
-    connect(&menu.menu, &QMenu::triggered, this, [&](QAction *a) { seen.append(a->text()); });
-    ItemOnBus on(m_address, &menu.menu);
-    QVERIFY(on.ready);
+    if (openDisabled) {
+        // A changed entry comes with a newer revision.
+        menu.open->setEnabled(false);
+        uint newer = 0;
+        entries = m_panel.menuEntries(service, &newer);
+        QVERIFY(newer > revision);
+        QCOMPARE(entries.value(0).properties.value(QStringLiteral("enabled")), QVariant(false));
+    }
     QSignalSpy clicks(&on.item, &StatusItem::activated);
 
-    QCOMPARE(m_panel.menuEvent(on.item.serviceName(), id, eventId).type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(m_panel.menuEvent(service, id).type(), QDBusMessage::ReplyMessage);
     QCOMPARE(seen, triggered);
     QCOMPARE(clicks.size(), 0);
 }

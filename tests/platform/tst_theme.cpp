@@ -24,9 +24,6 @@ private slots:
         QTest::newRow("empty") << "" << false << true;
         // The comparison is exact: other spellings are "any other value".
         QTest::newRow("Dark") << "Dark" << false << true;
-        QTest::newRow("LIGHT") << "LIGHT" << false << true;
-        QTest::newRow("padded dark") << " dark" << false << true;
-        QTest::newRow("unknown word") << "auto" << false << true;
     }
     void resolveDark()
     {

@@ -84,74 +84,66 @@ private slots:
     void quitsOnSignal_data()
     {
         QTest::addColumn<QList<int>>("raised");
-        QTest::addColumn<bool>("fromWorkerThread");
-        QTest::newRow("SIGTERM (session end, kill)") << QList<int>{SIGTERM} << false;
-        QTest::newRow("SIGINT (Ctrl+C)") << QList<int>{SIGINT} << false;
-        QTest::newRow("SIGHUP (terminal closed)") << QList<int>{SIGHUP} << false;
-        QTest::newRow("SIGTERM taken by another thread") << QList<int>{SIGTERM} << true;
-        QTest::newRow("a burst of signals quits once") << QList<int>{SIGTERM, SIGINT, SIGTERM} << false;
+        QTest::addColumn<QString>("from"); // "main", "worker" thread, or "nested" loop
+        QTest::newRow("SIGTERM (session end, kill)") << QList<int>{SIGTERM} << "main";
+        QTest::newRow("SIGINT (Ctrl+C)") << QList<int>{SIGINT} << "main";
+        QTest::newRow("SIGHUP (terminal closed)") << QList<int>{SIGHUP} << "main";
+        QTest::newRow("SIGTERM taken by another thread") << QList<int>{SIGTERM} << "worker";
+        QTest::newRow("a burst of signals quits once") << QList<int>{SIGTERM, SIGINT, SIGTERM} << "main";
+        // The save dialog runs a loop of its own; the session ending must still get through.
+        QTest::newRow("inside a nested loop") << QList<int>{SIGTERM} << "nested";
     }
     void quitsOnSignal()
     {
         QFETCH(QList<int>, raised);
-        QFETCH(bool, fromWorkerThread);
+        QFETCH(QString, from);
         QSignalSpy received(m_handler, &UnixSignals::received);
+        bool nestedReturned = false;
+        const auto raiseAll = [&] {
+            for (int signalNumber : raised)
+                ::raise(signalNumber);
+        };
         const QuitRecord quit = runLoop([&] {
-            const auto raiseAll = [&] {
-                for (int signalNumber : raised)
-                    ::raise(signalNumber);
-            };
-            fromWorkerThread ? std::thread(raiseAll).join() : raiseAll();
+            if (from == u"worker") {
+                std::thread(raiseAll).join();
+            } else if (from == u"main") {
+                raiseAll();
+            } else {
+                QTimer::singleShot(0, [&] {
+                    QEventLoop dialog;
+                    QTimer::singleShot(0, raiseAll);
+                    dialog.exec();
+                    nestedReturned = true;
+                });
+            }
         });
         QCOMPARE(quit.exitCode, 0);
         QCOMPARE(quit.aboutToQuitCount, 1);
         QVERIFY(quit.onMainThread);
         QCOMPARE(numbers(received), raised);
+        QCOMPARE(nestedReturned, from == u"nested");
     }
 
-    // The save dialog runs a loop of its own; the session ending must still get through.
-    void quitsFromInsideNestedLoop()
-    {
-        bool nestedReturned = false;
-        const QuitRecord quit = runLoop([&] {
-            QTimer::singleShot(0, [&] {
-                QEventLoop dialog;
-                QTimer::singleShot(0, [] { ::raise(SIGTERM); });
-                dialog.exec();
-                nestedReturned = true;
-            });
-        });
-        QVERIFY(nestedReturned);
-        QCOMPARE(quit.exitCode, 0);
-        QCOMPARE(quit.aboutToQuitCount, 1);
-    }
-
-    // Started under nohup, SIGHUP is ignored on purpose; we must not quit on it.
-    void ignoredSignalStaysIgnored()
+    // Started under nohup, SIGHUP is ignored on purpose and must stay so; a handler that was
+    // there before ours is not called while ours is installed, and is back once ours goes.
+    void foreignDispositionsAreKept()
     {
         delete m_handler;
         ::signal(SIGHUP, SIG_IGN);
-        m_handler = UnixSignals::install(qApp);
-        QSignalSpy received(m_handler, &UnixSignals::received);
-        // The pipe keeps order: had SIGHUP been caught, it would be seen before SIGTERM.
-        const QuitRecord quit = runLoop([] {
-            ::raise(SIGHUP);
-            ::raise(SIGTERM);
-        });
-        ::signal(SIGHUP, SIG_DFL);
-        QCOMPARE(quit.exitCode, 0);
-        QCOMPARE(numbers(received), QList<int>{SIGTERM});
-    }
-
-    void removalRestoresPreviousHandler()
-    {
-        delete m_handler;
         struct sigaction foreign {};
         foreign.sa_handler = foreignHandler;
         sigemptyset(&foreign.sa_mask);
         QCOMPARE(::sigaction(SIGINT, &foreign, nullptr), 0);
         m_handler = UnixSignals::install(qApp);
-        QCOMPARE(runLoop([] { ::raise(SIGINT); }).exitCode, 0);
+        QSignalSpy received(m_handler, &UnixSignals::received);
+        // The pipe keeps order: had SIGHUP been caught, it would be seen before SIGINT.
+        const QuitRecord quit = runLoop([] {
+            ::raise(SIGHUP);
+            ::raise(SIGINT);
+        });
+        ::signal(SIGHUP, SIG_DFL);
+        QCOMPARE(quit.exitCode, 0);
+        QCOMPARE(numbers(received), QList<int>{SIGINT});
         QCOMPARE(foreignHandlerCalls.load(), 0);
 
         delete m_handler;

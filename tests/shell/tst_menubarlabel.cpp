@@ -43,11 +43,6 @@ private slots:
         m_store = Store::open(m_dir->filePath(QStringLiteral("timeglas.sqlite")), &error);
         QVERIFY2(m_store, qPrintable(error));
     }
-    void cleanup()
-    {
-        m_store.reset();
-        m_clock.reset();
-    }
 
     // A running task shows whatever today's hours are, even one dated another day.
     void runningText_data()
@@ -59,7 +54,6 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("named") << "Kundemøde" << qint64(3600) << 125.7 << 0 << "01:02:05" + dot + "Kundemøde";
         QTest::newRow("unnamed") << "" << qint64(0) << 5.0 << 0 << "00:00:05" + dot + "\u00B7";
-        QTest::newRow("over a hundred hours") << "Lang" << qint64(360000) << 0.0 << 0 << "100:00:00" + dot + "Lang";
         QTest::newRow("a task of yesterday") << "I går" << qint64(60) << 10.0 << 1 << "00:01:10" + dot + "I går";
     }
     void runningText()
@@ -92,7 +86,6 @@ private slots:
         QTest::addColumn<QList<qint64>>("todaySeconds");
         QTest::addColumn<bool>("billable");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("no tasks") << QList<qint64>{} << true << "";
         QTest::newRow("nothing recorded") << QList<qint64>{0, 0} << true << "";
         QTest::newRow("billable rounds per task") << QList<qint64>{7 * 60, 14 * 60} << true << "0.50t";
         QTest::newRow("actual hours") << QList<qint64>{7 * 60, 14 * 60} << false << "0.35t";
