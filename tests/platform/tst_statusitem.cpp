@@ -95,7 +95,6 @@ public:
 private slots:
     void followsTheWatcher_data();
     void followsTheWatcher();
-    void trayShowsThePresentation();
     void presentationReachesPanel_data();
     void presentationReachesPanel();
     void iconChangesOnlyWhenItDoes();
@@ -113,7 +112,8 @@ void TestStatusItem::followsTheWatcher_data()
 {
     // Steps: a watcher that "watcher"/"hostless" (no panel behind it)/"refusing" claims the name,
     // or one "replacing" the running one; the last one may "release" it, "reclaim" it or be
-    // "gone". "show" puts the item up, "shown"/"unseen" also say what show() answered.
+    // "gone". "show" puts the item up, "shown"/"unseen" also say what show() answered;
+    // "update" gives it a new icon and text.
     // "=sni", "=tray", "=none": the item settles there, and has said so.
     QTest::addColumn<QString>("steps");
     QTest::addColumn<int>("trays"); // 0: no tray module, 1: a module but no tray, 2: a tray
@@ -123,7 +123,7 @@ void TestStatusItem::followsTheWatcher_data()
     QTest::newRow("refused, no tray") << "refusing show =none" << 0 << 0;
     QTest::newRow("refused, to the tray") << "refusing show =tray" << 2 << 0;
     QTest::newRow("no watcher, no tray") << "unseen =none" << 1 << 0;
-    QTest::newRow("no watcher, a tray") << "shown =tray" << 2 << 0;
+    QTest::newRow("no watcher, a tray") << "shown =tray update =tray" << 2 << 0;
     QTest::newRow("a watcher that starts later") << "unseen watcher =sni" << 0 << 1;
     QTest::newRow("the watcher goes") << "watcher shown =sni release =none" << 0 << 1;
     QTest::newRow("the same watcher takes the name again") << "watcher shown =sni release reclaim =sni" << 0 << 2;
@@ -141,7 +141,9 @@ void TestStatusItem::followsTheWatcher()
     FakeTrayFactory factory(trays == 2);
     TestMenu menu;
     StatusItem item(trays ? &factory : nullptr);
-    item.setPresentation(solidIcon(Qt::red), QStringLiteral("1.75t"));
+    QIcon icon = solidIcon(Qt::red);
+    QString shown = QStringLiteral("<img src=\"http://127.0.0.1:9/b.png\"> & <b>x</b>\nÆndringer gemmes ikke: fuld disk");
+    item.setPresentation(icon, shown.section(u'\n', 0, 0), shown.section(u'\n', 1));
     item.setMenu(&menu.menu);
     QSignalSpy backends(&item, &StatusItem::backendChanged);
     std::vector<std::unique_ptr<WatcherOnBus>> watchers;
@@ -156,6 +158,10 @@ void TestStatusItem::followsTheWatcher()
             QVERIFY(watchers.back()->claim());
         } else if (step == u"gone") {
             watchers.pop_back();
+        } else if (step == u"update") {
+            icon = solidIcon(Qt::blue);
+            shown = QStringLiteral("0:12:05 · Møde");
+            item.setPresentation(icon, shown);
         } else if (step == u"show") {
             item.show();
         } else if (step == u"shown" || step == u"unseen") {
@@ -174,8 +180,13 @@ void TestStatusItem::followsTheWatcher()
         } else if (step == u"=tray") {
             QTRY_COMPARE(item.backend(), Backend::SystemTray);
             QVERIFY(factory.icon && factory.icon->visible);
-            QCOMPARE(shownAsMarkup(factory.icon->toolTip), QStringLiteral("1.75t"));
+            QCOMPARE(factory.icon->iconKey, icon.cacheKey());
+            QCOMPARE(shownAsMarkup(factory.icon->toolTip), shown);
             QCOMPARE(factory.icon->menu, &menu.menu);
+            QSignalSpy clicks(&item, &StatusItem::activated);
+            emit factory.icon->clicked();
+            // The middle of the 24-pixel icon at x 300 (QRect counts 300…323), at its bottom row.
+            QCOMPARE(clicks.value(0).value(0).toPoint(), QPoint(311, 23));
         } else if (step == u"=none") {
             QTRY_COMPARE(item.backend(), Backend::None);
             QVERIFY(!factory.icon);
@@ -187,26 +198,6 @@ void TestStatusItem::followsTheWatcher()
     }
     if (!watchers.empty())
         QTRY_COMPARE(watchers.back()->registrations().size(), registrations);
-}
-
-void TestStatusItem::trayShowsThePresentation()
-{
-    FakeTrayFactory trays(true);
-    StatusItem item(&trays);
-    const QIcon icon = solidIcon(Qt::red);
-    const QString markup = QStringLiteral("<img src=\"http://127.0.0.1:9/b.png\"> & <b>x</b>");
-    item.setPresentation(icon, markup, QStringLiteral("Ændringer gemmes ikke: fuld disk"));
-    QVERIFY(item.show());
-    QCOMPARE(trays.icon->iconKey, icon.cacheKey());
-    QCOMPARE(shownAsMarkup(trays.icon->toolTip), markup + QStringLiteral("\nÆndringer gemmes ikke: fuld disk"));
-    item.setPresentation(solidIcon(Qt::blue), QStringLiteral("0:12:05 · Møde"));
-    QCOMPARE(shownAsMarkup(trays.icon->toolTip), QStringLiteral("0:12:05 · Møde"));
-    QVERIFY(trays.icon->iconKey != icon.cacheKey());
-
-    QSignalSpy clicks(&item, &StatusItem::activated);
-    emit trays.icon->clicked();
-    // The middle of the 24-pixel icon at x 300 (QRect counts 300…323), at its bottom row.
-    QCOMPARE(clicks.value(0).value(0).toPoint(), QPoint(311, 23));
 }
 
 void TestStatusItem::presentationReachesPanel_data()

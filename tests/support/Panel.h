@@ -1,6 +1,5 @@
-// A panel's side of the bus: what it asks of a status item and how it clicks it. Calls are
-// sent asynchronously and waited for with the loop running, since the item may live on the
-// caller's own thread.
+// A panel's side of the bus. Calls are waited for with the loop running, since the item may
+// live on the caller's own thread.
 #pragma once
 
 #include <QDBusArgument>
@@ -33,8 +32,6 @@ public:
     {
     }
     ~Panel() { QDBusConnection::disconnectFromBus(m_bus.name()); }
-    Panel(const Panel &) = delete;
-    Panel &operator=(const Panel &) = delete;
 
     QDBusConnection &bus() { return m_bus; }
 
@@ -47,7 +44,6 @@ public:
         m_bus.connect(service, itemPath, itemInterface, QString(), this, SLOT(record(QDBusMessage)));
         m_bus.interface()->serviceOwner(service);
     }
-    // The arguments of each signal of that name received since listen(), in order.
     QList<QVariantList> received(const QString &member) const
     {
         QList<QVariantList> found;
@@ -90,7 +86,7 @@ public:
     {
         const QDBusMessage reply = call(service, menuPath(service), menuInterface, QStringLiteral("GetLayout"),
                                         {0, -1, QStringList()});
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
+        if (reply.arguments().size() != 2)
             return {};
         if (revision)
             *revision = reply.arguments().at(0).toUInt();
@@ -99,7 +95,7 @@ public:
         QList<MenuEntry> entries;
         layout.beginStructure();
         layout >> root.id >> root.properties;
-        layout.beginArray();
+        layout.beginArray(); // the children, each a variant holding the same structure
         while (!layout.atEnd()) {
             QDBusVariant child;
             layout >> child;
@@ -107,13 +103,8 @@ public:
             MenuEntry e{0, {}};
             entry.beginStructure();
             entry >> e.id >> e.properties;
-            entry.beginArray();
-            entry.endArray();
-            entry.endStructure();
             entries.append(std::move(e));
         }
-        layout.endArray();
-        layout.endStructure();
         return entries;
     }
     QDBusMessage menuEvent(const QString &service, int id, const QString &eventId = QStringLiteral("clicked"))
@@ -121,8 +112,7 @@ public:
         return call(service, menuPath(service), menuInterface, QStringLiteral("Event"),
                     {id, eventId, QVariant::fromValue(QDBusVariant(0)), 0u});
     }
-    // Clicks the entry with this label; false when the menu has none. An entry that ends
-    // the program may leave the click without an answer.
+    // An entry that ends the program may leave the click without an answer.
     bool clickMenuEntry(const QString &service, const QString &label)
     {
         for (const MenuEntry &entry : menuEntries(service)) {
