@@ -13,27 +13,6 @@ class TestTheme : public QObject
     Q_OBJECT
 
 private slots:
-    void resolveDark_data()
-    {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<bool>("onLight"); // dark on a light desktop
-        QTest::addColumn<bool>("onDark");
-        QTest::newRow("light") << "light" << false << false;
-        QTest::newRow("dark") << "dark" << true << true;
-        QTest::newRow("system") << "system" << false << true;
-        QTest::newRow("empty") << "" << false << true;
-        // The comparison is exact: other spellings are "any other value".
-        QTest::newRow("Dark") << "Dark" << false << true;
-    }
-    void resolveDark()
-    {
-        QFETCH(QString, mode);
-        QFETCH(bool, onLight);
-        QFETCH(bool, onDark);
-        QCOMPARE(Theme::resolveDark(mode, Scheme::Light), onLight);
-        QCOMPARE(Theme::resolveDark(mode, Scheme::Dark), onDark);
-    }
-
     void followsChanges_data()
     {
         QTest::addColumn<QString>("modeBefore");
@@ -42,8 +21,9 @@ private slots:
         QTest::addColumn<bool>("darkAfter");
         QTest::addColumn<int>("notifications");
         QTest::newRow("preference set to dark") << "system" << "dark" << Scheme::Light << true << 1;
-        QTest::newRow("back to system while the desktop is light") << "dark" << "system" << Scheme::Light << false << 1;
         QTest::newRow("desktop turns dark while following it") << "system" << "system" << Scheme::Dark << true << 1;
+        // The comparison is exact: any other spelling, "system" too, follows the desktop.
+        QTest::newRow("\"Dark\" follows a light desktop") << "dark" << "Dark" << Scheme::Light << false << 1;
         QTest::newRow("desktop turns dark under a forced light") << "light" << "light" << Scheme::Dark << false << 0;
         QTest::newRow("light forced on a light desktop changes nothing") << "system" << "light" << Scheme::Light << false << 0;
     }
