@@ -4,8 +4,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSysInfo>
@@ -14,7 +12,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,14 +24,10 @@ constexpr int wasAlreadyPrimary = 11;
 
 int exitCodeFor(SingleInstance::Role role, const SingleInstance &instance)
 {
-    switch (role) {
-    case SingleInstance::Role::Primary:
+    if (role == SingleInstance::Role::Primary)
         return becamePrimary;
-    case SingleInstance::Role::Secondary:
+    if (role == SingleInstance::Role::Secondary)
         return becameSecondary;
-    case SingleInstance::Role::Failed:
-        break;
-    }
     std::fprintf(stderr, "%s\n", qPrintable(instance.errorString()));
     return failed;
 }
@@ -50,39 +43,22 @@ void say(const char *line)
 int helperMain(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QString mode = QString::fromLocal8Bit(argv[1]);
+    const QByteArray mode = argv[1];
     SingleInstance instance;
-    if (mode == QLatin1String("--claim")) {
-        const auto timeout = std::chrono::milliseconds(argc > 2 ? std::atoi(argv[2]) : 5000);
-        return exitCodeFor(instance.claim(timeout), instance);
-    }
-    if (mode == QLatin1String("--claim-after-locked")) {
+    if (mode == "--claim")
+        return exitCodeFor(instance.claim(std::chrono::milliseconds(argc > 2 ? std::atoi(argv[2]) : 5000)), instance);
+    if (mode == "--claim-after-locked") {
         if (instance.tryBecomePrimary())
             return wasAlreadyPrimary;
         say("locked\n");
         return exitCodeFor(instance.claim(), instance);
     }
-    if (mode == QLatin1String("--serve")) {
-        if (instance.claim() != SingleInstance::Role::Primary)
-            return failed;
-        QObject::connect(&instance, &SingleInstance::toggleRequested, [] { say("toggle\n"); });
-        say("ready\n");
-        return app.exec();
-    }
-    return 2;
+    if (instance.claim() != SingleInstance::Role::Primary)
+        return failed;
+    QObject::connect(&instance, &SingleInstance::toggleRequested, [] { say("toggle\n"); });
+    say("ready\n");
+    return app.exec();
 }
-
-enum class Setup {
-    RuntimeDirOfUser,
-    NoRuntimeDir,
-    RelativeRuntimeDir,
-    MissingRuntimeDir,
-    RuntimeDirOfOtherUser,
-    FallbackOpenToOthers,
-    FallbackIsSymlink,
-    FallbackOfOtherUser,
-};
-enum class Outcome { RuntimeDir, Fallback, Refused };
 } // namespace
 
 class TestSingleInstance : public QObject
@@ -93,19 +69,25 @@ private slots:
     void init();
     void laterStartsHandOverToggle_data();
     void laterStartsHandOverToggle();
-    void primaryInAnotherProcessIsRespected();
-    void staleLockDoesNotBlock_data();
-    void staleLockDoesNotBlock();
-    void startDuringShutdownTakesOver();
-    void silentPrimaryGivesClearFailure();
+    void unansweredStartFails_data();
+    void unansweredStartFails();
     void runtimeDirectory_data();
     void runtimeDirectory();
 
 private:
     std::unique_ptr<QProcess> startHelper(const QStringList &arguments,
-                                          QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel);
-    static bool waitForLine(QProcess &process, const QByteArray &line);
-    QString lockPath() const { return m_runtime->path() + QStringLiteral("/timeglas.lock"); }
+                                          QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel)
+    {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessChannelMode(channels);
+        process->start(QCoreApplication::applicationFilePath(), arguments);
+        return process;
+    }
+    static bool waitForLine(QProcess &process, const QByteArray &line)
+    {
+        return QTest::qWaitFor([&] { return process.canReadLine() && process.readLine() == line; }, 10000);
+    }
+    QString lockPath() const { return m_runtime->filePath(QStringLiteral("timeglas.lock")); }
 
     std::unique_ptr<QTemporaryDir> m_runtime;
 };
@@ -114,39 +96,61 @@ void TestSingleInstance::init()
 {
     // Never the developer's own runtime folder, where a real Timeglas may be running.
     m_runtime = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_runtime->isValid());
     QVERIFY(QFile::setPermissions(m_runtime->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
 }
 
-std::unique_ptr<QProcess> TestSingleInstance::startHelper(const QStringList &arguments,
-                                                          QProcess::ProcessChannelMode channels)
-{
-    auto process = std::make_unique<QProcess>();
-    process->setProcessChannelMode(channels);
-    process->start(QCoreApplication::applicationFilePath(), arguments);
-    return process;
-}
-
-bool TestSingleInstance::waitForLine(QProcess &process, const QByteArray &line)
-{
-    return QTest::qWaitFor([&] { return process.canReadLine() && process.readLine() == line; }, 10000);
-}
-
 void TestSingleInstance::laterStartsHandOverToggle_data()
 {
+    QTest::addColumn<QString>("leftBehind"); // what an earlier primary left in the runtime folder
     QTest::addColumn<int>("starts");
-    QTest::newRow("one later start") << 1;
-    QTest::newRow("three later starts at once") << 3;
+    QTest::newRow("one later start") << "" << 1;
+    QTest::newRow("three later starts at once") << "" << 3;
+    // However old its file, a lock whose owner lives is respected.
+    QTest::newRow("our own lock, days old") << "aged" << 1;
+    QTest::newRow("primary killed while running") << "killed" << 1;
+    QTest::newRow("lock of a process that has ended") << "ended" << 1;
+    QTest::newRow("lock whose number now belongs to another program") << "reused" << 1;
+    QTest::newRow("empty lock of a crash right after creating it") << "empty" << 1;
 }
 
 void TestSingleInstance::laterStartsHandOverToggle()
 {
+    QFETCH(QString, leftBehind);
     QFETCH(int, starts);
-    SingleInstance primary;
-    QCOMPARE(primary.claim(), SingleInstance::Role::Primary);
-    QSignalSpy toggles(&primary, &SingleInstance::toggleRequested);
+    qint64 pid = 1; // alive, but not us
+    if (leftBehind == u"killed") {
+        auto dead = startHelper({QStringLiteral("--serve")});
+        QVERIFY(waitForLine(*dead, "ready\n"));
+        dead->kill(); // SIGKILL: no cleanup at all, lock and socket stay behind
+        QVERIFY(dead->waitForFinished());
+        QVERIFY(QFile::exists(m_runtime->filePath(QStringLiteral("timeglas.socket"))));
+    } else if (leftBehind == u"ended") {
+        QProcess ended;
+        ended.start(QStringLiteral("true"));
+        QVERIFY(ended.waitForStarted());
+        pid = ended.processId();
+        QVERIFY(ended.waitForFinished());
+    }
+    if (leftBehind == u"ended" || leftBehind == u"reused" || leftBehind == u"empty") {
+        QFile lock(lockPath());
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        if (leftBehind == u"empty")
+            QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+        else
+            lock.write(QByteArray::number(pid) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n'
+                       + QSysInfo::machineHostName().toUtf8() + '\n');
+    }
 
+    SingleInstance primary;
+    QCOMPARE(primary.claim(std::chrono::seconds(2)), SingleInstance::Role::Primary);
+    if (leftBehind == u"aged") {
+        QFile lock(lockPath());
+        QVERIFY(lock.open(QIODevice::ReadWrite));
+        QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime));
+    }
+    // And the new primary is reachable, through any socket left behind.
+    QSignalSpy toggles(&primary, &SingleInstance::toggleRequested);
     std::vector<std::unique_ptr<QProcess>> helpers;
     for (int i = 0; i < starts; ++i)
         helpers.push_back(startHelper({QStringLiteral("--claim")}));
@@ -160,96 +164,35 @@ void TestSingleInstance::laterStartsHandOverToggle()
     QVERIFY(primary.isPrimary());
 }
 
-void TestSingleInstance::primaryInAnotherProcessIsRespected()
+void TestSingleInstance::unansweredStartFails_data()
 {
-    auto other = startHelper({QStringLiteral("--serve")});
-    QVERIFY(waitForLine(*other, "ready\n"));
-
-    // However old its file, a lock whose owner lives is respected.
-    QFile lock(lockPath());
-    QVERIFY(lock.open(QIODevice::ReadWrite));
-    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime));
-    lock.close();
-
-    SingleInstance second;
-    QVERIFY(!second.tryBecomePrimary());
-    QVERIFY(second.errorString().isEmpty());
-    QVERIFY(second.signalPrimary());
-    QVERIFY(waitForLine(*other, "toggle\n"));
-    QCOMPARE(second.claim(), SingleInstance::Role::Secondary);
-    QVERIFY(waitForLine(*other, "toggle\n"));
-
-    other->kill();
-    other->waitForFinished();
+    QTest::addColumn<bool>("quitting");
+    QTest::newRow("primary whose loop is busy") << false;
+    // Its loop has ended, as at quit; it still holds the lock while it saves.
+    QTest::newRow("primary that is quitting") << true;
 }
 
-void TestSingleInstance::staleLockDoesNotBlock_data()
+void TestSingleInstance::unansweredStartFails()
 {
-    QTest::addColumn<QString>("leftBy");
-    QTest::newRow("primary killed while running") << QStringLiteral("killed");
-    QTest::newRow("lock of a process that has ended") << QStringLiteral("ended");
-    QTest::newRow("lock whose number now belongs to another program") << QStringLiteral("reused");
-    QTest::newRow("empty lock of a crash right after creating it") << QStringLiteral("empty");
-}
-
-void TestSingleInstance::staleLockDoesNotBlock()
-{
-    QFETCH(QString, leftBy);
-    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    auto writeLock = [&](qint64 pid) {
-        QFile lock(lockPath());
-        QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray::number(pid) + '\n' + program.toUtf8() + '\n'
-                   + QSysInfo::machineHostName().toUtf8() + '\n');
-    };
-
-    if (leftBy == QLatin1String("killed")) {
-        auto dead = startHelper({QStringLiteral("--serve")});
-        QVERIFY(waitForLine(*dead, "ready\n"));
-        dead->kill(); // SIGKILL: no cleanup at all, lock and socket stay behind
-        QVERIFY(dead->waitForFinished());
-        QVERIFY(QFile::exists(m_runtime->path() + QStringLiteral("/timeglas.socket")));
-    } else if (leftBy == QLatin1String("ended")) {
-        QProcess ended;
-        ended.start(QStringLiteral("true"));
-        QVERIFY(ended.waitForStarted());
-        const qint64 pid = ended.processId();
-        QVERIFY(ended.waitForFinished());
-        writeLock(pid);
-    } else if (leftBy == QLatin1String("reused")) {
-        writeLock(1); // pid 1 is alive, but it is not us
-    } else {
-        QFile lock(lockPath());
-        QVERIFY(lock.open(QIODevice::WriteOnly));
-        QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
-    }
-    QVERIFY(QFile::exists(lockPath()));
-
-    SingleInstance next;
-    QCOMPARE(next.claim(std::chrono::seconds(2)), SingleInstance::Role::Primary);
-
-    // And the new primary is reachable, through any socket left behind.
-    QSignalSpy toggles(&next, &SingleInstance::toggleRequested);
-    auto later = startHelper({QStringLiteral("--claim")});
-    QTRY_COMPARE_WITH_TIMEOUT(later->state(), QProcess::NotRunning, 10000);
-    QCOMPARE(later->exitCode(), becameSecondary);
-    QTRY_COMPARE(toggles.size(), 1);
-}
-
-void TestSingleInstance::startDuringShutdownTakesOver()
-{
+    QFETCH(bool, quitting);
     auto primary = std::make_unique<SingleInstance>();
     QCOMPARE(primary->claim(), SingleInstance::Role::Primary);
-    // The primary's loop ends, as at quit; it still holds the lock while it saves.
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    QCOMPARE(QCoreApplication::exec(), 0);
-
-    // A quitting primary must not take a request it will never carry out...
+    if (quitting) {
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+    }
     auto impatient = startHelper({QStringLiteral("--claim"), QStringLiteral("300")}, QProcess::SeparateChannels);
-    QTRY_COMPARE_WITH_TIMEOUT(impatient->state(), QProcess::NotRunning, 10000);
+    if (quitting) // a quitting primary must not take a request it will never carry out
+        QTRY_COMPARE_WITH_TIMEOUT(impatient->state(), QProcess::NotRunning, 10000);
+    else // blocking on purpose: with our loop stopped, the primary cannot answer
+        QVERIFY(impatient->waitForFinished(10000));
     QCOMPARE(impatient->exitCode(), failed);
+    QVERIFY(impatient->readAllStandardError().contains("does not answer"));
+    QVERIFY(primary->isPrimary());
+    if (!quitting)
+        return;
 
-    // ...and once it has saved and let go of the lock, a waiting start takes over.
+    // Once it has saved and let go of the lock, a waiting start takes over.
     auto later = startHelper({QStringLiteral("--claim-after-locked")});
     QVERIFY(waitForLine(*later, "locked\n"));
     primary.reset();
@@ -257,106 +200,64 @@ void TestSingleInstance::startDuringShutdownTakesOver()
     QCOMPARE(later->exitCode(), becamePrimary);
 }
 
-void TestSingleInstance::silentPrimaryGivesClearFailure()
-{
-    SingleInstance primary;
-    QCOMPARE(primary.claim(), SingleInstance::Role::Primary);
-
-    auto later = startHelper({QStringLiteral("--claim"), QStringLiteral("300")}, QProcess::SeparateChannels);
-    // Blocking on purpose: with our loop stopped, the primary cannot answer.
-    QVERIFY(later->waitForFinished(10000));
-    QCOMPARE(later->exitCode(), failed);
-    QVERIFY(later->readAllStandardError().contains("does not answer"));
-    QVERIFY(primary.isPrimary());
-}
-
 void TestSingleInstance::runtimeDirectory_data()
 {
-    QTest::addColumn<Setup>("setup");
-    QTest::addColumn<Outcome>("outcome");
-
-    QTest::newRow("runtime folder of this user") << Setup::RuntimeDirOfUser << Outcome::RuntimeDir;
-    QTest::newRow("no runtime folder") << Setup::NoRuntimeDir << Outcome::Fallback;
-    QTest::newRow("relative runtime folder") << Setup::RelativeRuntimeDir << Outcome::Fallback;
-    QTest::newRow("runtime folder missing") << Setup::MissingRuntimeDir << Outcome::Fallback;
-    QTest::newRow("runtime folder of another user") << Setup::RuntimeDirOfOtherUser << Outcome::Fallback;
-    QTest::newRow("fallback open to others gets closed") << Setup::FallbackOpenToOthers << Outcome::Fallback;
-    QTest::newRow("fallback is a symbolic link") << Setup::FallbackIsSymlink << Outcome::Refused;
-    QTest::newRow("fallback of another user") << Setup::FallbackOfOtherUser << Outcome::Refused;
+    QTest::addColumn<QString>("runtime"); // XDG_RUNTIME_DIR: "-" unset; "run" and "gone" inside the test folder
+    QTest::addColumn<QString>("prepare");
+    QTest::addColumn<QString>("expected"); // "run", "fallback", or "" when refused
+    QTest::newRow("runtime folder of this user") << "run" << "" << "run";
+    QTest::newRow("no runtime folder") << "-" << "" << "fallback";
+    QTest::newRow("relative runtime folder") << "relative" << "" << "fallback";
+    QTest::newRow("runtime folder missing") << "gone" << "" << "fallback";
+    QTest::newRow("runtime folder of another user") << "run" << "give run away" << "fallback";
+    QTest::newRow("fallback open to others gets closed") << "-" << "open fallback" << "fallback";
+    QTest::newRow("fallback is a symbolic link") << "-" << "link fallback" << "";
+    QTest::newRow("fallback of another user") << "-" << "give fallback away" << "";
 }
 
 void TestSingleInstance::runtimeDirectory()
 {
-    QFETCH(Setup, setup);
-    QFETCH(Outcome, outcome);
+    QFETCH(QString, runtime);
+    QFETCH(QString, prepare);
+    QFETCH(QString, expected);
+    if (prepare.startsWith(u"give") && ::geteuid() != 0)
+        QSKIP("needs root to give a folder away");
     QTemporaryDir temp;
-    QVERIFY(temp.isValid());
     qputenv("TMPDIR", QFile::encodeName(temp.path()));
-    const QString runtime = temp.path() + QStringLiteral("/run");
-    const QString fallback = temp.path() + QStringLiteral("/timeglas-") + QString::number(::geteuid());
-    QVERIFY(QDir().mkpath(runtime));
-    const QByteArray nobody = "65534";
-    const bool root = ::geteuid() == 0;
-
-    switch (setup) {
-    case Setup::RuntimeDirOfUser:
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-        break;
-    case Setup::NoRuntimeDir:
+    const QString run = temp.filePath(QStringLiteral("run"));
+    const QString fallback = temp.filePath(QStringLiteral("timeglas-%1").arg(::geteuid()));
+    const QByteArray fallbackName = QFile::encodeName(fallback);
+    QVERIFY(QDir().mkpath(run));
+    if (runtime == u"-")
         qunsetenv("XDG_RUNTIME_DIR");
-        break;
-    case Setup::RelativeRuntimeDir:
-        qputenv("XDG_RUNTIME_DIR", "run");
-        break;
-    case Setup::MissingRuntimeDir:
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(temp.path() + QStringLiteral("/gone")));
-        break;
-    case Setup::RuntimeDirOfOtherUser:
-        if (!root)
-            QSKIP("needs root to give a folder away");
-        QVERIFY(::chown(QFile::encodeName(runtime).constData(), nobody.toUInt(), nobody.toUInt()) == 0);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-        break;
-    case Setup::FallbackOpenToOthers:
-        qunsetenv("XDG_RUNTIME_DIR");
-        QVERIFY(::mkdir(QFile::encodeName(fallback).constData(), 0777) == 0);
-        QVERIFY(::chmod(QFile::encodeName(fallback).constData(), 0777) == 0);
-        break;
-    case Setup::FallbackIsSymlink:
-        qunsetenv("XDG_RUNTIME_DIR");
-        QVERIFY(QFile::link(runtime, fallback));
-        break;
-    case Setup::FallbackOfOtherUser:
-        if (!root)
-            QSKIP("needs root to give a folder away");
-        qunsetenv("XDG_RUNTIME_DIR");
-        QVERIFY(::mkdir(QFile::encodeName(fallback).constData(), 0700) == 0);
-        QVERIFY(::chown(QFile::encodeName(fallback).constData(), nobody.toUInt(), nobody.toUInt()) == 0);
-        break;
-    }
+    else
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime == u"relative" ? runtime : temp.filePath(runtime)));
+    if (prepare == u"give run away")
+        QCOMPARE(::chown(QFile::encodeName(run).constData(), 65534, 65534), 0);
+    else if (prepare == u"open fallback")
+        QVERIFY(::mkdir(fallbackName.constData(), 0777) == 0 && ::chmod(fallbackName.constData(), 0777) == 0);
+    else if (prepare == u"link fallback")
+        QVERIFY(QFile::link(run, fallback));
+    else if (prepare == u"give fallback away")
+        QVERIFY(::mkdir(fallbackName.constData(), 0700) == 0 && ::chown(fallbackName.constData(), 65534, 65534) == 0);
 
     QString error;
     const QString dir = SingleInstance::runtimeDirectory(&error);
-    switch (outcome) {
-    case Outcome::RuntimeDir:
-        QCOMPARE(dir, runtime);
-        break;
-    case Outcome::Fallback: {
+    if (expected == u"run") {
+        QCOMPARE(dir, run);
+    } else if (expected == u"fallback") {
         QCOMPARE(dir, fallback);
         struct stat info {};
-        QCOMPARE(::lstat(QFile::encodeName(dir).constData(), &info), 0);
+        QCOMPARE(::lstat(fallbackName.constData(), &info), 0);
         QVERIFY(S_ISDIR(info.st_mode));
         QCOMPARE(info.st_mode & 0777, 0700u);
-        break;
-    }
-    case Outcome::Refused:
+    } else {
         QVERIFY(dir.isEmpty());
         QVERIFY(!error.isEmpty());
         // And nothing is locked anywhere in that case: the start fails with the reason.
         SingleInstance instance;
         QCOMPARE(instance.claim(std::chrono::milliseconds(200)), SingleInstance::Role::Failed);
         QCOMPARE(instance.errorString(), error);
-        break;
     }
     qunsetenv("TMPDIR");
 }

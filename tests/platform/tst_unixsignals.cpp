@@ -1,11 +1,10 @@
-// SIGTERM, SIGINT and SIGHUP end the app the orderly way: the loop returns 0 and aboutToQuit runs on the main thread.
+// SIGTERM, SIGINT and SIGHUP end the app the orderly way: the loop returns 0 and says which signal came.
 #include "UnixSignals.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSignalSpy>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 
 #include <atomic>
@@ -19,32 +18,24 @@ void foreignHandler(int)
     ++foreignHandlerCalls;
 }
 
-// What a quit looked like from the outside.
-struct QuitRecord
-{
-    int exitCode = -1;
-    int aboutToQuitCount = 0;
-    bool onMainThread = false;
-};
-
-// Runs the loop after `trigger`, with a guard so a signal that is not handled fails
+// The loop's exit code after `trigger`, with a guard so a signal that is not handled fails
 // the test with code 99 instead of hanging it.
 template<typename Trigger>
-QuitRecord runLoop(Trigger trigger)
+int runLoop(Trigger trigger)
 {
-    QuitRecord record;
-    const auto connection = QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [&record] {
-        ++record.aboutToQuitCount;
-        record.onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
-    });
     QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    guard.callOnTimeout([] { QCoreApplication::exit(99); });
     guard.start(10000);
     trigger();
-    record.exitCode = QCoreApplication::exec();
-    QObject::disconnect(connection);
-    return record;
+    return QCoreApplication::exec();
+}
+
+QList<int> numbers(const QSignalSpy &received)
+{
+    QList<int> seen;
+    for (const QList<QVariant> &arguments : received)
+        seen.append(arguments.constFirst().toInt());
+    return seen;
 }
 } // namespace
 
@@ -52,134 +43,86 @@ class TestUnixSignals : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void signalDuringStartUpQuitsOnceTheLoopRuns();
-    void quitsOnSignal_data();
-    void quitsOnSignal();
-    void quitsFromInsideNestedLoop();
-    void ignoredSignalStaysIgnored();
-    void removalRestoresPreviousHandler();
-
 private:
     UnixSignals *m_handler = nullptr;
-};
 
-void TestUnixSignals::initTestCase()
-{
-    m_handler = UnixSignals::install(QCoreApplication::instance());
-    QVERIFY(m_handler);
-    QCOMPARE(UnixSignals::install(QCoreApplication::instance()), m_handler);
-}
+private slots:
+    void initTestCase()
+    {
+        m_handler = UnixSignals::install(qApp);
+        QVERIFY(m_handler);
+        QCOMPARE(UnixSignals::install(qApp), m_handler);
+    }
 
-// main() below raises SIGTERM before the application object exists, as a session ending
-// during start-up does.
-void TestUnixSignals::signalDuringStartUpQuitsOnceTheLoopRuns()
-{
-    QSignalSpy received(m_handler, &UnixSignals::received);
-    const QuitRecord quit = runLoop([] {});
-    QCOMPARE(quit.exitCode, 0);
-    QCOMPARE(quit.aboutToQuitCount, 1);
-    QCOMPARE(received.count(), 1);
-    QCOMPARE(received.constFirst().constFirst().toInt(), SIGTERM);
-}
-
-void TestUnixSignals::quitsOnSignal_data()
-{
-    QTest::addColumn<QList<int>>("raised");
-    QTest::addColumn<bool>("fromWorkerThread");
-
-    QTest::newRow("SIGTERM (session end, kill)") << QList<int>{SIGTERM} << false;
-    QTest::newRow("SIGINT (Ctrl+C)") << QList<int>{SIGINT} << false;
-    QTest::newRow("SIGHUP (terminal closed)") << QList<int>{SIGHUP} << false;
-    QTest::newRow("SIGTERM taken by another thread") << QList<int>{SIGTERM} << true;
-    QTest::newRow("a burst of signals quits once") << QList<int>{SIGTERM, SIGINT, SIGTERM} << false;
-}
-
-void TestUnixSignals::quitsOnSignal()
-{
-    QFETCH(QList<int>, raised);
-    QFETCH(bool, fromWorkerThread);
-    QSignalSpy received(m_handler, &UnixSignals::received);
-
-    const QuitRecord quit = runLoop([&] {
-        auto raiseAll = [&] {
+    void quitsOnSignal_data()
+    {
+        QTest::addColumn<QList<int>>("raised");
+        QTest::addColumn<QString>("from"); // "main", "worker" thread, or "nested" loop
+        // main() below raised SIGTERM before the application existed, as a session ending during start-up does.
+        QTest::newRow("raised during start-up") << QList<int>{} << "main";
+        QTest::newRow("a burst of all three quits once") << QList<int>{SIGTERM, SIGINT, SIGHUP} << "main";
+        QTest::newRow("SIGTERM taken by another thread") << QList<int>{SIGTERM} << "worker";
+        // The save dialog runs a loop of its own; the session ending must still get through.
+        QTest::newRow("inside a nested loop") << QList<int>{SIGTERM} << "nested";
+    }
+    void quitsOnSignal()
+    {
+        QFETCH(QList<int>, raised);
+        QFETCH(QString, from);
+        QSignalSpy received(m_handler, &UnixSignals::received);
+        bool nestedReturned = false;
+        const auto raiseAll = [&] {
             for (int signalNumber : raised)
                 ::raise(signalNumber);
         };
-        if (fromWorkerThread)
-            std::thread(raiseAll).join();
-        else
-            raiseAll();
-    });
-
-    QCOMPARE(quit.exitCode, 0);
-    QCOMPARE(quit.aboutToQuitCount, 1);
-    QVERIFY(quit.onMainThread);
-    QList<int> seen;
-    for (const QList<QVariant> &arguments : received)
-        seen.append(arguments.constFirst().toInt());
-    QCOMPARE(seen, raised);
-}
-
-// The save dialog runs a loop of its own; the session ending must still get through.
-void TestUnixSignals::quitsFromInsideNestedLoop()
-{
-    bool nestedReturned = false;
-    const QuitRecord quit = runLoop([&] {
-        QTimer::singleShot(0, [&] {
-            QEventLoop dialog;
-            QTimer::singleShot(0, [] { ::raise(SIGTERM); });
-            dialog.exec();
-            nestedReturned = true;
+        const int exitCode = runLoop([&] {
+            if (from == u"worker") {
+                std::thread(raiseAll).join();
+            } else if (from == u"main") {
+                raiseAll();
+            } else {
+                QTimer::singleShot(0, [&] {
+                    QEventLoop dialog;
+                    QTimer::singleShot(0, raiseAll);
+                    dialog.exec();
+                    nestedReturned = true;
+                });
+            }
         });
-    });
-    QVERIFY(nestedReturned);
-    QCOMPARE(quit.exitCode, 0);
-    QCOMPARE(quit.aboutToQuitCount, 1);
-}
+        QCOMPARE(exitCode, 0);
+        QCOMPARE(numbers(received), raised.isEmpty() ? QList<int>{SIGTERM} : raised);
+        QCOMPARE(nestedReturned, from == u"nested");
+    }
 
-// Started under nohup, SIGHUP is ignored on purpose; we must not quit on it.
-void TestUnixSignals::ignoredSignalStaysIgnored()
-{
-    delete m_handler;
-    ::signal(SIGHUP, SIG_IGN);
-    m_handler = UnixSignals::install(QCoreApplication::instance());
-    QVERIFY(m_handler);
-    QSignalSpy received(m_handler, &UnixSignals::received);
+    // Started under nohup, SIGHUP is ignored on purpose and must stay so; a handler that was
+    // there before ours is not called while ours is installed, and is back once ours goes.
+    void foreignDispositionsAreKept()
+    {
+        delete m_handler;
+        ::signal(SIGHUP, SIG_IGN);
+        struct sigaction foreign {};
+        foreign.sa_handler = foreignHandler;
+        sigemptyset(&foreign.sa_mask);
+        QCOMPARE(::sigaction(SIGINT, &foreign, nullptr), 0);
+        m_handler = UnixSignals::install(qApp);
+        QSignalSpy received(m_handler, &UnixSignals::received);
+        // The pipe keeps order: had SIGHUP been caught, it would be seen before SIGINT.
+        const int exitCode = runLoop([] {
+            ::raise(SIGHUP);
+            ::raise(SIGINT);
+        });
+        ::signal(SIGHUP, SIG_DFL);
+        QCOMPARE(exitCode, 0);
+        QCOMPARE(numbers(received), QList<int>{SIGINT});
+        QCOMPARE(foreignHandlerCalls.load(), 0);
 
-    // The pipe keeps order: had SIGHUP been caught, it would be seen before SIGTERM.
-    const QuitRecord quit = runLoop([] {
-        ::raise(SIGHUP);
-        ::raise(SIGTERM);
-    });
-    ::signal(SIGHUP, SIG_DFL);
-
-    QCOMPARE(quit.exitCode, 0);
-    QCOMPARE(received.size(), 1);
-    QCOMPARE(received.constFirst().constFirst().toInt(), SIGTERM);
-}
-
-void TestUnixSignals::removalRestoresPreviousHandler()
-{
-    delete m_handler;
-    struct sigaction foreign {};
-    foreign.sa_handler = foreignHandler;
-    sigemptyset(&foreign.sa_mask);
-    QCOMPARE(::sigaction(SIGINT, &foreign, nullptr), 0);
-
-    m_handler = UnixSignals::install(QCoreApplication::instance());
-    QVERIFY(m_handler);
-    const QuitRecord quit = runLoop([] { ::raise(SIGINT); });
-    QCOMPARE(quit.exitCode, 0);
-    QCOMPARE(foreignHandlerCalls.load(), 0);
-
-    delete m_handler;
-    m_handler = nullptr;
-    ::raise(SIGINT);
-    QCOMPARE(foreignHandlerCalls.load(), 1);
-    ::signal(SIGINT, SIG_DFL);
-}
+        delete m_handler;
+        m_handler = nullptr;
+        ::raise(SIGINT);
+        QCOMPARE(foreignHandlerCalls.load(), 1);
+        ::signal(SIGINT, SIG_DFL);
+    }
+};
 
 int main(int argc, char *argv[])
 {

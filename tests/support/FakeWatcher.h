@@ -5,25 +5,19 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
-#include <QDBusError>
 #include <QDBusMessage>
-#include <QList>
 #include <QMutex>
-#include <QObject>
-#include <QString>
 #include <QThread>
 
 #include <optional>
 
-// What a panel's watcher does with our item, recorded for the test. It runs on a thread
-// of its own, as a real watcher runs in another process: our item asks it questions
-// synchronously.
+// It runs on a thread of its own, as a real watcher runs in another process: our item asks
+// it questions synchronously.
 class FakeWatcher : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered MEMBER m_hostRegistered CONSTANT)
 
 public:
     struct Registration
@@ -32,13 +26,7 @@ public:
         QString sender;
     };
 
-    FakeWatcher(bool hostRegistered, bool refuses)
-        : m_hostRegistered(hostRegistered), m_refuses(refuses)
-    {
-    }
-
-    bool isHostRegistered() const { return m_hostRegistered; }
-    int protocolVersion() const { return 0; }
+    FakeWatcher(bool hostRegistered, bool refuses) : m_hostRegistered(hostRegistered), m_refuses(refuses) {}
 
     QList<Registration> registrations() const
     {
@@ -49,16 +37,14 @@ public:
 public slots:
     void RegisterStatusNotifierItem(const QString &service)
     {
-        if (m_refuses) {
-            sendErrorReply(QDBusError::AccessDenied, QStringLiteral("not today"));
-            return;
-        }
+        if (m_refuses)
+            return sendErrorReply(QDBusError::AccessDenied, QStringLiteral("not today"));
         QMutexLocker lock(&m_mutex);
         m_registrations.append({service, message().service()});
     }
 
 private:
-    const bool m_hostRegistered;
+    bool m_hostRegistered;
     const bool m_refuses;
     mutable QMutex m_mutex;
     QList<Registration> m_registrations;
@@ -97,7 +83,6 @@ public:
         return reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
     }
     void release() { m_bus->unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher")); }
-    QString uniqueName() const { return m_bus->baseService(); }
     QList<FakeWatcher::Registration> registrations() const { return m_watcher->registrations(); }
 
 private:
@@ -107,4 +92,3 @@ private:
     QThread m_thread;
     FakeWatcher *m_watcher;
 };
-

@@ -1,0 +1,134 @@
+// A panel's side of the bus. Calls are waited for with the loop running, since the item may
+// live on the caller's own thread.
+#pragma once
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <QDBusObjectPath>
+#include <QTest>
+
+#include <utility>
+
+class Panel : public QObject
+{
+    Q_OBJECT
+
+public:
+    static inline const QString itemPath = QStringLiteral("/StatusNotifierItem");
+    static inline const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
+    static inline const QString menuInterface = QStringLiteral("com.canonical.dbusmenu");
+    struct MenuEntry
+    {
+        int id;
+        QVariantMap properties;
+    };
+
+    explicit Panel(const QString &address)
+        : m_bus(QDBusConnection::connectToBus(address, QStringLiteral("panel-%1").arg(++s_count)))
+    {
+    }
+    ~Panel() { QDBusConnection::disconnectFromBus(m_bus.name()); }
+
+    QDBusConnection &bus() { return m_bus; }
+
+    // Records the item's signals from now on. The match rule leaves without waiting for an
+    // answer; one round trip on the same connection puts it in force before the item, on
+    // another connection, sends anything.
+    void listen(const QString &service)
+    {
+        m_received.clear();
+        m_bus.connect(service, itemPath, itemInterface, QString(), this, SLOT(record(QDBusMessage)));
+        m_bus.interface()->serviceOwner(service);
+    }
+    QList<QVariantList> received(const QString &member) const
+    {
+        QList<QVariantList> found;
+        for (const QDBusMessage &message : m_received) {
+            if (message.member() == member)
+                found.append(message.arguments());
+        }
+        return found;
+    }
+
+    QDBusMessage call(const QString &service, const QString &path, const QString &interface, const QString &method,
+                      const QVariantList &arguments = {}, int timeoutMs = 5000)
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+        message.setArguments(arguments);
+        const QDBusPendingCall pending = m_bus.asyncCall(message, timeoutMs);
+        if (!QTest::qWaitFor([&] { return pending.isFinished(); }, timeoutMs + 1000))
+            qWarning("No answer to %s in time", qPrintable(method));
+        return pending.reply();
+    }
+    QDBusMessage callItem(const QString &service, const QString &method, const QVariantList &arguments = {},
+                          int timeoutMs = 5000)
+    {
+        return call(service, itemPath, itemInterface, method, arguments, timeoutMs);
+    }
+
+    QVariant itemProperty(const QString &service, const QString &name)
+    {
+        const QDBusMessage reply = call(service, itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                        QStringLiteral("Get"), {itemInterface, name});
+        return reply.arguments().isEmpty() ? QVariant() : reply.arguments().constFirst().value<QDBusVariant>().variant();
+    }
+    QString menuPath(const QString &service)
+    {
+        return itemProperty(service, QStringLiteral("Menu")).value<QDBusObjectPath>().path();
+    }
+
+    // The top entries of the item's menu, read as (ia{sv}av) without the program's own types.
+    QList<MenuEntry> menuEntries(const QString &service, uint *revision = nullptr)
+    {
+        const QDBusMessage reply = call(service, menuPath(service), menuInterface, QStringLiteral("GetLayout"),
+                                        {0, -1, QStringList()});
+        if (reply.arguments().size() != 2)
+            return {};
+        if (revision)
+            *revision = reply.arguments().at(0).toUInt();
+        const QDBusArgument layout = reply.arguments().at(1).value<QDBusArgument>();
+        MenuEntry root{0, {}};
+        QList<MenuEntry> entries;
+        layout.beginStructure();
+        layout >> root.id >> root.properties;
+        layout.beginArray(); // the children, each a variant holding the same structure
+        while (!layout.atEnd()) {
+            QDBusVariant child;
+            layout >> child;
+            const QDBusArgument entry = child.variant().value<QDBusArgument>();
+            MenuEntry e{0, {}};
+            entry.beginStructure();
+            entry >> e.id >> e.properties;
+            entries.append(std::move(e));
+        }
+        return entries;
+    }
+    QDBusMessage menuEvent(const QString &service, int id, const QString &eventId = QStringLiteral("clicked"))
+    {
+        return call(service, menuPath(service), menuInterface, QStringLiteral("Event"),
+                    {id, eventId, QVariant::fromValue(QDBusVariant(0)), 0u});
+    }
+    // An entry that ends the program may leave the click without an answer.
+    bool clickMenuEntry(const QString &service, const QString &label)
+    {
+        for (const MenuEntry &entry : menuEntries(service)) {
+            if (entry.properties.value(QStringLiteral("label")).toString() == label) {
+                menuEvent(service, entry.id);
+                return true;
+            }
+        }
+        return false;
+    }
+
+private slots:
+    void record(const QDBusMessage &message) { m_received.append(message); }
+
+private:
+    static inline int s_count = 0;
+    QDBusConnection m_bus;
+    QList<QDBusMessage> m_received;
+};
