@@ -26,6 +26,7 @@ class TestAwayTime : public QObject
 {
     Q_OBJECT
 
+    std::optional<TestClock> m_clock;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Store> m_store;
     std::unique_ptr<Preferences> m_preferences;
@@ -35,6 +36,7 @@ class TestAwayTime : public QObject
 private slots:
     void init()
     {
+        m_clock.emplace(lateEvening());
         m_dir = std::make_unique<QTemporaryDir>();
         QString error;
         m_store = Store::open(m_dir->filePath("timeglas.sqlite"), &error);
@@ -45,7 +47,6 @@ private slots:
     }
     void cleanup()
     {
-        Clock::reset();
         m_manager.reset();
         m_preferences.reset();
         m_store.reset();
@@ -85,11 +86,10 @@ private slots:
         QFETCH(qint64, current);
 
         const double t = lateEvening();
-        Clock::setFixed(t);
         Task *task = m_store->insert(Task::create("Møde", t, 0, std::nullopt));
         task->setAccumulatedSeconds(100);
         task->start();
-        Clock::setFixed(t + now);
+        m_clock->set(t + now);
         away::apply(*task, {t + begin, t + end}, Choice(choice));
         QCOMPARE(task->accumulatedSeconds(), accumulated);
         QCOMPARE(task->isRunning(), running);
@@ -126,7 +126,6 @@ private slots:
         QFETCH(QString, question);
         m_preferences->setAwayMinutes(threshold);
         const double t = lateEvening();
-        Clock::setFixed(t);
         Task *task = m_store->insert(Task::create("Møde", t, 0, std::nullopt));
         m_manager->start(task, m_store->tasks(), m_store.get());
         AwayTracker tracker(m_store.get(), m_manager.get(), m_preferences.get(), nullptr,
@@ -137,7 +136,7 @@ private slots:
         for (const QString &step : std::as_const(steps)) {
             const QStringList words = step.split(' ');
             const double at = t + words.last().toDouble();
-            Clock::setFixed(std::max(at, Clock::nowSeconds()));
+            m_clock->set(std::max(at, m_clock->now()));
             if (words.first() == "stop")
                 m_manager->stop(task, m_store.get());
             else if (words.first() == "delete")
@@ -170,15 +169,14 @@ private slots:
         QFETCH(qint64, accumulated);
         QFETCH(bool, running);
         const double t = lateEvening();
-        Clock::setFixed(t);
         Task *task = m_store->insert(Task::create("Møde", t, 0, std::nullopt));
         m_manager->start(task, m_store->tasks(), m_store.get());
         AwayTracker tracker(m_store.get(), m_manager.get(), m_preferences.get());
         tracker.report(Source::Locked, true, t + 100);
-        Clock::setFixed(t + 900);
+        m_clock->set(t + 900);
         tracker.report(Source::Locked, false, t + 900);
         QVERIFY(tracker.hasQuestion());
-        Clock::setFixed(t + 1000);
+        m_clock->set(t + 1000);
         if (meanwhile == "stop")
             m_manager->stop(task, m_store.get());
         QSignalSpy asked(&tracker, &AwayTracker::questionChanged);

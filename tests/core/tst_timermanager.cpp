@@ -29,6 +29,7 @@ class TestTimerManager : public QObject
     Q_OBJECT
 
     const double t0 = at(2026, 5, 12, 9);
+    std::optional<TestClock> m_clock;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Store> m_store;
     std::unique_ptr<TimerManager> m_manager;
@@ -43,7 +44,7 @@ class TestTimerManager : public QObject
 private slots:
     void init()
     {
-        Clock::setFixed(t0);
+        m_clock.emplace(t0);
         m_dir = std::make_unique<QTemporaryDir>();
         QString error;
         m_store = Store::open(m_dir->filePath("timeglas.sqlite"), &error);
@@ -62,14 +63,14 @@ private slots:
         m_manager.reset();
         m_store.reset();
         m_dir.reset();
-        Clock::reset();
+        m_clock.reset();
         QLocale::setDefault(QLocale::c());
     }
 
     void startingAnotherTaskStopsTheFirst()
     {
         m_manager->start(a, m_store->tasks(), m_store.get());
-        Clock::setFixed(t0 + 100.7);
+        m_clock->set(t0 + 100.7);
         m_manager->start(b, m_store->tasks(), m_store.get());
         QCOMPARE(a->accumulatedSeconds(), 100);
         QVERIFY(!a->isRunning());
@@ -86,11 +87,11 @@ private slots:
     void restartingTheActiveTaskBanksItsInterval()
     {
         m_manager->start(a, m_store->tasks(), m_store.get());
-        Clock::setFixed(t0 + 10.5);
+        m_clock->set(t0 + 10.5);
         m_manager->start(a, m_store->tasks(), m_store.get());
         QCOMPARE(a->accumulatedSeconds(), 10);
         QCOMPARE(a->lastStartTime(), std::optional(t0 + 10.5));
-        Clock::setFixed(t0 + 20.9);
+        m_clock->set(t0 + 20.9);
         QCOMPARE(a->currentSeconds(), 20); // only the dropped half second is lost
         QCOMPARE(timers(), 1);
     }
@@ -100,7 +101,7 @@ private slots:
         m_manager->start(a, m_store->tasks(), m_store.get());
         const QTimer *timer = m_manager->findChild<QTimer *>();
         b->start(); // running without being the active task
-        Clock::setFixed(t0 + 30);
+        m_clock->set(t0 + 30);
         m_manager->stop(b, m_store.get());
         QCOMPARE(b->accumulatedSeconds(), 30);
         QVERIFY(a->isRunning());
@@ -125,7 +126,7 @@ private slots:
     {
         Task *c = m_store->insert(Task::create("C", t0, 2, std::nullopt));
         c->start();
-        Clock::setFixed(t0 + 5);
+        m_clock->set(t0 + 5);
         b->start();
         a->setName("A omdøbt");
         m_manager->syncActiveTask(m_store->tasks());
@@ -180,7 +181,7 @@ private slots:
             else if (step == "sync") m_manager->syncActiveTask(all);
             else QFAIL(qPrintable("unknown step " + step));
             QVERIFY(timers() <= 1);
-            Clock::setFixed(Clock::nowSeconds() + 1);
+            m_clock->advance(1);
         }
         const std::optional<QString> expected = active.isEmpty() ? std::nullopt : std::optional((active == "A" ? a : b)->id());
         QCOMPARE(m_manager->activeTaskID(), expected);
@@ -284,7 +285,7 @@ private slots:
 
     void startsOnToday()
     {
-        Clock::setFixed(at(2026, 10, 25, 23, 59));
+        m_clock->set(at(2026, 10, 25, 23, 59));
         QCOMPARE(TimerManager().selectedDate(), local(2026, 10, 25));
     }
 
@@ -304,7 +305,7 @@ private slots:
             a->start();
         SqlPeek other(m_store->path());
         QVERIFY(other.exec("BEGIN IMMEDIATE"));
-        Clock::setFixed(t0 + 60);
+        m_clock->set(t0 + 60);
         if (operation == "start") m_manager->start(a, m_store->tasks(), m_store.get());
         else if (operation == "stop") m_manager->stop(a, m_store.get());
         else m_manager->stopAll(m_store->tasks(), m_store.get());

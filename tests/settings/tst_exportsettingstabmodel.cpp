@@ -30,9 +30,10 @@ class ExportSettingsTabModelTest : public QObject
     // Wednesday 5 March 2025, in the afternoon.
     static double now() { return localTime(2025, 3, 5, 14, 0); }
 
+    std::optional<timecalc::TestClock> m_clock;
+
 private slots:
-    void init() { timecalc::Clock::setFixed(now()); }
-    void cleanup() { timecalc::Clock::reset(); }
+    void init() { m_clock.emplace(now()); }
 
     void startsAtWeekAndCsv()
     {
@@ -54,13 +55,12 @@ private slots:
         QTest::addColumn<QString>("count");
         QTest::addColumn<QString>("hours");
         QTest::addColumn<QString>("billable");
-        QTest::addColumn<bool>("canExport");
 
         // Tasks: 4 March 7 min, 5 March 7 min and 20 min, 10 March 1 h, 28 February 30 min.
-        QTest::newRow("today, billable summed per task") << "today" << "2" << "0.45" << "0.50" << true;
-        QTest::newRow("week, a later week included") << "thisWeek" << "4" << "1.57" << "1.75" << true;
-        QTest::newRow("month leaves February out") << "thisMonth" << "4" << "1.57" << "1.75" << true;
-        QTest::newRow("all") << "all" << "5" << "2.07" << "2.25" << true;
+        QTest::newRow("today, billable summed per task") << "today" << "2" << "0.45" << "0.50";
+        QTest::newRow("week, a later week included") << "thisWeek" << "4" << "1.57" << "1.75";
+        QTest::newRow("month leaves February out") << "thisMonth" << "4" << "1.57" << "1.75";
+        QTest::newRow("all") << "all" << "5" << "2.07" << "2.25";
     }
     void summary()
     {
@@ -68,7 +68,6 @@ private slots:
         QFETCH(QString, count);
         QFETCH(QString, hours);
         QFETCH(QString, billable);
-        QFETCH(bool, canExport);
 
         UiFixture fixture;
         fixture.addTask("a", localTime(2025, 3, 4), 420);
@@ -82,7 +81,7 @@ private slots:
         QCOMPARE(model.taskCountText(), count);
         QCOMPARE(model.hoursText(), hours);
         QCOMPARE(model.billableHoursText(), billable);
-        QCOMPARE(model.canExport(), canExport);
+        QVERIFY(model.canExport());
     }
 
     void emptyTodayDisablesTheButton()
@@ -168,7 +167,7 @@ private slots:
         UiFixture fixture;
         Task *running = fixture.addTask("Kører", now(), 600);
         running->start();
-        timecalc::Clock::setFixed(now() + 1200); // 30 minutes in all when the button is pressed
+        m_clock->advance(1200); // 30 minutes in all when the button is pressed
 
         ExportSettingsTabModel model;
         model.setServices(fixture.services());
@@ -190,7 +189,7 @@ private slots:
         model.performExport();
         QVERIFY(!askedAgain);
 
-        timecalc::Clock::setFixed(now() + 7200); // the user takes a while in the dialog
+        m_clock->set(now() + 7200); // the user takes a while in the dialog
         QTemporaryDir dir;
         first(dir.filePath("x.csv"));
         const QList<QByteArray> lines = readAll(dir.filePath("x.csv")).split('\n');

@@ -1,5 +1,5 @@
 // The statistics tab's model: the texts it shows for a period, when it recomputes, and
-// how the day bars share the width.
+// how the day bars share the width. The figures themselves are the statistics' own.
 #include "ClosedDay.h"
 #include "DayBarChart.h"
 #include "StatsTabModel.h"
@@ -30,9 +30,10 @@ class StatsTabModelTest : public QObject
     // Wednesday 5 March 2025, in the afternoon.
     static double now() { return localTime(2025, 3, 5, 14, 0); }
 
+    std::optional<timecalc::TestClock> m_clock;
+
 private slots:
-    void init() { timecalc::Clock::setFixed(now()); }
-    void cleanup() { timecalc::Clock::reset(); }
+    void init() { m_clock.emplace(now()); }
 
     void overview_data()
     {
@@ -41,8 +42,6 @@ private slots:
         QTest::addColumn<QStringList>("values");
 
         QTest::newRow("no task") << QList<qint64>{} << qint64(0) << QStringList{"0:00", "0.0 t", "0", "0.0 t"};
-        QTest::newRow("one day, seconds dropped")
-            << QList<qint64>{3725, 0} << qint64(0) << QStringList{"1:02", "1.0 t", "1", "1.0 t"};
         QTest::newRow("running: stored total, current billable")
             << QList<qint64>{600} << qint64(1200) << QStringList{"0:10", "0.5 t", "1", "0.2 t"};
         QTest::newRow("hours past a hundred")
@@ -58,9 +57,9 @@ private slots:
         for (qsizetype i = 0; i < stored.size(); ++i) {
             Task *task = fixture.addTask("T", now(), stored[i]);
             if (i == 0 && runningFor > 0) {
-                timecalc::Clock::setFixed(now() - double(runningFor));
+                m_clock->set(now() - double(runningFor));
                 task->start();
-                timecalc::Clock::setFixed(now());
+                m_clock->set(now());
             }
         }
         StatsTabModel model;
@@ -83,8 +82,6 @@ private slots:
         const bool sundayFirst = QLocale::system().firstDayOfWeek() == Qt::Sunday;
         QTest::newRow("week from its first day, later weeks too") << now() << "thisWeek" << (sundayFirst ? 4 : 3);
         QTest::newRow("month") << now() << "thisMonth" << 4;
-        QTest::newRow("month on its last day takes the next month")
-            << localTime(2025, 2, 28, 23, 0) << "thisMonth" << 5;
         QTest::newRow("all time") << now() << "allTime" << 5;
     }
     void periods()
@@ -97,7 +94,7 @@ private slots:
         for (const QDate &d : {QDate(2025, 2, 28), QDate(2025, 3, 2), QDate(2025, 3, 3), QDate(2025, 3, 5),
                                QDate(2025, 4, 1)})
             fixture.addTask("T", localTime(d.year(), d.month(), d.day()), 60);
-        timecalc::Clock::setFixed(at);
+        m_clock->set(at);
         StatsTabModel model;
         model.setServices(fixture.services());
         model.setStatsPeriod(period);
@@ -225,7 +222,6 @@ private slots:
         QTest::addColumn<int>("bars");
 
         QTest::newRow("a week, spaced bars") << 7 << 340.0 << 7;
-        QTest::newRow("bars down to one pixel") << 85 << 340.0 << 85;
         QTest::newRow("more days than pixels") << 14610 << 340.0 << 340;
         QTest::newRow("slightly more days than pixels") << 341 << 340.0 << 340;
     }

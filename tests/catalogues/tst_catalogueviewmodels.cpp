@@ -1,0 +1,361 @@
+// The project-code and template catalogues' banners, saving and deleting, without a window.
+// Both follow one rule set; `codes` picks the catalogue, and its main field is the code for
+// project codes and the name for templates.
+#include "ProjectCodeListViewModel.h"
+#include "TemplateListViewModel.h"
+#include "UiFixture.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using OptionalCode = std::optional<QString>;
+Q_DECLARE_METATYPE(OptionalCode)
+
+namespace {
+// One catalogue's model behind the operations both offer.
+class Catalogue
+{
+public:
+    Catalogue(bool codes, UiFixture &fixture) : m_store(fixture.store())
+    {
+        if (codes)
+            m_codes = std::make_unique<ProjectCodeListViewModel>();
+        else
+            m_templates = std::make_unique<TemplateListViewModel>();
+        model()->setServices(fixture.services());
+    }
+    CatalogueBannerModel *model() const
+    {
+        return m_codes ? static_cast<CatalogueBannerModel *>(m_codes.get()) : m_templates.get();
+    }
+    Record *add(const QString &text, qint64 sortOrder)
+    {
+        if (m_codes)
+            return m_store->insert(ProjectCode::create(text, "", sortOrder));
+        return m_store->insert(TaskTemplate::create(text, std::nullopt, sortOrder));
+    }
+    QList<Record *> records() const
+    {
+        QList<Record *> out;
+        if (m_codes)
+            for (ProjectCode *c : m_store->projectCodes()) out << c;
+        else
+            for (TaskTemplate *t : m_store->templates()) out << t;
+        return out;
+    }
+    static QString text(Record *r)
+    {
+        const auto *c = qobject_cast<ProjectCode *>(r);
+        return c ? c->code() : static_cast<TaskTemplate *>(r)->name();
+    }
+    static qint64 sortOrder(Record *r)
+    {
+        const auto *c = qobject_cast<ProjectCode *>(r);
+        return c ? c->sortOrder() : static_cast<TaskTemplate *>(r)->sortOrder();
+    }
+    QStringList texts() const
+    {
+        QStringList out;
+        for (Record *r : records()) out << text(r);
+        return out;
+    }
+    void beginNew() { m_codes ? m_codes->beginNewProjectCode() : m_templates->beginNewTemplate(); }
+    void beginEdit(Record *r)
+    {
+        m_codes ? m_codes->beginEditProjectCode(qobject_cast<ProjectCode *>(r))
+                : m_templates->beginEditTemplate(qobject_cast<TaskTemplate *>(r));
+    }
+    void type(const QString &t) { m_codes ? m_codes->setBannerCode(t) : m_templates->setBannerName(t); }
+    QString typed() const { return m_codes ? m_codes->bannerCode() : m_templates->bannerName(); }
+    void save() { m_codes ? m_codes->saveProjectCode() : m_templates->saveTemplate(); }
+    void close() { m_codes ? m_codes->closeCodeBanner() : m_templates->closeTemplateBanner(); }
+    void remove(Record *r)
+    {
+        m_codes ? m_codes->deleteProjectCode(qobject_cast<ProjectCode *>(r))
+                : m_templates->deleteTemplate(qobject_cast<TaskTemplate *>(r));
+    }
+    Record *editing() const
+    {
+        return m_codes ? static_cast<Record *>(m_codes->editingCode()) : m_templates->editingTemplate();
+    }
+    bool mainFieldFocused() const { return m_codes ? m_codes->isCodeFocused() : m_templates->isNameFocused(); }
+
+    std::unique_ptr<ProjectCodeListViewModel> m_codes;
+    std::unique_ptr<TemplateListViewModel> m_templates;
+
+private:
+    Store *m_store;
+};
+
+void bothKinds(const char *row, const std::function<void(QTestData &)> &rest = {})
+{
+    for (bool codes : {true, false}) {
+        QTestData &data = QTest::addRow("%s: %s", codes ? "codes" : "templates", row) << codes;
+        if (rest)
+            rest(data);
+    }
+}
+} // namespace
+
+class CatalogueViewModelsTest : public QObject
+{
+    Q_OBJECT
+
+    std::optional<timecalc::TestClock> m_clock;
+    std::unique_ptr<UiFixture> m_fixture;
+
+private slots:
+    void init()
+    {
+        m_clock.emplace(1741168800.0); // 2025-03-05 10:00 UTC
+        m_fixture = std::make_unique<UiFixture>();
+    }
+    void cleanup() { m_fixture.reset(); }
+
+    void save_data()
+    {
+        QTest::addColumn<bool>("codes");
+        QTest::addColumn<bool>("edit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("stored"); // an existing "ABC" is in the catalogue for every row
+        auto row = [](const char *name, bool edit, const QString &typed, const QStringList &stored) {
+            bothKinds(name, [&](QTestData &d) { d << edit << typed << stored; });
+        };
+        row("new loses blanks, keeps case", false, " \tabc \t", {"ABC", "abc"});
+        row("line break is not trimmed", false, "ab\n", {"ABC", "ab\n"});
+        row("no length limit", false, QString(250, u'K'), {"ABC", QString(250, u'K')});
+        row("only blanks stores nothing", false, "  \t ", {"ABC"});
+        row("same text again makes a second record", false, "ABC", {"ABC", "ABC"});
+        row("edit renames in place", true, "ABD", {"ABD"});
+        row("edit with cleared text changes nothing", true, "", {"ABC"});
+    }
+    void save()
+    {
+        QFETCH(bool, codes);
+        QFETCH(bool, edit);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, stored);
+        Catalogue c(codes, *m_fixture);
+        Record *existing = c.add("ABC", 7);
+        edit ? c.beginEdit(existing) : c.beginNew();
+        c.type(typed);
+        c.save();
+        QCOMPARE(c.texts(), stored);
+        QCOMPARE(Catalogue::sortOrder(existing), 7);
+        // Saving, stored or not, always closes the banner and clears it.
+        QVERIFY(!c.model()->showBanner());
+        QCOMPARE(c.editing(), nullptr);
+        QCOMPARE(c.typed(), QString());
+    }
+
+    void bannerModes_data()
+    {
+        QTest::addColumn<bool>("codes");
+        QTest::addColumn<bool>("edit");
+        bothKinds("new", [](QTestData &d) { d << false; });
+        bothKinds("edit", [](QTestData &d) { d << true; });
+    }
+    void bannerModes()
+    {
+        QFETCH(bool, codes);
+        QFETCH(bool, edit);
+        Catalogue c(codes, *m_fixture);
+        Record *record = c.add("ABC", 0);
+        QSignalSpy focus(c.model(), &CatalogueBannerModel::focusChanged);
+        edit ? c.beginEdit(record) : c.beginNew();
+        QVERIFY(c.model()->showBanner());
+        QCOMPARE(c.model()->saveLabel(), edit ? "Gem" : "Tilføj");
+        QCOMPARE(c.editing(), edit ? record : nullptr);
+        QCOMPARE(c.typed(), edit ? "ABC" : "");
+        // The main field takes focus a moment after opening, in both modes.
+        QVERIFY(!c.mainFieldFocused());
+        QVERIFY(c.model()->isFocusPending());
+        QVERIFY(focus.wait(2000));
+        QVERIFY(c.mainFieldFocused());
+    }
+
+    void reopeningDropsUnsavedInput_data() { QTest::addColumn<bool>("codes"); bothKinds("reopen"); }
+    void reopeningDropsUnsavedInput()
+    {
+        QFETCH(bool, codes);
+        Catalogue c(codes, *m_fixture);
+        Record *a = c.add("A", 0);
+        Record *b = c.add("B", 1);
+        c.beginEdit(a);
+        c.type("A-ændret");
+        c.beginEdit(b);
+        QCOMPARE(c.editing(), b);
+        QCOMPARE(c.typed(), "B");
+        c.type("B2");
+        c.beginNew();
+        QCOMPARE(c.editing(), nullptr);
+        QCOMPARE(c.model()->saveLabel(), "Tilføj");
+        QCOMPARE(c.typed(), QString());
+        QCOMPARE(c.texts(), QStringList({"A", "B"}));
+    }
+
+    void closingCancelsThePendingFocus_data() { QTest::addColumn<bool>("codes"); bothKinds("close"); }
+    void closingCancelsThePendingFocus()
+    {
+        QFETCH(bool, codes);
+        Catalogue c(codes, *m_fixture);
+        c.beginNew();
+        c.type("halvt");
+        c.close();
+        QVERIFY(!c.model()->showBanner());
+        QVERIFY(!c.model()->isFocusPending());
+        QVERIFY(!c.mainFieldFocused());
+        c.save(); // a stray save after closing stores nothing
+        QVERIFY(c.records().isEmpty());
+    }
+
+    // A new record's sort order is the count; the others are never renumbered.
+    void newSortOrderIsTheCount_data()
+    {
+        QTest::addColumn<bool>("codes");
+        QTest::addColumn<QList<int>>("deleteRows");
+        QTest::addColumn<qint64>("expected");
+        bothKinds("nothing deleted", [](QTestData &d) { d << QList<int>{} << qint64(3); });
+        bothKinds("first deleted: repeats the last", [](QTestData &d) { d << QList<int>{0} << qint64(2); });
+        bothKinds("two deleted", [](QTestData &d) { d << QList<int>{0, 1} << qint64(1); });
+    }
+    void newSortOrderIsTheCount()
+    {
+        QFETCH(bool, codes);
+        QFETCH(QList<int>, deleteRows);
+        QFETCH(qint64, expected);
+        Catalogue c(codes, *m_fixture);
+        QList<Record *> records;
+        for (int i = 0; i < 3; ++i)
+            records.append(c.add(QString::number(i), i));
+        for (int row : deleteRows)
+            c.remove(records.at(row));
+        c.beginNew();
+        c.type("NY");
+        c.save();
+        for (Record *r : c.records())
+            QCOMPARE(Catalogue::sortOrder(r), Catalogue::text(r) == "NY" ? expected : Catalogue::text(r).toLongLong());
+        QCOMPARE(Catalogue::text(c.records().constLast()), "NY");
+    }
+
+    // Tasks and templates keep the code or name they were made with.
+    void deletingLeavesWhatWasMadeFromIt_data() { QTest::addColumn<bool>("codes"); bothKinds("delete"); }
+    void deletingLeavesWhatWasMadeFromIt()
+    {
+        QFETCH(bool, codes);
+        Store *store = m_fixture->store();
+        Catalogue c(codes, *m_fixture);
+        Record *record = c.add("ABC", 0);
+        Task *task = m_fixture->addTask("ABC", m_clock->now(), 60, QStringLiteral("ABC"));
+        TaskTemplate *tpl = codes ? store->insert(TaskTemplate::create("Support", QStringLiteral("ABC"), 0)) : nullptr;
+        c.beginEdit(record);
+        c.type("ABD");
+        c.save();
+        c.beginEdit(record);
+        c.remove(record);
+        QVERIFY(!c.model()->showBanner()); // the banner was editing it
+        QCOMPARE(c.editing(), nullptr);
+        c.save(); // a stray save must neither write into the deleted record nor add one
+        QVERIFY(c.records().isEmpty());
+        QCOMPARE(store->tasks().size(), 1);
+        QCOMPARE(task->name(), "ABC");
+        QCOMPARE(task->projectCode(), OptionalCode("ABC"));
+        if (tpl)
+            QCOMPARE(tpl->projectCode(), OptionalCode("ABC"));
+        QCOMPARE(store->save(), std::nullopt);
+    }
+
+    void emptyText_data()
+    {
+        QTest::addColumn<bool>("codes");
+        QTest::addColumn<bool>("withRecord");
+        QTest::addColumn<bool>("openBanner");
+        QTest::addColumn<bool>("expected");
+        bothKinds("none, banner closed", [](QTestData &d) { d << false << false << true; });
+        bothKinds("none, banner open", [](QTestData &d) { d << false << true << false; });
+        bothKinds("one, banner closed", [](QTestData &d) { d << true << false << false; });
+    }
+    void emptyText()
+    {
+        QFETCH(bool, codes);
+        QFETCH(bool, withRecord);
+        QFETCH(bool, openBanner);
+        QFETCH(bool, expected);
+        Catalogue c(codes, *m_fixture);
+        if (withRecord)
+            c.add("ABC", 0);
+        if (openBanner)
+            c.beginNew();
+        QCOMPARE(c.model()->showEmptyText(), expected);
+    }
+
+    // Project codes only: the second field, and Return moving to it.
+    void projectCodeName()
+    {
+        Catalogue c(true, *m_fixture);
+        Record *existing = m_fixture->store()->insert(ProjectCode::create("ABC", "Kunde", 0));
+        c.beginEdit(existing);
+        QCOMPARE(c.m_codes->bannerName(), "Kunde");
+        c.m_codes->setNameFocused(true); // a click into the field beats the delayed focus
+        QVERIFY(!c.model()->isFocusPending());
+        c.close();
+
+        c.beginNew();
+        c.m_codes->setCodeFocused(true);
+        c.type("XY-1");
+        c.m_codes->submitCodeField();
+        QVERIFY(c.m_codes->isNameFocused());
+        QVERIFY(!c.m_codes->isCodeFocused());
+        QVERIFY(c.model()->showBanner());
+        QCOMPARE(c.records().size(), 1);
+        c.m_codes->setBannerName("  Intern\t");
+        c.save();
+        QCOMPARE(qobject_cast<ProjectCode *>(c.records().constLast())->name(), "Intern");
+        QCOMPARE(c.m_codes->bannerName(), QString());
+    }
+
+    // Templates only: the code chips.
+    void templateCode_data()
+    {
+        QTest::addColumn<bool>("edit");
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<OptionalCode>("expected");
+        QTest::newRow("no click") << false << QStringList{} << OptionalCode();
+        QTest::newRow("one chip") << false << QStringList{"ABC"} << OptionalCode("ABC");
+        QTest::newRow("same chip twice deselects") << false << QStringList{"ABC", "ABC"} << OptionalCode();
+        QTest::newRow("another chip replaces") << false << QStringList{"ABC", "XYZ"} << OptionalCode("XYZ");
+        QTest::newRow("back to the first") << false << QStringList{"ABC", "XYZ", "ABC"} << OptionalCode("ABC");
+        QTest::newRow("edit keeps a code outside the catalogue") << true << QStringList{} << OptionalCode("OLD");
+        QTest::newRow("edit with another chip") << true << QStringList{"XYZ"} << OptionalCode("XYZ");
+    }
+    void templateCode()
+    {
+        QFETCH(bool, edit);
+        QFETCH(QStringList, clicks);
+        QFETCH(OptionalCode, expected);
+        Store *store = m_fixture->store();
+        store->insert(ProjectCode::create("ABC", "Kunde", 0));
+        store->insert(ProjectCode::create("XYZ", "", 1));
+        TaskTemplate *existing = store->insert(TaskTemplate::create("Support", QStringLiteral("OLD"), 0));
+        Catalogue c(false, *m_fixture);
+        edit ? c.beginEdit(existing) : c.beginNew();
+        QCOMPARE(c.m_templates->selectedCode(), edit ? OptionalCode("OLD") : OptionalCode());
+        c.type("Møde");
+        for (const QString &code : clicks)
+            c.m_templates->toggleTemplateCode(code);
+        QCOMPARE(c.m_templates->selectedCode(), expected);
+        // QML sees no code as undefined, so no chip compares equal to it.
+        QCOMPARE(c.m_templates->selectedCodeVariant().isValid(), expected.has_value());
+        c.save();
+        QCOMPARE(store->templates().constLast()->projectCode(), expected);
+        QCOMPARE(c.m_templates->selectedCode(), OptionalCode());
+        // Reopening on another template drops the unsaved chip.
+        c.beginEdit(existing);
+        c.m_templates->toggleTemplateCode("XYZ");
+        c.beginNew();
+        QCOMPARE(c.m_templates->selectedCode(), OptionalCode());
+    }
+};
+
+QTEST_MAIN(CatalogueViewModelsTest)
+#include "tst_catalogueviewmodels.moc"
