@@ -12,73 +12,61 @@ using OptionalCode = std::optional<QString>;
 Q_DECLARE_METATYPE(OptionalCode)
 
 namespace {
-// One catalogue's model behind the operations both offer.
+// One catalogue's model behind the operations both offer, reached by the names QML uses.
 class Catalogue
 {
 public:
     Catalogue(bool codes, UiFixture &fixture) : m_store(fixture.store())
     {
-        if (codes)
-            m_codes = std::make_unique<ProjectCodeListViewModel>();
-        else
-            m_templates = std::make_unique<TemplateListViewModel>();
+        codes ? void(m_codes = std::make_unique<ProjectCodeListViewModel>())
+              : void(m_templates = std::make_unique<TemplateListViewModel>());
         model()->setServices(fixture.services());
     }
     CatalogueBannerModel *model() const
     {
         return m_codes ? static_cast<CatalogueBannerModel *>(m_codes.get()) : m_templates.get();
     }
-    Record *add(const QString &text, qint64 sortOrder)
+    const char *pick(const char *code, const char *tpl) const { return m_codes ? code : tpl; }
+    Record *add(const QString &text, qint64 order)
     {
-        if (m_codes)
-            return m_store->insert(ProjectCode::create(text, "", sortOrder));
-        return m_store->insert(TaskTemplate::create(text, std::nullopt, sortOrder));
+        return m_codes ? static_cast<Record *>(m_store->insert(ProjectCode::create(text, "", order)))
+                       : m_store->insert(TaskTemplate::create(text, std::nullopt, order));
     }
     QList<Record *> records() const
     {
-        QList<Record *> out;
-        if (m_codes)
-            for (ProjectCode *c : m_store->projectCodes()) out << c;
-        else
-            for (TaskTemplate *t : m_store->templates()) out << t;
-        return out;
+        return m_codes ? QList<Record *>(m_store->projectCodes().begin(), m_store->projectCodes().end())
+                       : QList<Record *>(m_store->templates().begin(), m_store->templates().end());
     }
-    static QString text(Record *r)
-    {
-        const auto *c = qobject_cast<ProjectCode *>(r);
-        return c ? c->code() : static_cast<TaskTemplate *>(r)->name();
-    }
-    static qint64 sortOrder(Record *r)
-    {
-        const auto *c = qobject_cast<ProjectCode *>(r);
-        return c ? c->sortOrder() : static_cast<TaskTemplate *>(r)->sortOrder();
-    }
+    QString text(Record *r) const { return r->property(pick("code", "name")).toString(); }
+    static qint64 sortOrder(Record *r) { return r->property("sortOrder").toLongLong(); }
     QStringList texts() const
     {
         QStringList out;
-        for (Record *r : records()) out << text(r);
+        for (Record *r : records())
+            out << text(r);
         return out;
     }
-    void beginNew() { m_codes ? m_codes->beginNewProjectCode() : m_templates->beginNewTemplate(); }
+    void call(const char *code, const char *tpl) { QVERIFY(QMetaObject::invokeMethod(model(), pick(code, tpl))); }
+    void beginNew() { call("beginNewProjectCode", "beginNewTemplate"); }
+    void save() { call("saveProjectCode", "saveTemplate"); }
+    void close() { call("closeCodeBanner", "closeTemplateBanner"); }
     void beginEdit(Record *r)
     {
         m_codes ? m_codes->beginEditProjectCode(qobject_cast<ProjectCode *>(r))
                 : m_templates->beginEditTemplate(qobject_cast<TaskTemplate *>(r));
     }
-    void type(const QString &t) { m_codes ? m_codes->setBannerCode(t) : m_templates->setBannerName(t); }
-    QString typed() const { return m_codes ? m_codes->bannerCode() : m_templates->bannerName(); }
-    void save() { m_codes ? m_codes->saveProjectCode() : m_templates->saveTemplate(); }
-    void close() { m_codes ? m_codes->closeCodeBanner() : m_templates->closeTemplateBanner(); }
     void remove(Record *r)
     {
         m_codes ? m_codes->deleteProjectCode(qobject_cast<ProjectCode *>(r))
                 : m_templates->deleteTemplate(qobject_cast<TaskTemplate *>(r));
     }
+    void type(const QString &t) { model()->setProperty(pick("bannerCode", "bannerName"), t); }
+    QString typed() const { return model()->property(pick("bannerCode", "bannerName")).toString(); }
     Record *editing() const
     {
-        return m_codes ? static_cast<Record *>(m_codes->editingCode()) : m_templates->editingTemplate();
+        return qobject_cast<Record *>(qvariant_cast<QObject *>(model()->property(pick("editingCode", "editingTemplate"))));
     }
-    bool mainFieldFocused() const { return m_codes ? m_codes->isCodeFocused() : m_templates->isNameFocused(); }
+    bool mainFieldFocused() const { return model()->property(pick("isCodeFocused", "isNameFocused")).toBool(); }
 
     std::unique_ptr<ProjectCodeListViewModel> m_codes;
     std::unique_ptr<TemplateListViewModel> m_templates;
@@ -234,8 +222,8 @@ private slots:
         c.type("NY");
         c.save();
         for (Record *r : c.records())
-            QCOMPARE(Catalogue::sortOrder(r), Catalogue::text(r) == "NY" ? expected : Catalogue::text(r).toLongLong());
-        QCOMPARE(Catalogue::text(c.records().constLast()), "NY");
+            QCOMPARE(Catalogue::sortOrder(r), c.text(r) == "NY" ? expected : c.text(r).toLongLong());
+        QCOMPARE(c.text(c.records().constLast()), "NY");
     }
 
     // Tasks and templates keep the code or name they were made with.

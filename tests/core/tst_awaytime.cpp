@@ -20,7 +20,9 @@ double lateEvening()
 {
     return toSeconds(QDateTime(QDate(2026, 5, 12), QTime(23, 30)));
 }
+struct Answer { double begin, end, now; int choice; qint64 accumulated; bool running; qint64 current; };
 } // namespace
+Q_DECLARE_METATYPE(Answer)
 
 class TestAwayTime : public QObject
 {
@@ -52,48 +54,35 @@ private slots:
         m_store.reset();
     }
 
-    // A task started at T with 100 s banked; the spell and "now" in seconds from T.
+    // A task started at T with 100 s banked; the spell and "now" in seconds from T, then the
+    // banked seconds after the choice, whether it runs, and the seconds it shows right after.
     void choices_data()
     {
-        QTest::addColumn<double>("begin");
-        QTest::addColumn<double>("end");
-        QTest::addColumn<double>("now");
-        QTest::addColumn<int>("choice");
-        QTest::addColumn<qint64>("accumulated"); // after the choice
-        QTest::addColumn<bool>("running");
-        QTest::addColumn<qint64>("current"); // seconds the task shows right after
-
+        QTest::addColumn<Answer>("a");
         const int keep = int(Choice::Keep), remove = int(Choice::RemoveTime), stop = int(Choice::RemoveAndStop);
-        QTest::newRow("keep changes nothing") << 600.0 << 1800.0 << 2000.0 << keep << qint64(100) << true << qint64(2100);
-        QTest::newRow("remove the spell, keep running") << 600.0 << 1800.0 << 2000.0 << remove << qint64(900) << true << qint64(900);
-        QTest::newRow("remove and stop where it began") << 600.0 << 1800.0 << 2000.0 << stop << qint64(700) << false << qint64(700);
-        QTest::newRow("fractions count whole seconds") << 600.4 << 1800.9 << 2000.5 << remove << qint64(900) << true << qint64(900);
-        QTest::newRow("spell began before the start") << -300.0 << 1200.0 << 1500.0 << remove << qint64(400) << true << qint64(400);
-        QTest::newRow("stop at a spell before the start banks nothing") << -300.0 << 1200.0 << 1500.0 << stop << qint64(100) << false << qint64(100);
-        QTest::newRow("spell reaching past now is cut at now") << 600.0 << 5000.0 << 2000.0 << remove << qint64(700) << true << qint64(700);
-        QTest::newRow("clock set back before the start") << 600.0 << 1800.0 << -50.0 << remove << qint64(100) << true << qint64(100);
-        QTest::newRow("clock set back, stop") << 600.0 << 1800.0 << -50.0 << stop << qint64(100) << false << qint64(100);
-        QTest::newRow("spell ending before it began") << 1800.0 << 600.0 << 2000.0 << remove << qint64(100) << true << qint64(2100);
+        QTest::newRow("keep changes nothing") << Answer{600, 1800, 2000, keep, 100, true, 2100};
+        QTest::newRow("remove the spell, keep running") << Answer{600, 1800, 2000, remove, 900, true, 900};
+        QTest::newRow("remove and stop where it began") << Answer{600, 1800, 2000, stop, 700, false, 700};
+        QTest::newRow("fractions count whole seconds") << Answer{600.4, 1800.9, 2000.5, remove, 900, true, 900};
+        QTest::newRow("spell began before the start") << Answer{-300, 1200, 1500, remove, 400, true, 400};
+        QTest::newRow("stop at a spell before the start banks nothing") << Answer{-300, 1200, 1500, stop, 100, false, 100};
+        QTest::newRow("spell reaching past now is cut at now") << Answer{600, 5000, 2000, remove, 700, true, 700};
+        QTest::newRow("clock set back before the start") << Answer{600, 1800, -50, remove, 100, true, 100};
+        QTest::newRow("clock set back, stop") << Answer{600, 1800, -50, stop, 100, false, 100};
+        QTest::newRow("spell ending before it began") << Answer{1800, 600, 2000, remove, 100, true, 2100};
     }
     void choices()
     {
-        QFETCH(double, begin);
-        QFETCH(double, end);
-        QFETCH(double, now);
-        QFETCH(int, choice);
-        QFETCH(qint64, accumulated);
-        QFETCH(bool, running);
-        QFETCH(qint64, current);
-
+        QFETCH(Answer, a);
         const double t = lateEvening();
         Task *task = m_store->insert(Task::create("Møde", t, 0, std::nullopt));
         task->setAccumulatedSeconds(100);
         task->start();
-        m_clock->set(t + now);
-        away::apply(*task, {t + begin, t + end}, Choice(choice));
-        QCOMPARE(task->accumulatedSeconds(), accumulated);
-        QCOMPARE(task->isRunning(), running);
-        QCOMPARE(task->currentSeconds(), current);
+        m_clock->set(t + a.now);
+        away::apply(*task, {t + a.begin, t + a.end}, Choice(a.choice));
+        QCOMPARE(task->accumulatedSeconds(), a.accumulated);
+        QCOMPARE(task->isRunning(), a.running);
+        QCOMPARE(task->currentSeconds(), a.current);
     }
 
     // Each step is "source on|off at" (seconds from the task's start); "stop", "delete" and

@@ -96,20 +96,6 @@ private slots:
         QCOMPARE(timers(), 1);
     }
 
-    void stoppingAnotherTaskLeavesTheActiveOne()
-    {
-        m_manager->start(a, m_store->tasks(), m_store.get());
-        const QTimer *timer = m_manager->findChild<QTimer *>();
-        b->start(); // running without being the active task
-        m_clock->set(t0 + 30);
-        m_manager->stop(b, m_store.get());
-        QCOMPARE(b->accumulatedSeconds(), 30);
-        QVERIFY(a->isRunning());
-        QCOMPARE(m_manager->activeTaskID(), std::optional(a->id()));
-        QCOMPARE(m_manager->findChild<QTimer *>(), timer);
-        QVERIFY(saved());
-    }
-
     void stopAllWithNoTasksStillSaves()
     {
         m_manager->start(a, m_store->tasks(), m_store.get());
