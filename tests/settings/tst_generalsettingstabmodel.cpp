@@ -14,26 +14,28 @@ class GeneralSettingsTabModelTest : public QObject
     Q_OBJECT
 
 private slots:
+    // The option shown as chosen for a stored value, and the label for it elsewhere.
     void chosenAppearance_data()
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("chosenLabel"); // empty: no option chosen
-        QTest::newRow("system") << "system" << "System";
-        QTest::newRow("light") << "light" << "Lys";
-        QTest::newRow("dark") << "dark" << "Mørk";
-        QTest::newRow("other case is not an option") << "Dark" << "";
-        QTest::newRow("blank around is not an option") << " dark" << "";
-        QTest::newRow("unknown value") << "sepia" << "";
+        QTest::addColumn<QString>("label");
+        QTest::newRow("system") << "system" << "System" << "System";
+        QTest::newRow("light") << "light" << "Lys" << "Lys";
+        QTest::newRow("dark") << "dark" << "Mørk" << "Mørk";
+        QTest::newRow("other case is not an option") << "Dark" << "" << "System";
+        QTest::newRow("blank around is not an option") << " dark" << "" << "System";
+        QTest::newRow("unknown value") << "sepia" << "" << "System";
     }
     void chosenAppearance()
     {
         QFETCH(QString, stored);
         QFETCH(QString, chosenLabel);
+        QFETCH(QString, label);
         UiFixture fixture;
         fixture.preferences()->setAppearanceMode(stored);
         GeneralSettingsTabModel model;
         model.setServices(fixture.services());
-
         QStringList chosen;
         for (const QVariant &option : model.appearanceOptions()) {
             const QVariantMap map = option.toMap();
@@ -41,6 +43,7 @@ private slots:
                 chosen.append(map.value("label").toString());
         }
         QCOMPARE(chosen, chosenLabel.isEmpty() ? QStringList{} : QStringList{chosenLabel});
+        QCOMPARE(GeneralSettingsTabModel::appearanceLabel(stored), label);
     }
 
     // The away threshold: an option chosen writes the minutes; a number set by hand that is
@@ -81,22 +84,6 @@ private slots:
         fixture.context()->awayTracker()->setCanTell(true);
         QVERIFY(model.canTellAway());
         QCOMPARE(canTell.count(), 1);
-    }
-
-    void appearanceLabel_data()
-    {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("label");
-        QTest::newRow("light") << "light" << "Lys";
-        QTest::newRow("dark") << "dark" << "Mørk";
-        QTest::newRow("anything else") << "DARK" << "System";
-        QTest::newRow("empty") << "" << "System";
-    }
-    void appearanceLabel()
-    {
-        QFETCH(QString, value);
-        QFETCH(QString, label);
-        QCOMPARE(GeneralSettingsTabModel::appearanceLabel(value), label);
     }
 
     void choosingAppearanceAppliesAtOnce_data()
