@@ -108,27 +108,6 @@ private slots:
         QCOMPARE(SqlPeek(m_store->path()).value("SELECT name FROM Task WHERE rowid = 2"), "B omdøbt");
     }
 
-    void syncAdoptsTheFirstRunningTask()
-    {
-        Task *c = m_store->insert(Task::create("C", t0, 2, std::nullopt));
-        c->start();
-        m_clock->set(t0 + 5);
-        b->start();
-        a->setName("A omdøbt");
-        m_manager->syncActiveTask(m_store->tasks());
-        QCOMPARE(m_manager->activeTaskID(), std::optional(b->id()));
-        QVERIFY(c->isRunning());
-        QCOMPARE(c->lastStartTime(), std::optional(t0));
-        QCOMPARE(timers(), 1);
-        QVERIFY(!saved()); // syncing does not save
-
-        b->stop();
-        c->stop();
-        m_manager->syncActiveTask(m_store->tasks());
-        QCOMPARE(m_manager->activeTaskID(), std::nullopt);
-        QCOMPARE(timers(), 0);
-    }
-
     void timerPresence_data()
     {
         QTest::addColumn<QStringList>("steps");
@@ -146,6 +125,8 @@ private slots:
         QTest::newRow("time edit clears only the id") << QStringList({"start A", "edit A"}) << "" << true << "";
         QTest::newRow("start after a time edit") << QStringList({"start A", "edit A", "start B"}) << "B" << true << "B";
         QTest::newRow("sync with a running task") << QStringList({"run A", "sync"}) << "A" << true << "A";
+        QTest::newRow("sync takes the first running in list order, not the earliest started")
+            << QStringList({"run B", "run A", "sync"}) << "A" << true << "AB";
         QTest::newRow("sync with none running") << QStringList({"start A", "stop A", "sync"}) << "" << false << "";
         QTest::newRow("start leaves a foreign runner") << QStringList({"run B", "start A"}) << "A" << true << "AB";
     }
