@@ -110,8 +110,6 @@ private slots:
             bothKinds(name, [&](QTestData &d) { d << edit << typed << stored; });
         };
         row("new loses blanks, keeps case", false, " \tabc \t", {"ABC", "abc"});
-        row("line break is not trimmed", false, "ab\n", {"ABC", "ab\n"});
-        row("no length limit", false, QString(250, u'K'), {"ABC", QString(250, u'K')});
         row("only blanks stores nothing", false, "  \t ", {"ABC"});
         row("same text again makes a second record", false, "ABC", {"ABC", "ABC"});
         row("edit renames in place", true, "ABD", {"ABD"});
@@ -136,46 +134,26 @@ private slots:
         QCOMPARE(c.typed(), QString());
     }
 
-    void bannerModes_data()
-    {
-        QTest::addColumn<bool>("codes");
-        QTest::addColumn<bool>("edit");
-        bothKinds("new", [](QTestData &d) { d << false; });
-        bothKinds("edit", [](QTestData &d) { d << true; });
-    }
-    void bannerModes()
-    {
-        QFETCH(bool, codes);
-        QFETCH(bool, edit);
-        Catalogue c(codes, *m_fixture);
-        Record *record = c.add("ABC", 0);
-        QSignalSpy focus(c.model(), &CatalogueBannerModel::focusChanged);
-        edit ? c.beginEdit(record) : c.beginNew();
-        QVERIFY(c.model()->showBanner());
-        QCOMPARE(c.model()->saveLabel(), edit ? "Gem" : "Tilføj");
-        QCOMPARE(c.editing(), edit ? record : nullptr);
-        QCOMPARE(c.typed(), edit ? "ABC" : "");
-        // The main field takes focus a moment after opening, in both modes.
-        QVERIFY(!c.mainFieldFocused());
-        QVERIFY(c.model()->isFocusPending());
-        QVERIFY(focus.wait(2000));
-        QVERIFY(c.mainFieldFocused());
-    }
-
-    // Opening, closing and reopening drop what was typed and never stored; the empty text
-    // shows only while there is nothing and no banner.
+    // Opening in either mode, switching records and closing drop what was typed and never
+    // stored; the main field takes focus a moment after each opening; the empty text shows
+    // only while there is nothing and no banner.
     void bannerLifecycle_data() { QTest::addColumn<bool>("codes"); bothKinds("lifecycle"); }
     void bannerLifecycle()
     {
         QFETCH(bool, codes);
         Catalogue c(codes, *m_fixture);
+        QSignalSpy focus(c.model(), &CatalogueBannerModel::focusChanged);
         QVERIFY(c.model()->showEmptyText());
         c.beginNew();
+        QVERIFY(c.model()->showBanner());
+        QCOMPARE(c.model()->saveLabel(), "Tilføj");
         QVERIFY(!c.model()->showEmptyText());
+        QVERIFY(!c.mainFieldFocused());
+        QVERIFY(focus.wait(2000));
+        QVERIFY(c.mainFieldFocused());
         c.type("halvt");
         c.close();
         QVERIFY(!c.model()->showBanner());
-        QVERIFY(!c.model()->isFocusPending());
         QVERIFY(!c.mainFieldFocused());
         QVERIFY(c.model()->showEmptyText());
         c.save(); // a stray save after closing stores nothing
@@ -187,8 +165,15 @@ private slots:
         c.beginEdit(a);
         c.type("A-ændret");
         c.beginEdit(b);
+        QCOMPARE(c.model()->saveLabel(), "Gem");
         QCOMPARE(c.editing(), b);
         QCOMPARE(c.typed(), "B");
+        QVERIFY(c.model()->isFocusPending());
+        c.close();
+        QVERIFY(!c.model()->isFocusPending());
+        c.beginEdit(b);
+        QVERIFY(focus.wait(2000));
+        QVERIFY(c.mainFieldFocused());
         c.type("B2");
         c.beginNew();
         QCOMPARE(c.editing(), nullptr);
@@ -205,7 +190,6 @@ private slots:
         QTest::addColumn<qint64>("expected");
         bothKinds("nothing deleted", [](QTestData &d) { d << QList<int>{} << qint64(3); });
         bothKinds("first deleted: repeats the last", [](QTestData &d) { d << QList<int>{0} << qint64(2); });
-        bothKinds("two deleted", [](QTestData &d) { d << QList<int>{0, 1} << qint64(1); });
     }
     void newSortOrderIsTheCount()
     {
@@ -288,7 +272,6 @@ private slots:
         QTest::newRow("one chip") << false << QStringList{"ABC"} << OptionalCode("ABC");
         QTest::newRow("same chip twice deselects") << false << QStringList{"ABC", "ABC"} << OptionalCode();
         QTest::newRow("another chip replaces") << false << QStringList{"ABC", "XYZ"} << OptionalCode("XYZ");
-        QTest::newRow("back to the first") << false << QStringList{"ABC", "XYZ", "ABC"} << OptionalCode("ABC");
         QTest::newRow("edit keeps a code outside the catalogue") << true << QStringList{} << OptionalCode("OLD");
         QTest::newRow("edit with another chip") << true << QStringList{"XYZ"} << OptionalCode("XYZ");
     }
