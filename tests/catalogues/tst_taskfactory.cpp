@@ -38,7 +38,6 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<OptionalCode>("code");
         QTest::newRow("empty day") << QList<qint64>{} << qint64(0) << "Support" << OptionalCode("ABC");
-        QTest::newRow("no gaps: the count") << QList<qint64>{0, 1, 2} << qint64(3) << "Support" << OptionalCode();
         QTest::newRow("gaps after deletions") << QList<qint64>{0, 2, 5} << qint64(6) << "Support" << OptionalCode();
         QTest::newRow("shared values") << QList<qint64>{0, 0, 0} << qint64(3) << "Support" << OptionalCode();
         QTest::newRow("highest first in store order") << QList<qint64>{7, 1} << qint64(8) << "S" << OptionalCode();

@@ -278,10 +278,8 @@ private slots:
         QTest::addColumn<QString>("what");
         QTest::addColumn<QByteArray>("schema"); // for a store that looks like ours but cannot be written
         QTest::newRow("random bytes") << "random" << QByteArray();
-        QTest::newRow("text file") << "text" << QByteArray();
         QTest::newRow("short text file") << "short" << QByteArray();
         QTest::newRow("newer patch version") << "10001" << QByteArray();
-        QTest::newRow("newer major version") << "20000" << QByteArray();
         QTest::newRow("newer version with a WAL") << "20000 wal" << QByteArray();
         QTest::newRow("newer version with a hot journal") << "20000 journal" << QByteArray();
         QTest::newRow("another program's database") << "foreign" << QByteArray();
@@ -345,13 +343,11 @@ private slots:
             QVERIFY(db.exec("ROLLBACK"));
         } else if (what == "folder") {
             QVERIFY(QDir().mkpath(path()));
-        } else if (what == "random" || what == "text" || what == "short") {
-            QByteArray bytes;
+        } else if (what == "random" || what == "short") {
+            QByteArray bytes = "hej\n";
             if (what == "random")
                 for (int i = 0; i < 8192; ++i)
                     bytes.append(char((i * 7919 + 13) % 251));
-            else
-                bytes = what == "short" ? "hej\n" : QByteArray("Opgave;Dato\nMøde;2026-05-12\n").repeated(50);
             QFile f(path());
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(bytes);

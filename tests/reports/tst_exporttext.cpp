@@ -34,7 +34,6 @@ private slots:
         QTest::newRow("comma alone") << "a,b" << "a,b";
         QTest::newRow("carriage return alone") << "a\rb" << "a\rb";
         QTest::newRow("leading and trailing space") << " a " << " a ";
-        QTest::newRow("empty") << "" << "";
     }
     void csvField()
     {
@@ -125,7 +124,6 @@ private slots:
         QTest::addColumn<double>("billable");
         QTest::newRow("not a number") << qQNaN() << 0.0;
         QTest::newRow("infinite billable") << 1.0 << qInf();
-        QTest::newRow("negative infinity") << -qInf() << 1.0;
     }
     void jsonRefusesNumbersItCannotWrite()
     {
@@ -147,7 +145,6 @@ private slots:
         QTest::addColumn<QString>("billable");
         QTest::newRow("no task") << QList<qint64>{} << qsizetype(0) << "0.00" << "0.00";
         QTest::newRow("billable is summed per task") << QList<qint64>{420, 420} << qsizetype(2) << "0.23" << "0.50";
-        QTest::newRow("one task of 14 minutes") << QList<qint64>{840} << qsizetype(1) << "0.23" << "0.25";
     }
     void summary()
     {

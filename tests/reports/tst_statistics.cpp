@@ -129,11 +129,9 @@ private slots:
         QTest::newRow("longest day is full height, empty day at the floor")
             << QList<double>{2.0, 4.0, 0.0} << QList<double>{40.0, 80.0, 4.0};
         QTest::newRow("short days stay visible") << QList<double>{0.01, 10.0} << QList<double>{4.0, 80.0};
-        QTest::newRow("all empty") << QList<double>{0.0, 0.0} << QList<double>{4.0, 4.0};
         QTest::newRow("negative days do not outgrow the chart")
             << QList<double>{-1.0, -2.0} << QList<double>{4.0, 4.0};
         QTest::newRow("a negative day beside a positive one") << QList<double>{-1.0, 1.0} << QList<double>{4.0, 80.0};
-        QTest::newRow("no day") << QList<double>{} << QList<double>{};
     }
 
     void dayBars()
