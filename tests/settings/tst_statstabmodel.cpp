@@ -1,7 +1,6 @@
-// The statistics tab's model: the texts it shows for a period, when it recomputes, and
-// how the day bars share the width. The figures themselves are the statistics' own.
+// The statistics tab's model: the texts it shows for a period and when it recomputes.
+// The figures themselves are the statistics' own.
 #include "ClosedDay.h"
-#include "DayBarChart.h"
 #include "StatsTabModel.h"
 #include "UiFixture.h"
 
@@ -175,48 +174,6 @@ private slots:
         model.setStatsPeriod("allTime");
         QCOMPARE(overview.count(), 2);
         QCOMPARE(rows.count(), 2);
-    }
-
-    void chartLayout_data()
-    {
-        QTest::addColumn<int>("days");
-        QTest::addColumn<int>("bars");
-        QTest::newRow("a week, spaced bars") << 7 << 7;
-        QTest::newRow("slightly more days than pixels") << 341 << 340;
-        QTest::newRow("forty years") << 14610 << 340;
-    }
-    void chartLayout()
-    {
-        QFETCH(int, days);
-        QFETCH(int, bars);
-        const qreal width = 340;
-        DayBarChart chart;
-        chart.setSize(QSizeF(width, 80));
-        QList<qreal> heights;
-        for (int i = 0; i < days; ++i)
-            heights.append(4 + (i * 37) % 77);
-        chart.setHeights(heights);
-        const QList<DayBarChart::Bar> layout = chart.layout();
-        QCOMPARE(layout.size(), bars);
-
-        // Every day is drawn by exactly one bar, in order, and each bar is as high as its
-        // highest day and stays inside the item.
-        int next = 0;
-        for (const DayBarChart::Bar &bar : layout) {
-            QCOMPARE(bar.firstDay, next);
-            QVERIFY(bar.lastDay >= bar.firstDay);
-            next = bar.lastDay + 1;
-            qreal tallest = 0;
-            for (int i = bar.firstDay; i <= bar.lastDay; ++i)
-                tallest = std::max(tallest, heights.at(i));
-            QCOMPARE(bar.rect.height(), tallest);
-            QCOMPARE(bar.rect.bottom(), 80.0);
-            QVERIFY(bar.rect.left() >= 0 && bar.rect.right() <= width + 1e-9);
-            QVERIFY(bar.rect.width() >= 1.0 - 1e-9);
-            const int hit = chart.indexAt(bar.rect.center().x());
-            QVERIFY(hit >= bar.firstDay && hit <= bar.lastDay);
-        }
-        QCOMPARE(next, days);
     }
 };
 
