@@ -1,8 +1,10 @@
 // The one running-task controller: one task at a time, the timer, the week and the
-// save-failure lines.
+// save-failure lines; and time away while a task runs, what each answer does to the task.
 #include "../records/SqlPeek.h"
+#include "AwayTime.h"
 #include "Calendar.h"
 #include "Clock.h"
+#include "Preferences.h"
 #include "Store.h"
 #include "TimerManager.h"
 
@@ -12,6 +14,8 @@
 #include <QTimer>
 
 using namespace timecalc;
+using away::Choice;
+using Source = away::SpellMerger::Source;
 
 namespace {
 QDateTime local(int y, int m, int d, int h = 0, int min = 0)
@@ -22,28 +26,41 @@ double at(int y, int m, int d, int h = 0, int min = 0)
 {
     return toSeconds(local(y, m, d, h, min));
 }
+// 23:30 local time, so that an hour away runs over midnight.
+double lateEvening()
+{
+    return at(2026, 5, 12, 23, 30);
+}
+struct Steps { QStringList steps; QString active; bool timer; QString running; };
+struct Answer { double begin, end, now; int choice; qint64 accumulated; bool running; qint64 current; };
+// `after`: the task's banked seconds and whether it runs, once all steps are done.
+struct Spells { int threshold; QStringList steps; QString question; QString after; };
 } // namespace
+Q_DECLARE_METATYPE(Steps)
+Q_DECLARE_METATYPE(Answer)
+Q_DECLARE_METATYPE(Spells)
 
 class TestTimerManager : public QObject
 {
     Q_OBJECT
 
     const double t0 = at(2026, 5, 12, 9);
+    std::optional<TestClock> m_clock;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Store> m_store;
+    std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<TimerManager> m_manager;
     QStringList m_lines;
     Task *a = nullptr;
     Task *b = nullptr;
 
     int timers() const { return int(m_manager->findChildren<QTimer *>().size()); }
-    // True when the store has written everything, that is, a save followed the last change.
     bool saved() { return !m_store->hasPendingChanges(); }
 
 private slots:
     void init()
     {
-        Clock::setFixed(t0);
+        m_clock.emplace(t0);
         m_dir = std::make_unique<QTemporaryDir>();
         QString error;
         m_store = Store::open(m_dir->filePath("timeglas.sqlite"), &error);
@@ -53,6 +70,7 @@ private slots:
         b = m_store->insert(Task::create("B", t0, 1, std::nullopt));
         QCOMPARE(m_store->save(), std::nullopt);
         m_lines.clear();
+        m_preferences = std::make_unique<Preferences>(m_dir->filePath("timeglas.conf"));
         m_manager = std::make_unique<TimerManager>(nullptr, [this](const QString &line) { m_lines << line; });
     }
     void cleanup()
@@ -60,16 +78,15 @@ private slots:
         QVERIFY2(m_lines.isEmpty() || QTest::currentTestFailed() || QByteArray(QTest::currentTestFunction()) == "saveFailureLines",
                  qPrintable(m_lines.join('\n')));
         m_manager.reset();
+        m_preferences.reset();
         m_store.reset();
-        m_dir.reset();
-        Clock::reset();
         QLocale::setDefault(QLocale::c());
     }
 
     void startingAnotherTaskStopsTheFirst()
     {
         m_manager->start(a, m_store->tasks(), m_store.get());
-        Clock::setFixed(t0 + 100.7);
+        m_clock->set(t0 + 100.7);
         m_manager->start(b, m_store->tasks(), m_store.get());
         QCOMPARE(a->accumulatedSeconds(), 100);
         QVERIFY(!a->isRunning());
@@ -81,32 +98,15 @@ private slots:
         SqlPeek db(m_store->path());
         QCOMPARE(db.column("SELECT accumulatedSeconds || '/' || ifnull(lastStartTime, '-') FROM Task ORDER BY rowid"),
                  QStringList({"100/-", "0/" + QString::number(t0 + 100.7, 'f', 1)}));
-    }
 
-    void restartingTheActiveTaskBanksItsInterval()
-    {
-        m_manager->start(a, m_store->tasks(), m_store.get());
-        Clock::setFixed(t0 + 10.5);
-        m_manager->start(a, m_store->tasks(), m_store.get());
-        QCOMPARE(a->accumulatedSeconds(), 10);
-        QCOMPARE(a->lastStartTime(), std::optional(t0 + 10.5));
-        Clock::setFixed(t0 + 20.9);
-        QCOMPARE(a->currentSeconds(), 20); // only the dropped half second is lost
+        // Starting the active task again banks its interval; only the dropped fraction is lost.
+        m_clock->set(t0 + 111.2);
+        m_manager->start(b, m_store->tasks(), m_store.get());
+        QCOMPARE(b->accumulatedSeconds(), 10);
+        QCOMPARE(b->lastStartTime(), std::optional(t0 + 111.2));
+        m_clock->set(t0 + 121.6);
+        QCOMPARE(b->currentSeconds(), 20);
         QCOMPARE(timers(), 1);
-    }
-
-    void stoppingAnotherTaskLeavesTheActiveOne()
-    {
-        m_manager->start(a, m_store->tasks(), m_store.get());
-        const QTimer *timer = m_manager->findChild<QTimer *>();
-        b->start(); // running without being the active task
-        Clock::setFixed(t0 + 30);
-        m_manager->stop(b, m_store.get());
-        QCOMPARE(b->accumulatedSeconds(), 30);
-        QVERIFY(a->isRunning());
-        QCOMPARE(m_manager->activeTaskID(), std::optional(a->id()));
-        QCOMPARE(m_manager->findChild<QTimer *>(), timer);
-        QVERIFY(saved());
     }
 
     void stopAllWithNoTasksStillSaves()
@@ -121,54 +121,24 @@ private slots:
         QCOMPARE(SqlPeek(m_store->path()).value("SELECT name FROM Task WHERE rowid = 2"), "B omdøbt");
     }
 
-    void syncAdoptsTheFirstRunningTask()
-    {
-        Task *c = m_store->insert(Task::create("C", t0, 2, std::nullopt));
-        c->start();
-        Clock::setFixed(t0 + 5);
-        b->start();
-        a->setName("A omdøbt");
-        m_manager->syncActiveTask(m_store->tasks());
-        QCOMPARE(m_manager->activeTaskID(), std::optional(b->id()));
-        QVERIFY(c->isRunning());
-        QCOMPARE(c->lastStartTime(), std::optional(t0));
-        QCOMPARE(timers(), 1);
-        QVERIFY(!saved()); // syncing does not save
-
-        b->stop();
-        c->stop();
-        m_manager->syncActiveTask(m_store->tasks());
-        QCOMPARE(m_manager->activeTaskID(), std::nullopt);
-        QCOMPARE(timers(), 0);
-    }
-
+    // Steps on tasks A and B; then the active task, whether a timer exists and which tasks run.
     void timerPresence_data()
     {
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QString>("active");
-        QTest::addColumn<bool>("timer");
-        QTest::addColumn<QString>("running");
-        QTest::newRow("idle") << QStringList() << "" << false << "";
-        QTest::newRow("start") << QStringList({"start A"}) << "A" << true << "A";
-        QTest::newRow("start and stop") << QStringList({"start A", "stop A"}) << "" << false << "";
-        QTest::newRow("stop of another task") << QStringList({"start A", "stop B"}) << "A" << true << "A";
-        QTest::newRow("start another") << QStringList({"start A", "start B"}) << "B" << true << "B";
-        QTest::newRow("toggle twice") << QStringList({"toggle A", "toggle A"}) << "" << false << "";
-        QTest::newRow("toggle another while running") << QStringList({"toggle A", "toggle B"}) << "B" << true << "B";
-        QTest::newRow("stop all") << QStringList({"start A", "stopAll"}) << "" << false << "";
-        QTest::newRow("time edit clears only the id") << QStringList({"start A", "edit A"}) << "" << true << "";
-        QTest::newRow("start after a time edit") << QStringList({"start A", "edit A", "start B"}) << "B" << true << "B";
-        QTest::newRow("sync with a running task") << QStringList({"run A", "sync"}) << "A" << true << "A";
-        QTest::newRow("sync with none running") << QStringList({"start A", "stop A", "sync"}) << "" << false << "";
-        QTest::newRow("start leaves a foreign runner") << QStringList({"run B", "start A"}) << "A" << true << "AB";
+        QTest::addColumn<Steps>("s");
+        QTest::newRow("start and stop") << Steps{{"start A", "stop A"}, "", false, ""};
+        QTest::newRow("stop of another task") << Steps{{"start A", "stop B"}, "A", true, "A"};
+        QTest::newRow("toggle twice") << Steps{{"toggle A", "toggle A"}, "", false, ""};
+        QTest::newRow("toggle another while running") << Steps{{"toggle A", "toggle B"}, "B", true, "B"};
+        QTest::newRow("stop all") << Steps{{"start A", "stopAll"}, "", false, ""};
+        QTest::newRow("time edit clears only the id") << Steps{{"start A", "edit A"}, "", true, ""};
+        QTest::newRow("sync takes the first running in list order, not the earliest started")
+            << Steps{{"run B", "run A", "sync"}, "A", true, "AB"};
+        QTest::newRow("start leaves a foreign runner") << Steps{{"run B", "start A"}, "A", true, "AB"};
     }
     void timerPresence()
     {
-        QFETCH(QStringList, steps);
-        QFETCH(QString, active);
-        QFETCH(bool, timer);
-        QFETCH(QString, running);
-        for (const QString &step : steps) {
+        QFETCH(Steps, s);
+        for (const QString &step : std::as_const(s.steps)) {
             Task *task = step.endsWith(" A") ? a : b;
             const QList<Task *> all = m_store->tasks();
             if (step.startsWith("start ")) m_manager->start(task, all, m_store.get());
@@ -180,13 +150,13 @@ private slots:
             else if (step == "sync") m_manager->syncActiveTask(all);
             else QFAIL(qPrintable("unknown step " + step));
             QVERIFY(timers() <= 1);
-            Clock::setFixed(Clock::nowSeconds() + 1);
+            m_clock->advance(1);
         }
-        const std::optional<QString> expected = active.isEmpty() ? std::nullopt : std::optional((active == "A" ? a : b)->id());
+        const std::optional<QString> expected = s.active.isEmpty() ? std::nullopt : std::optional((s.active == "A" ? a : b)->id());
         QCOMPARE(m_manager->activeTaskID(), expected);
-        QCOMPARE(m_manager->hasTimer(), timer);
-        QCOMPARE(timers(), timer ? 1 : 0);
-        QCOMPARE(QString(a->isRunning() ? "A" : "") + (b->isRunning() ? "B" : ""), running);
+        QCOMPARE(m_manager->hasTimer(), s.timer);
+        QCOMPARE(timers(), s.timer ? 1 : 0);
+        QCOMPARE(QString(a->isRunning() ? "A" : "") + (b->isRunning() ? "B" : ""), s.running);
     }
 
     // The only test that lets real time pass: the timer must fire on its own. The
@@ -211,10 +181,8 @@ private slots:
         QTest::addColumn<int>("ticks");
         QTest::addColumn<int>("viewTicks");
         QTest::newRow("shown by default") << "ttt" << 3 << 3;
-        QTest::newRow("hidden: nothing") << "httt" << 3 << 0;
         QTest::newRow("shown again: one catch-up, then every tick") << "htttstt" << 5 << 3;
         QTest::newRow("showing when shown: nothing extra") << "stst" << 2 << 2;
-        QTest::newRow("hidden twice, shown once") << "hhtss" << 1 << 1;
     }
 
     void viewTickPausesWhileHidden()
@@ -234,45 +202,32 @@ private slots:
         QCOMPARE(viewSpy.size(), viewTicks);
     }
 
-    void weekDates_data()
-    {
-        QTest::addColumn<QDateTime>("selected");
-        QTest::addColumn<QDate>("monday");
-        QTest::newRow("Sunday of the spring change") << local(2026, 3, 29) << QDate(2026, 3, 23);
-        QTest::newRow("Monday after it") << local(2026, 3, 30) << QDate(2026, 3, 30);
-        QTest::newRow("Sunday of the autumn change") << local(2026, 10, 25) << QDate(2026, 10, 19);
-        QTest::newRow("Wednesday over the year end") << local(2026, 12, 30) << QDate(2026, 12, 28);
-    }
-    void weekDates()
-    {
-        QFETCH(QDateTime, selected);
-        QFETCH(QDate, monday);
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); // Sunday-first locale
-        m_manager->setSelectedDate(selected);
-        QVariantList expected;
-        for (int i = 0; i < 7; ++i)
-            expected << monday.addDays(i).startOfDay();
-        QCOMPARE(m_manager->weekDatesList(), expected);
-    }
-
+    // Moving the selected day keeps local midnight over the offset changes; the week shown
+    // around it starts on Monday whatever the locale says.
     void moving_data()
     {
         QTest::addColumn<QDateTime>("from");
         QTest::addColumn<QString>("how");
         QTest::addColumn<QDateTime>("to");
-        QTest::newRow("next week, Wednesday to Wednesday") << local(2026, 5, 13) << "next" << local(2026, 5, 20);
-        QTest::newRow("next week over the spring change") << local(2026, 3, 25) << "next" << local(2026, 4, 1);
-        QTest::newRow("previous week over the autumn change") << local(2026, 10, 28) << "previous"
-                                                              << local(2026, 10, 21);
-        QTest::newRow("one day onto the 23-hour day") << local(2026, 3, 28) << "1" << local(2026, 3, 29);
-        QTest::newRow("one day off the 25-hour day") << local(2026, 10, 25) << "1" << local(2026, 10, 26);
-        QTest::newRow("back over the year end") << local(2027, 1, 1) << "-1" << local(2026, 12, 31);
+        QTest::addColumn<QDate>("monday");
+        QTest::newRow("next week over the spring change") << local(2026, 3, 25) << "next" << local(2026, 4, 1)
+                                                          << QDate(2026, 3, 30);
+        QTest::newRow("previous week over the autumn change")
+            << local(2026, 10, 28) << "previous" << local(2026, 10, 21) << QDate(2026, 10, 19);
+        QTest::newRow("one day onto the 23-hour Sunday") << local(2026, 3, 28) << "1" << local(2026, 3, 29)
+                                                         << QDate(2026, 3, 23);
+        QTest::newRow("one day off the 25-hour day onto a Monday") << local(2026, 10, 25) << "1" << local(2026, 10, 26)
+                                                                   << QDate(2026, 10, 26);
+        QTest::newRow("back over the year end") << local(2027, 1, 1) << "-1" << local(2026, 12, 31)
+                                                << QDate(2026, 12, 28);
     }
     void moving()
     {
         QFETCH(QDateTime, from);
         QFETCH(QString, how);
         QFETCH(QDateTime, to);
+        QFETCH(QDate, monday);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); // Sunday-first locale
         m_manager->setSelectedDate(from);
         QSignalSpy spy(m_manager.get(), &TimerManager::selectedDateChanged);
         if (how == "next") m_manager->nextWeek();
@@ -280,11 +235,15 @@ private slots:
         else m_manager->shiftSelectedDate(how.toInt());
         QCOMPARE(m_manager->selectedDate(), to);
         QCOMPARE(spy.count(), 1);
+        QVariantList week;
+        for (int i = 0; i < 7; ++i)
+            week << monday.addDays(i).startOfDay();
+        QCOMPARE(m_manager->weekDatesList(), week);
     }
 
     void startsOnToday()
     {
-        Clock::setFixed(at(2026, 10, 25, 23, 59));
+        m_clock->set(at(2026, 10, 25, 23, 59));
         QCOMPARE(TimerManager().selectedDate(), local(2026, 10, 25));
     }
 
@@ -304,7 +263,7 @@ private slots:
             a->start();
         SqlPeek other(m_store->path());
         QVERIFY(other.exec("BEGIN IMMEDIATE"));
-        Clock::setFixed(t0 + 60);
+        m_clock->set(t0 + 60);
         if (operation == "start") m_manager->start(a, m_store->tasks(), m_store.get());
         else if (operation == "stop") m_manager->stop(a, m_store.get());
         else m_manager->stopAll(m_store->tasks(), m_store.get());
@@ -320,6 +279,105 @@ private slots:
         QCOMPARE(m_store->save(), std::nullopt);
         QCOMPARE(SqlPeek(m_store->path()).value("SELECT accumulatedSeconds FROM Task WHERE rowid = 1"),
                  operation == "start" ? "0" : "60");
+    }
+
+    // A task started at T with 100 s banked; the spell and "now" in seconds from T, then the
+    // banked seconds after the choice, whether it runs, and the seconds it shows right after.
+    void choices_data()
+    {
+        QTest::addColumn<Answer>("a");
+        const int remove = int(Choice::RemoveTime), stop = int(Choice::RemoveAndStop);
+        QTest::newRow("fractions count whole seconds") << Answer{600.4, 1800.9, 2000.5, remove, 900, true, 900};
+        QTest::newRow("spell began before the start") << Answer{-300, 1200, 1500, remove, 400, true, 400};
+        QTest::newRow("stop at a spell before the start banks nothing") << Answer{-300, 1200, 1500, stop, 100, false, 100};
+        QTest::newRow("spell reaching past now is cut at now") << Answer{600, 5000, 2000, remove, 700, true, 700};
+        QTest::newRow("clock set back before the start") << Answer{600, 1800, -50, remove, 100, true, 100};
+        QTest::newRow("spell ending before it began") << Answer{1800, 600, 2000, remove, 100, true, 2100};
+    }
+    void choices()
+    {
+        QFETCH(Answer, a);
+        const double t = lateEvening();
+        m_clock->set(t);
+        Task *task = m_store->insert(Task::create("Møde", t, 0, std::nullopt));
+        task->setAccumulatedSeconds(100);
+        task->start();
+        m_clock->set(t + a.now);
+        away::apply(*task, {t + a.begin, t + a.end}, Choice(a.choice));
+        QCOMPARE(task->accumulatedSeconds(), a.accumulated);
+        QCOMPARE(task->isRunning(), a.running);
+        QCOMPARE(task->currentSeconds(), a.current);
+    }
+
+    // Each step is "source on|off at" (seconds from the task's start); "stop", "delete" and
+    // "close" change the task at that point; "answer keep|remove|stop" answers the question,
+    // which reaches the task and the file at once.
+    void askedAbout_data()
+    {
+        QTest::addColumn<Spells>("s");
+        const QString tenMinutes = "Du var væk i 0:10, mens «Møde» kørte";
+        QTest::newRow("locked for the threshold, time kept")
+            << Spells{10, {"lock on 100", "lock off 700", "answer keep 800"}, tenMinutes, "0 running"};
+        QTest::newRow("a second short") << Spells{10, {"lock on 100", "lock off 699"}, "", ""};
+        QTest::newRow("suspended over midnight, time removed")
+            << Spells{10, {"sleep on 60", "sleep off 3660", "answer remove 3700"}, "Du var væk i 1:00, mens «Møde» kørte",
+                      "100 running"};
+        QTest::newRow("idle from the last input, removed and stopped")
+            << Spells{5, {"idle on 100", "idle off 2620", "answer stop 2700"}, "Du var væk i 0:42, mens «Møde» kørte",
+                      "100 stopped"};
+        QTest::newRow("overlapping spells are one, long enough together")
+            << Spells{10, {"idle on 100", "lock on 400", "idle off 500", "lock off 800"},
+                      "Du var væk i 0:11, mens «Møde» kørte", ""};
+        QTest::newRow("turned off") << Spells{0, {"lock on 100", "lock off 9000"}, "", ""};
+        QTest::newRow("task stopped meanwhile") << Spells{10, {"lock on 100", "stop 200", "lock off 900"}, "", ""};
+        QTest::newRow("task deleted meanwhile") << Spells{10, {"lock on 100", "delete 200", "lock off 900"}, "", ""};
+        QTest::newRow("day closed meanwhile") << Spells{10, {"lock on 100", "close 200", "lock off 900"}, "", ""};
+        QTest::newRow("stopped before the answer: left alone")
+            << Spells{10, {"lock on 100", "lock off 900", "stop 1000", "answer remove 1000"},
+                      "Du var væk i 0:13, mens «Møde» kørte", "1000 stopped"};
+    }
+    void askedAbout()
+    {
+        QFETCH(Spells, s);
+        m_preferences->setAwayMinutes(s.threshold);
+        const double t = lateEvening();
+        m_clock->set(t);
+        Task *task = m_store->insert(Task::create("Møde", t, 0, std::nullopt));
+        m_manager->start(task, m_store->tasks(), m_store.get());
+        AwayTracker tracker(m_store.get(), m_manager.get(), m_preferences.get(), nullptr,
+                            [this](const QString &line) { m_lines << line; });
+        QCOMPARE(tracker.isWatching(), s.threshold > 0);
+
+        const QHash<QString, Source> sources{{"lock", Source::Locked}, {"sleep", Source::Suspended}, {"idle", Source::Idle}};
+        const QHash<QString, Choice> choices{{"keep", Choice::Keep}, {"remove", Choice::RemoveTime}, {"stop", Choice::RemoveAndStop}};
+        QString asked;
+        bool answered = false;
+        for (const QString &step : std::as_const(s.steps)) {
+            const QStringList words = step.split(' ');
+            const double at = t + words.last().toDouble();
+            m_clock->set(std::max(at, m_clock->now()));
+            if (words.first() == "stop") {
+                m_manager->stop(task, m_store.get());
+            } else if (words.first() == "delete") {
+                m_store->remove(task);
+            } else if (words.first() == "close") {
+                m_store->insert(ClosedDay::create(t, 1.0));
+            } else if (words.first() == "answer") {
+                tracker.answer(int(choices.value(words.at(1))));
+                answered = true;
+            } else {
+                tracker.report(sources.value(words.first()), words.at(1) == "on", at);
+                asked = tracker.questionText();
+            }
+        }
+        QCOMPARE(asked, s.question);
+        QCOMPARE(tracker.hasQuestion(), !s.question.isEmpty() && !answered);
+        if (!s.after.isEmpty()) {
+            const bool running = s.after.endsWith("running");
+            QCOMPARE(QString::number(task->accumulatedSeconds()) + (running ? " running" : " stopped"), s.after);
+            QCOMPARE(m_manager->activeTaskID().has_value(), running);
+            QVERIFY(!m_store->hasPendingChanges());
+        }
     }
 };
 

@@ -33,8 +33,6 @@ public:
         return out;
     }
 
-    void clear() { m_tasks.clear(); }
-
 private:
     std::vector<std::unique_ptr<Task>> m_tasks;
 };

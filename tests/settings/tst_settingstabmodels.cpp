@@ -1,0 +1,486 @@
+// The settings tabs' models without a window. General: which option is chosen, and every
+// write reaching the preferences at once, where the status-bar label, the day view and the
+// theme read it. Export: the summary of the chosen range, and the whole export from the
+// button to the file on disk, with the dialog stood in for. Statistics: the texts shown for
+// a period and when they are recomputed; the figures themselves are the statistics' own.
+#include "AppContext.h"
+#include "Autostart.h"
+#include "AwayTime.h"
+#include "ClosedDay.h"
+#include "ExportSettingsTabModel.h"
+#include "ExportText.h"
+#include "GeneralSettingsTabModel.h"
+#include "StatsTabModel.h"
+#include "UiFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+double localTime(int year, int month, int day, int hour = 12, int minute = 0)
+{
+    return double(QDateTime(QDate(year, month, day), QTime(hour, minute)).toSecsSinceEpoch());
+}
+// Wednesday 5 March 2025, in the afternoon.
+double now()
+{
+    return localTime(2025, 3, 5, 14, 0);
+}
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+QString summaryOf(const ExportSettingsTabModel &model)
+{
+    return model.taskCountText() + " " + model.hoursText() + " " + model.billableHoursText();
+}
+// The label of the option shown as chosen; empty when none is.
+QString chosenLabel(const QVariantList &options, const QString &chosen)
+{
+    QStringList labels;
+    for (const QVariant &option : options)
+        if (option.toMap().value("value").toString() == chosen)
+            labels.append(option.toMap().value("label").toString());
+    return labels.join('+');
+}
+QStringList fields(const QVariantList &maps, const QStringList &keys)
+{
+    QStringList out;
+    for (const QVariant &map : maps) {
+        QStringList values;
+        for (const QString &key : keys)
+            values.append(map.toMap().value(key).toString());
+        out.append(values.join('|'));
+    }
+    return out;
+}
+} // namespace
+
+class SettingsTabModelsTest : public QObject
+{
+    Q_OBJECT
+
+    std::optional<timecalc::TestClock> m_clock;
+    std::unique_ptr<UiFixture> m_fixture;
+    std::unique_ptr<QObject> m_model;
+
+    template<class Model>
+    Model &openModel()
+    {
+        auto model = std::make_unique<Model>();
+        model->setServices(m_fixture->services());
+        Model &opened = *model;
+        m_model = std::move(model);
+        return opened;
+    }
+
+private slots:
+    void init()
+    {
+        m_clock.emplace(now());
+        m_fixture = std::make_unique<UiFixture>();
+    }
+    void cleanup()
+    {
+        m_model.reset();
+        m_fixture.reset();
+    }
+
+    // The option shown as chosen for a stored value or a choice, the label for it elsewhere,
+    // and a choice reaching the theme and the file at once.
+    void appearance_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("choose"); // empty: nothing chosen
+        QTest::addColumn<QString>("chosen"); // empty: no option chosen
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("dark") << "light" << "dark" << "Mørk" << true;
+        QTest::newRow("light") << "dark" << "light" << "Lys" << false;
+        QTest::newRow("system follows a dark desktop") << "light" << "system" << "System" << true;
+        QTest::newRow("stored system") << "system" << "" << "System" << true;
+        QTest::newRow("other spelling is not an option") << " light" << "" << "" << true;
+    }
+    void appearance()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, choose);
+        QFETCH(QString, chosen);
+        QFETCH(bool, dark);
+        m_fixture->preferences()->setAppearanceMode(stored);
+        m_fixture->theme()->setSystemScheme(Theme::Scheme::Dark);
+        auto &model = openModel<GeneralSettingsTabModel>();
+        QSignalSpy chosenSpy(&model, &GeneralSettingsTabModel::appearanceModeChanged);
+        if (!choose.isEmpty())
+            model.chooseAppearance(choose);
+        QCOMPARE(chosenSpy.count(), choose.isEmpty() ? 0 : 1);
+        QCOMPARE(chosenLabel(model.appearanceOptions(), model.chosenAppearance()), chosen);
+        QCOMPARE(GeneralSettingsTabModel::appearanceLabel(m_fixture->preferences()->appearanceMode()),
+                 chosen.isEmpty() ? "System" : chosen);
+        QCOMPARE(m_fixture->theme()->isDark(), dark);
+        QCOMPARE(Preferences(m_fixture->preferences()->filePath()).appearanceMode(), choose.isEmpty() ? stored : choose);
+    }
+
+    // The away threshold: an option chosen writes the minutes; a number set by hand that is
+    // no option leaves none chosen; the row says when nothing here can tell absence.
+    void awayThreshold_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QString>("choose"); // empty: nothing chosen
+        QTest::addColumn<int>("minutes");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("default") << -1 << "" << 10 << "10 min";
+        QTest::newRow("turned off") << 10 << "0" << 0 << "Fra";
+        QTest::newRow("set by hand") << 7 << "" << 7 << "";
+    }
+    void awayThreshold()
+    {
+        QFETCH(int, stored);
+        QFETCH(QString, choose);
+        QFETCH(int, minutes);
+        QFETCH(QString, chosen);
+        if (stored >= 0)
+            m_fixture->preferences()->setAwayMinutes(stored);
+        auto &model = openModel<GeneralSettingsTabModel>();
+        QSignalSpy canTell(&model, &GeneralSettingsTabModel::canTellAwayChanged);
+        if (!choose.isEmpty())
+            model.chooseAway(choose);
+        QCOMPARE(m_fixture->preferences()->awayMinutes(), minutes);
+        QCOMPARE(chosenLabel(model.awayOptions(), model.chosenAway()), chosen);
+        QVERIFY(!model.canTellAway()); // no desktop services in the fixture
+        m_fixture->context()->awayTracker()->setCanTell(true);
+        QVERIFY(model.canTellAway());
+        QCOMPARE(canTell.count(), 1);
+    }
+
+    void billableSwitchReachesTheLabelAndTheFile()
+    {
+        auto &model = openModel<GeneralSettingsTabModel>();
+        QVERIFY(model.defaultShowBillableTime()); // a fresh installation
+        // The label binds to the preferences; their change signal is what it redraws on.
+        QSignalSpy labelSees(m_fixture->preferences(), &Preferences::defaultShowBillableTimeChanged);
+        model.setDefaultShowBillableTime(false);
+        QCOMPARE(labelSees.count(), 1);
+        QVERIFY(!Preferences(m_fixture->preferences()->filePath()).defaultShowBillableTime());
+    }
+
+    void apiKeyStoresEveryKeystrokeAndNeverLogsIt()
+    {
+        static QStringList messages;
+        messages.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &message) { messages.append(message); });
+
+        auto &model = openModel<GeneralSettingsTabModel>();
+        QSignalSpy dayViewSees(m_fixture->preferences(), &Preferences::workbookAPIKeyChanged);
+        const QStringList typed = {"s", "se", "sec", "secr3t-KEY", ""};
+        for (const QString &text : typed) {
+            model.setWorkbookAPIKey(text);
+            QCOMPARE(Preferences(m_fixture->preferences()->filePath()).workbookAPIKey(), text);
+        }
+        QCOMPARE(dayViewSees.count(), typed.size());
+        qInstallMessageHandler(previous);
+        for (const QString &message : std::as_const(messages))
+            QVERIFY2(!message.contains("secr3t"), "the API key reached the log");
+    }
+
+    // The switch is the autostart entry: it writes and removes it, and shows what is on
+    // disk whenever the popover opens, whoever changed the file.
+    void startAtLoginIsTheAutostartEntry_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("on"); // the file is there and the switch shows it
+        QTest::addColumn<bool>("errorShown");
+        QTest::newRow("switched on") << "on" << true << false;
+        QTest::newRow("switched on, then off") << "on,off" << false << false;
+        QTest::newRow("file removed by hand, popover opened") << "on,removeFile,opened" << false << false;
+        QTest::newRow("folder cannot be made") << "blockFolder,on" << false << true;
+    }
+    void startAtLoginIsTheAutostartEntry()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, on);
+        QFETCH(bool, errorShown);
+        const QString entry = Autostart::entryPath();
+        QVERIFY(entry.startsWith(m_fixture->dataDir()));
+        const QString folder = QFileInfo(entry).absolutePath();
+        auto &model = openModel<GeneralSettingsTabModel>();
+        QVERIFY(!model.startAtLogin());
+        for (const QString &step : action.split(u',')) {
+            if (step == "on" || step == "off") {
+                model.setStartAtLogin(step == "on");
+            } else if (step == "removeFile") {
+                QVERIFY(QFile::remove(entry));
+            } else if (step == "opened") {
+                emit m_fixture->services()->windowBecameKey();
+            } else if (step == "blockFolder") {
+                QVERIFY(QDir().mkpath(QFileInfo(folder).absolutePath()));
+                QFile f(folder);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+            }
+        }
+        QCOMPARE(QFile::exists(entry), on);
+        QCOMPARE(model.startAtLogin(), on);
+        QCOMPARE(!model.startAtLoginError().isEmpty(), errorShown);
+    }
+
+    // Unknown values leave the choice alone; an empty range cannot be exported.
+    void exportStartsAtWeekAndCsv()
+    {
+        m_fixture->addTask("i går", localTime(2025, 3, 4), 1800);
+        auto &model = openModel<ExportSettingsTabModel>();
+        model.setExportRange("yesterday");
+        model.setExportFormat("xml");
+        QCOMPARE(model.exportRange() + " " + model.exportFormat(), "thisWeek csv");
+        bool asked = false;
+        model.setFileChooser([&](const QString &, reports::ExportFormat, std::function<void(const QString &)>) {
+            asked = true;
+        });
+        model.setExportRange("today");
+        QCOMPARE(summaryOf(model), "0 0.00 0.00");
+        QVERIFY(!model.canExport());
+        model.performExport();
+        QVERIFY(!asked);
+        QVERIFY(!model.showExportSuccess());
+    }
+
+    // The summary is read again once, a while after the store's changes.
+    void exportSummary_data()
+    {
+        QTest::addColumn<QString>("range");
+        QTest::addColumn<QString>("summary"); // count, hours, billable hours
+        // Tasks: 4 March 7 min, 5 March 7 min and 20 min, 10 March 1 h, 28 February 30 min.
+        QTest::newRow("today, billable summed per task") << "today" << "2 0.45 0.50";
+        QTest::newRow("month leaves February out, takes later weeks") << "thisMonth" << "4 1.57 1.75";
+    }
+    void exportSummary()
+    {
+        QFETCH(QString, range);
+        QFETCH(QString, summary);
+        auto &model = openModel<ExportSettingsTabModel>();
+        model.setExportRange(range);
+        QSignalSpy spy(&model, &ExportSettingsTabModel::summaryChanged);
+        m_fixture->addTask("a", localTime(2025, 3, 4), 420);
+        m_fixture->addTask("b", localTime(2025, 3, 5), 420);
+        m_fixture->addTask("c", localTime(2025, 3, 5), 1200);
+        m_fixture->addTask("d", localTime(2025, 3, 10), 3600);
+        m_fixture->addTask("e", localTime(2025, 2, 28), 1800);
+        QCOMPARE(spy.count(), 0);
+        QTRY_COMPARE(summaryOf(model), summary);
+        QCOMPARE(spy.count(), 1);
+        QVERIFY(model.canExport());
+    }
+
+    void exportWritesTheFile_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("answer"); // "file", "cancel" or "unwritable"
+        QTest::addColumn<bool>("written");
+
+        QTest::newRow("csv written") << "csv" << "file" << true;
+        QTest::newRow("json written") << "json" << "file" << true;
+        QTest::newRow("dialog cancelled") << "csv" << "cancel" << false;
+        QTest::newRow("target cannot be written") << "json" << "unwritable" << false;
+    }
+    void exportWritesTheFile()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, answer);
+        QFETCH(bool, written);
+
+        m_fixture->addTask("Møde; \"A\"", localTime(2025, 3, 5), 1800, QStringLiteral("ABC"));
+        m_fixture->addTask("Frokost", localTime(2025, 3, 4), 1200);
+        QTemporaryDir dir;
+        const QString target = answer == "unwritable" ? dir.filePath("mangler/export." + format)
+                                                      : dir.filePath("export." + format);
+
+        auto &model = openModel<ExportSettingsTabModel>();
+        model.setExportFormat(format);
+        QString proposed;
+        bool pinnedWhileAsking = false;
+        model.setFileChooser([&](const QString &proposedPath, reports::ExportFormat,
+                                 std::function<void(const QString &)> done) {
+            proposed = proposedPath;
+            pinnedWhileAsking = m_fixture->services()->isPopoverPinned();
+            done(answer == "cancel" ? QString() : target);
+        });
+        model.setScheduler([](int, std::function<void()>) {});
+
+        const QList<reports::ExportRow> rows = reports::exportRows(model.filteredTasks());
+        model.performExport();
+
+        QCOMPARE(proposed, QDir::home().filePath("timetracker-export." + format));
+        QVERIFY(pinnedWhileAsking);
+        QVERIFY(!m_fixture->services()->isPopoverPinned());
+        QVERIFY(!model.isChoosingFile());
+        QCOMPARE(model.showExportSuccess(), written);
+        QCOMPARE(QFile::exists(target), written);
+        QCOMPARE(model.lastError().isEmpty(), answer != "unwritable");
+        // A failure is said where the success notice would be; nothing else is shown.
+        QCOMPARE(model.exportError(),
+                 answer == "unwritable" ? "Eksport mislykkedes: " + model.lastError() : QString());
+        if (written) {
+            const QByteArray expected = format == "csv" ? reports::csvText(rows) : reports::jsonText(rows).bytes;
+            QCOMPARE(readAll(target), expected);
+        }
+    }
+
+    void exportFileIsMadeWhenTheButtonIsPressed()
+    {
+        Task *running = m_fixture->addTask("Kører", now(), 600);
+        running->start();
+        m_clock->advance(1200); // 30 minutes in all when the button is pressed
+
+        auto &model = openModel<ExportSettingsTabModel>();
+        std::function<void(const QString &)> answer;
+        model.setFileChooser([&](const QString &, reports::ExportFormat, std::function<void(const QString &)> done) {
+            answer = std::move(done);
+        });
+        model.setScheduler([](int, std::function<void()>) {});
+        model.performExport();
+        QVERIFY(model.isChoosingFile());
+        QVERIFY(m_fixture->services()->isPopoverPinned());
+
+        // A second press while the dialog is open does nothing.
+        bool askedAgain = false;
+        auto first = answer;
+        model.setFileChooser([&](const QString &, reports::ExportFormat, std::function<void(const QString &)>) {
+            askedAgain = true;
+        });
+        model.performExport();
+        QVERIFY(!askedAgain);
+
+        m_clock->set(now() + 7200); // the user takes a while in the dialog
+        QTemporaryDir dir;
+        first(dir.filePath("x.csv"));
+        const QList<QByteArray> lines = readAll(dir.filePath("x.csv")).split('\n');
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.at(1), QByteArray("2025-03-05;Kører;;600;0,50;0,50"));
+        QVERIFY(!m_fixture->services()->isPopoverPinned());
+    }
+
+    // A running task counts its banked time in the total and its current time in billing.
+    void statsOverview_data()
+    {
+        QTest::addColumn<qint64>("stored");
+        QTest::addColumn<qint64>("runningFor");
+        QTest::addColumn<QString>("values");
+        QTest::newRow("running") << qint64(600) << qint64(1200) << "0:10|0.5 t|1|0.2 t";
+        QTest::newRow("hours past a hundred") << qint64(360000 + 59) << qint64(0) << "100:00|100.0 t|1|100.0 t";
+    }
+    void statsOverview()
+    {
+        QFETCH(qint64, stored);
+        QFETCH(qint64, runningFor);
+        QFETCH(QString, values);
+        Task *task = m_fixture->addTask("T", now(), stored);
+        if (runningFor > 0) {
+            m_clock->set(now() - double(runningFor));
+            task->start();
+            m_clock->set(now());
+        }
+        QCOMPARE(fields(openModel<StatsTabModel>().overview(), {"value"}).join('|'), values);
+    }
+
+    void statsPeriods_data()
+    {
+        QTest::addColumn<QString>("period");
+        QTest::addColumn<int>("workDays");
+        // Tasks on 28 Feb, 2 Mar (Sunday), 3 Mar (Monday), 5 Mar, 1 Apr. The week begins on
+        // the system locale's first day (CTest runs this under Monday and Sunday locales).
+        const bool sundayFirst = QLocale::system().firstDayOfWeek() == Qt::Sunday;
+        QTest::newRow("week from its first day, later weeks too") << "thisWeek" << (sundayFirst ? 4 : 3);
+        QTest::newRow("month") << "thisMonth" << 4;
+        QTest::newRow("all time") << "allTime" << 5;
+    }
+    void statsPeriods()
+    {
+        QFETCH(QString, period);
+        QFETCH(int, workDays);
+        for (const QDate &d : {QDate(2025, 2, 28), QDate(2025, 3, 2), QDate(2025, 3, 3), QDate(2025, 3, 5),
+                               QDate(2025, 4, 1)})
+            m_fixture->addTask("T", localTime(d.year(), d.month(), d.day()), 60);
+        auto &model = openModel<StatsTabModel>();
+        model.setStatsPeriod(period);
+        QCOMPARE(model.workDays(), workDays);
+    }
+
+    void dayColumnsAndProjectRows()
+    {
+        m_fixture->addTask("a", localTime(2025, 3, 3), 7200);
+        m_fixture->addTask("b", localTime(2025, 3, 4), 14400);
+        m_fixture->addTask("c", localTime(2025, 3, 5), 7200);
+        for (int i = 0; i < 3; ++i)
+            m_fixture->addTask("T", now(), 480, QStringLiteral("ABC"));
+        auto &model = openModel<StatsTabModel>();
+        QVERIFY(model.showsDayLabels());
+        QCOMPARE(fields(model.dayColumns(), {"hours", "height", "weekday", "date"}),
+                 (QStringList{"2.0|40|man.|3/3", "4.0|80|tir.|4/3", "2.4|48|ons.|5/3"}));
+        QCOMPARE(fields(model.projectRows(), {"code", "count", "hours", "billable", "fraction"}),
+                 (QStringList{"Ingen kode|3 opgaver|8.0 t|8.0 t fakt.|1", "ABC|3 opgaver|0.4 t|0.8 t fakt.|0.05"}));
+    }
+
+    void manyDaysLoseTheirLabels_data()
+    {
+        QTest::addColumn<int>("days");
+        QTest::addColumn<bool>("labelled");
+        QTest::newRow("two weeks") << 14 << true;
+        QTest::newRow("fifteen days") << 15 << false;
+    }
+    void manyDaysLoseTheirLabels()
+    {
+        QFETCH(int, days);
+        QFETCH(bool, labelled);
+        for (int i = 0; i < days; ++i)
+            m_fixture->addTask("T", localTime(2025, 3, 1 + i), 60 * (i + 1));
+        auto &model = openModel<StatsTabModel>();
+        model.setStatsPeriod("allTime");
+        QCOMPARE(model.dayCount(), days);
+        QCOMPARE(model.dayBarHeights().size(), days);
+        QCOMPARE(model.showsDayLabels(), labelled);
+        QCOMPARE(model.dayColumns().size(), labelled ? days : 0);
+        QCOMPARE(model.firstDayText(), "1/3 2025");
+        // 14 or 15 minutes: 0.23 and 0.25 hours both read 0.2 (C rounds the exact tie to even).
+        QCOMPARE(model.dayDescription(days - 1), QString("%1 %2/3 2025: 0.2 t")
+                                                     .arg(StatsTabModel::weekdayText(localTime(2025, 3, days)))
+                                                     .arg(days));
+        QCOMPARE(model.dayDescription(days), QString());
+    }
+
+    // Closed days are counted whatever the period; the figures follow store changes once,
+    // a while after the last, and a change outside the period rebuilds nothing on screen.
+    void recomputesOnStoreChangesOnlyAndOnce()
+    {
+        Task *task = m_fixture->addTask("T", now(), 60);
+        auto &model = openModel<StatsTabModel>();
+        QSignalSpy overview(&model, &StatsTabModel::overviewChanged);
+        QSignalSpy rows(&model, &StatsTabModel::projectRowsChanged);
+        m_fixture->timerManager()->advanceTick();
+        QCoreApplication::processEvents();
+        QCOMPARE(overview.count(), 0);
+
+        m_fixture->addTask("U", now(), 120, QStringLiteral("K"));
+        task->setAccumulatedSeconds(3600);
+        m_fixture->store()->remove(task);
+        QCOMPARE(overview.count(), 0);
+        QTRY_COMPARE(overview.count(), 1);
+        QCOMPARE(model.totalStoredSeconds(), 120);
+        QCOMPARE(rows.count(), 1);
+
+        m_fixture->addTask("old", localTime(2024, 1, 1), 600, QStringLiteral("X"));
+        m_fixture->store()->insert(ClosedDay::create(localTime(2024, 6, 1), 7.5));
+        QTRY_COMPARE(model.closedDayCount(), 1);
+        QCOMPARE(overview.count(), 1);
+        QCOMPARE(rows.count(), 1);
+
+        model.setStatsPeriod("allTime");
+        QCOMPARE(overview.count(), 2);
+        QCOMPARE(rows.count(), 2);
+    }
+};
+
+QTEST_MAIN(SettingsTabModelsTest)
+#include "tst_settingstabmodels.moc"
