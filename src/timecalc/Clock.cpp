@@ -1,4 +1,4 @@
-#include "Clock.h"
+#include "timecalc/Clock.h"
 
 #include <chrono>
 #include <cmath>
@@ -29,21 +29,6 @@ double Clock::nowSeconds()
 QDateTime Clock::now()
 {
     return toDateTime(nowSeconds());
-}
-
-void Clock::set(std::function<double()> s)
-{
-    source() = std::move(s);
-}
-
-void Clock::setFixed(double secondsSinceEpoch)
-{
-    source() = [secondsSinceEpoch] { return secondsSinceEpoch; };
-}
-
-void Clock::reset()
-{
-    source() = nullptr;
 }
 
 TestClock::TestClock(double secondsSinceEpoch)

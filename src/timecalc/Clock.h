@@ -1,4 +1,4 @@
-// The one source of "now" for the whole program; tests replace it.
+// The one source of "now" for the whole program; a TestClock stands in for it in tests.
 #pragma once
 
 #include <QDateTime>
@@ -12,11 +12,6 @@ public:
     // Seconds since the Unix epoch, with sub-second precision.
     static double nowSeconds();
     static QDateTime now();
-
-    // Replaces the clock until reset(); `source` returns seconds since the epoch.
-    static void set(std::function<double()> source);
-    static void setFixed(double secondsSinceEpoch);
-    static void reset();
 
 private:
     friend class TestClock;
