@@ -52,7 +52,6 @@ public:
     void call(const char *code, const char *tpl) { QVERIFY(QMetaObject::invokeMethod(model(), pick(code, tpl))); }
     void beginNew() { call("beginNewProjectCode", "beginNewTemplate"); }
     void save() { call("saveProjectCode", "saveTemplate"); }
-    void close() { call("closeCodeBanner", "closeTemplateBanner"); }
     void beginEdit(Record *r)
     {
         m_codes ? m_codes->beginEditProjectCode(qobject_cast<ProjectCode *>(r))

@@ -226,16 +226,6 @@ private slots:
             QCOMPARE(trimSpacesAndTabs(l.text), l.kept);
     }
 
-    // The change-day rows come from the zone: a zone Qt did not take up would leave them out.
-    void zoneIsTheOneAskedFor()
-    {
-        const QTimeZone zone = QTimeZone::systemTimeZone();
-        QVERIFY(zone.isValid());
-        if (const QByteArray asked = qgetenv("TZ"); !asked.isEmpty())
-            QCOMPARE(zone.id(), asked);
-        QCOMPARE(offsetChanges2026().size(), zone.hasDaylightTime() ? 2 : 0);
-    }
-
     void days_data()
     {
         QTest::addColumn<QDateTime>("moment");
