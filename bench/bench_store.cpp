@@ -3,10 +3,10 @@
 // (40 years of tasks) and a small one with the same number of tasks per day.
 //
 //   bench_store [tasks]      default 100000; the small store always has 1000
-#include "Calendar.h"
-#include "Clock.h"
-#include "Store.h"
-#include "TimeCalc.h"
+#include "records/Store.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
+#include "timecalc/TimeCalc.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,13 +1,13 @@
 // Times the export texts and the statistics over a store of 100,000 tasks spread over
 // 40 years, the size the reports must stay quick at. Prints one line per figure.
-#include "Calendar.h"
-#include "ClosedDay.h"
-#include "Clock.h"
-#include "ExportText.h"
-#include "ReportPeriods.h"
-#include "Statistics.h"
-#include "Task.h"
-#include "TaskTemplate.h"
+#include "records/ClosedDay.h"
+#include "records/Task.h"
+#include "records/TaskTemplate.h"
+#include "reports/ExportText.h"
+#include "reports/ReportPeriods.h"
+#include "reports/Statistics.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 #include <QCoreApplication>
 #include <QDate>

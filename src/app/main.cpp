@@ -1,5 +1,5 @@
 // Starts Timeglas.
-#include "TimeTrackerApp.h"
+#include "app/TimeTrackerApp.h"
 
 int main(int argc, char *argv[])
 {

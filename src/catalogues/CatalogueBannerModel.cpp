@@ -1,8 +1,8 @@
-#include "CatalogueBannerModel.h"
+#include "catalogues/CatalogueBannerModel.h"
 
-#include "AppServices.h"
-#include "RecordListModel.h"
-#include "Store.h"
+#include "qml/AppServices.h"
+#include "records/RecordListModel.h"
+#include "records/Store.h"
 
 CatalogueBannerModel::CatalogueBannerModel(QObject *parent)
     : QObject(parent)

@@ -2,7 +2,7 @@
 // edit, and the keyboard focus that a freshly opened banner takes a moment later.
 #pragma once
 
-#include "AppServices.h"
+#include "qml/AppServices.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,10 +1,10 @@
-#include "ProjectCodeListViewModel.h"
+#include "catalogues/ProjectCodeListViewModel.h"
 
-#include "AppServices.h"
-#include "ProjectCode.h"
-#include "RecordListModel.h"
-#include "Store.h"
-#include "TextLimit.h"
+#include "qml/AppServices.h"
+#include "records/ProjectCode.h"
+#include "records/RecordListModel.h"
+#include "records/Store.h"
+#include "timecalc/TextLimit.h"
 
 ProjectCodeListViewModel::ProjectCodeListViewModel(QObject *parent)
     : CatalogueBannerModel(parent)

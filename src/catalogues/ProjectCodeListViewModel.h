@@ -1,8 +1,8 @@
 // The project-code catalogue: its editor banner, saving and deleting codes.
 #pragma once
 
-#include "CatalogueBannerModel.h"
-#include "ProjectCode.h"
+#include "catalogues/CatalogueBannerModel.h"
+#include "records/ProjectCode.h"
 
 class ProjectCodeListViewModel : public CatalogueBannerModel
 {

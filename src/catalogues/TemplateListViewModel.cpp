@@ -1,10 +1,10 @@
-#include "TemplateListViewModel.h"
+#include "catalogues/TemplateListViewModel.h"
 
-#include "AppServices.h"
-#include "RecordListModel.h"
-#include "Store.h"
-#include "TaskTemplate.h"
-#include "TextLimit.h"
+#include "qml/AppServices.h"
+#include "records/RecordListModel.h"
+#include "records/Store.h"
+#include "records/TaskTemplate.h"
+#include "timecalc/TextLimit.h"
 
 TemplateListViewModel::TemplateListViewModel(QObject *parent)
     : CatalogueBannerModel(parent)

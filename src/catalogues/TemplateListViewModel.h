@@ -1,8 +1,8 @@
 // The template catalogue: its editor banner with code chips, saving and deleting templates.
 #pragma once
 
-#include "CatalogueBannerModel.h"
-#include "TaskTemplate.h"
+#include "catalogues/CatalogueBannerModel.h"
+#include "records/TaskTemplate.h"
 
 #include <QVariant>
 #include <optional>

@@ -1,12 +1,12 @@
-#include "AwayTime.h"
+#include "core/AwayTime.h"
 
-#include "Calendar.h"
-#include "Clock.h"
-#include "Preferences.h"
-#include "Store.h"
-#include "Task.h"
-#include "TimeCalc.h"
-#include "TimerManager.h"
+#include "core/Preferences.h"
+#include "core/TimerManager.h"
+#include "records/Store.h"
+#include "records/Task.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
+#include "timecalc/TimeCalc.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // user's choices does to the task, and the questions waiting for an answer.
 #pragma once
 
-#include "Console.h"
+#include "core/Console.h"
 
 #include <QList>
 #include <QObject>

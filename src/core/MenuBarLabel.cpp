@@ -1,10 +1,10 @@
-#include "MenuBarLabel.h"
+#include "core/MenuBarLabel.h"
 
-#include "Calendar.h"
-#include "Preferences.h"
-#include "Store.h"
-#include "TimeCalc.h"
-#include "TimerManager.h"
+#include "core/Preferences.h"
+#include "core/TimerManager.h"
+#include "records/Store.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/TimeCalc.h"
 
 using namespace timecalc;
 

@@ -1,10 +1,10 @@
-#include "TimerManager.h"
+#include "core/TimerManager.h"
 
-#include "Calendar.h"
-#include "Clock.h"
-#include "Record.h"
-#include "Store.h"
-#include "Task.h"
+#include "records/Record.h"
+#include "records/Store.h"
+#include "records/Task.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 using namespace timecalc;
 

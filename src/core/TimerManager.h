@@ -1,7 +1,7 @@
 // The one running-task controller: selected day, active task, billable switch and the tick.
 #pragma once
 
-#include "Console.h"
+#include "core/Console.h"
 
 #include <QDateTime>
 #include <QObject>

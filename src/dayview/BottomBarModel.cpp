@@ -1,7 +1,7 @@
-#include "BottomBarModel.h"
+#include "dayview/BottomBarModel.h"
 
-#include "RecordListModel.h"
-#include "TimerManager.h"
+#include "core/TimerManager.h"
+#include "records/RecordListModel.h"
 
 BottomBarModel::BottomBarModel(QObject *parent) : QObject(parent)
 {

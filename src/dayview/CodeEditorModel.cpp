@@ -1,7 +1,7 @@
-#include "CodeEditorModel.h"
+#include "dayview/CodeEditorModel.h"
 
-#include "Task.h"
-#include "TextLimit.h"
+#include "records/Task.h"
+#include "timecalc/TextLimit.h"
 
 CodeEditorModel::CodeEditorModel(QObject *parent) : QObject(parent) {}
 

@@ -1,13 +1,13 @@
-#include "DayClosingModel.h"
+#include "dayview/DayClosingModel.h"
 
-#include "Calendar.h"
-#include "ClosedDay.h"
-#include "DayTaskListModel.h"
-#include "Preferences.h"
-#include "Store.h"
-#include "Task.h"
-#include "TimeCalc.h"
-#include "TimerManager.h"
+#include "core/Preferences.h"
+#include "core/TimerManager.h"
+#include "dayview/DayTaskListModel.h"
+#include "records/ClosedDay.h"
+#include "records/Store.h"
+#include "records/Task.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/TimeCalc.h"
 
 #include <QLocale>
 

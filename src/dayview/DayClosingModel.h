@@ -2,7 +2,7 @@
 // and the closing itself, which stops the day's running task and freezes its billable hours.
 #pragma once
 
-#include "Console.h"
+#include "core/Console.h"
 
 #include <QObject>
 #include <QPointer>

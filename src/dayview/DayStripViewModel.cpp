@@ -1,8 +1,8 @@
-#include "DayStripViewModel.h"
+#include "dayview/DayStripViewModel.h"
 
-#include "Calendar.h"
-#include "Clock.h"
-#include "TimerManager.h"
+#include "core/TimerManager.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 #include <QLocale>
 #include <iterator>

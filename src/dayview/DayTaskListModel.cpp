@@ -1,7 +1,7 @@
-#include "DayTaskListModel.h"
+#include "dayview/DayTaskListModel.h"
 
-#include "Task.h"
-#include "TimeCalc.h"
+#include "records/Task.h"
+#include "timecalc/TimeCalc.h"
 
 #include <QSet>
 

@@ -1,16 +1,16 @@
-#include "MenuBarContentViewModel.h"
+#include "dayview/MenuBarContentViewModel.h"
 
-#include "AppServices.h"
-#include "Calendar.h"
-#include "CodeEditorModel.h"
-#include "DayClosingModel.h"
-#include "Preferences.h"
-#include "QuickAddPickerModel.h"
-#include "Store.h"
-#include "Task.h"
-#include "TaskFactory.h"
-#include "TimeCalc.h"
-#include "TimerManager.h"
+#include "core/Preferences.h"
+#include "core/TimerManager.h"
+#include "dayview/CodeEditorModel.h"
+#include "dayview/DayClosingModel.h"
+#include "dayview/QuickAddPickerModel.h"
+#include "qml/AppServices.h"
+#include "records/Store.h"
+#include "records/Task.h"
+#include "records/TaskFactory.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/TimeCalc.h"
 
 #include <QUuid>
 #include <algorithm>

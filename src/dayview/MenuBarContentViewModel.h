@@ -3,10 +3,10 @@
 // is, the view keeps.
 #pragma once
 
-#include "CodeEditorModel.h"
-#include "DayClosingModel.h"
-#include "DayTaskListModel.h"
-#include "QuickAddPickerModel.h"
+#include "dayview/CodeEditorModel.h"
+#include "dayview/DayClosingModel.h"
+#include "dayview/DayTaskListModel.h"
+#include "dayview/QuickAddPickerModel.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,9 +1,9 @@
-#include "QuickAddPickerModel.h"
+#include "dayview/QuickAddPickerModel.h"
 
-#include "Store.h"
-#include "TaskFactory.h"
-#include "TaskTemplate.h"
-#include "TimerManager.h"
+#include "core/TimerManager.h"
+#include "records/Store.h"
+#include "records/TaskFactory.h"
+#include "records/TaskTemplate.h"
 
 QuickAddPickerModel::QuickAddPickerModel(QObject *parent) : QObject(parent) {}
 

@@ -1,8 +1,8 @@
-#include "TaskRowViewModel.h"
+#include "dayview/TaskRowViewModel.h"
 
-#include "Task.h"
-#include "TimeCalc.h"
-#include "TimerManager.h"
+#include "core/TimerManager.h"
+#include "records/Task.h"
+#include "timecalc/TimeCalc.h"
 
 using namespace timecalc;
 

@@ -1,10 +1,10 @@
-#include "AppContext.h"
+#include "platform/AppContext.h"
 
-#include "AwayTime.h"
-#include "Preferences.h"
-#include "Store.h"
-#include "Theme.h"
-#include "TimerManager.h"
+#include "core/AwayTime.h"
+#include "core/Preferences.h"
+#include "core/TimerManager.h"
+#include "platform/Theme.h"
+#include "records/Store.h"
 
 std::unique_ptr<AppContext> AppContext::open(const QString &storePath, QString *error)
 {

@@ -1,6 +1,6 @@
-#include "Autostart.h"
+#include "platform/Autostart.h"
 
-#include "AppIdentity.h"
+#include "platform/AppIdentity.h"
 
 #include <QCoreApplication>
 #include <QDir>

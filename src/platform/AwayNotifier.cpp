@@ -1,6 +1,6 @@
-#include "AwayNotifier.h"
+#include "platform/AwayNotifier.h"
 
-#include "AwayTime.h"
+#include "core/AwayTime.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

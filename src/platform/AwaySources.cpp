@@ -1,7 +1,7 @@
-#include "AwaySources.h"
+#include "platform/AwaySources.h"
 
-#include "AwayTime.h"
-#include "Clock.h"
+#include "core/AwayTime.h"
+#include "timecalc/Clock.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

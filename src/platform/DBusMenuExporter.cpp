@@ -1,4 +1,4 @@
-#include "DBusMenuExporter.h"
+#include "platform/DBusMenuExporter.h"
 
 #include <QAction>
 #include <QDBusAbstractAdaptor>

@@ -1,4 +1,4 @@
-#include "IconFont.h"
+#include "platform/IconFont.h"
 
 #include <QFontDatabase>
 #include <QHash>

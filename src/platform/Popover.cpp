@@ -1,4 +1,4 @@
-#include "Popover.h"
+#include "platform/Popover.h"
 
 void Popover::toggle(QPoint anchor)
 {

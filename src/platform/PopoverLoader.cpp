@@ -1,4 +1,4 @@
-#include "PopoverLoader.h"
+#include "platform/PopoverLoader.h"
 
 #include <QCoreApplication>
 #include <QDir>

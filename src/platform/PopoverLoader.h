@@ -1,7 +1,7 @@
 // Loads the popover module the first time the popover is wanted, and only then.
 #pragma once
 
-#include "Popover.h"
+#include "platform/Popover.h"
 
 #include <QPointer>
 #include <QString>

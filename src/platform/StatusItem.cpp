@@ -1,7 +1,7 @@
-#include "StatusItem.h"
+#include "platform/StatusItem.h"
 
-#include "StatusNotifierItem.h"
-#include "TrayIcon.h"
+#include "platform/StatusNotifierItem.h"
+#include "platform/TrayIcon.h"
 
 #include <QCursor>
 #include <QDBusConnectionInterface>

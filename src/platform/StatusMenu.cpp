@@ -1,4 +1,4 @@
-#include "StatusMenu.h"
+#include "platform/StatusMenu.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
-#include "StatusNotifierItem.h"
+#include "platform/StatusNotifierItem.h"
 
-#include "AppIdentity.h"
-#include "DBusMenuExporter.h"
+#include "platform/AppIdentity.h"
+#include "platform/DBusMenuExporter.h"
 
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>

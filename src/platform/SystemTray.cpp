@@ -1,4 +1,4 @@
-#include "SystemTray.h"
+#include "platform/SystemTray.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>

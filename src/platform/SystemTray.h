@@ -1,7 +1,7 @@
 // The tray icon on Qt's QSystemTrayIcon.
 #pragma once
 
-#include "TrayIcon.h"
+#include "platform/TrayIcon.h"
 
 class QSystemTrayIcon;
 

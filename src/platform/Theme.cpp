@@ -1,6 +1,6 @@
-#include "Theme.h"
+#include "platform/Theme.h"
 
-#include "Preferences.h"
+#include "core/Preferences.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,4 +1,4 @@
-#include "UnixSignals.h"
+#include "platform/UnixSignals.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -1,4 +1,4 @@
-#include "AccessibleItems.h"
+#include "qml/AccessibleItems.h"
 
 #include <QAccessible>
 #include <QtQuick/private/qaccessiblequickitem_p.h>

@@ -1,9 +1,9 @@
-#include "AppServices.h"
+#include "qml/AppServices.h"
 
-#include "AccessibleItems.h"
-#include "AppContext.h"
-#include "MenuBarLabel.h"
-#include "Store.h"
+#include "core/MenuBarLabel.h"
+#include "platform/AppContext.h"
+#include "qml/AccessibleItems.h"
+#include "records/Store.h"
 
 AppServices::AppServices(AppContext *context, QObject *parent)
     : QObject(parent)

@@ -1,7 +1,7 @@
 // Everything a screen needs from the app, handed to the QML root as one required property.
 #pragma once
 
-#include "QmlTypes.h"
+#include "qml/QmlTypes.h"
 
 #include <QObject>
 #include <QtQml/qqmlregistration.h>

@@ -1,6 +1,6 @@
-#include "Icons.h"
+#include "qml/Icons.h"
 
-#include "IconFont.h"
+#include "platform/IconFont.h"
 
 QString Icons::fontFamily()
 {

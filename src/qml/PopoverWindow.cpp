@@ -1,6 +1,6 @@
-#include "PopoverWindow.h"
+#include "qml/PopoverWindow.h"
 
-#include "AppServices.h"
+#include "qml/AppServices.h"
 
 #include <QGuiApplication>
 #include <QQmlComponent>

@@ -2,7 +2,7 @@
 // the QML engine costs nothing until the user looks.
 #pragma once
 
-#include "Popover.h"
+#include "platform/Popover.h"
 
 #include <QPoint>
 #include <memory>

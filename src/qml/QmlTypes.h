@@ -1,15 +1,15 @@
 // Makes the core and platform types known to QML by name, without touching their libraries.
 #pragma once
 
-#include "AwayTime.h"
-#include "ClosedDay.h"
-#include "Preferences.h"
-#include "ProjectCode.h"
-#include "RecordListModel.h"
-#include "Task.h"
-#include "TaskTemplate.h"
-#include "Theme.h"
-#include "TimerManager.h"
+#include "core/AwayTime.h"
+#include "core/Preferences.h"
+#include "core/TimerManager.h"
+#include "platform/Theme.h"
+#include "records/ClosedDay.h"
+#include "records/ProjectCode.h"
+#include "records/RecordListModel.h"
+#include "records/Task.h"
+#include "records/TaskTemplate.h"
 
 #include <QtQml/qqml.h>
 

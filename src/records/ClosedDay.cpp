@@ -1,7 +1,7 @@
-#include "ClosedDay.h"
+#include "records/ClosedDay.h"
 
-#include "Calendar.h"
-#include "Clock.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 std::unique_ptr<ClosedDay> ClosedDay::create(double date, double billableHours)
 {

@@ -1,7 +1,7 @@
 // The mark that a day was closed, with its billable hours frozen at that moment.
 #pragma once
 
-#include "Record.h"
+#include "records/Record.h"
 
 #include <QDateTime>
 #include <memory>

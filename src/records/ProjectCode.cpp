@@ -1,6 +1,6 @@
-#include "ProjectCode.h"
+#include "records/ProjectCode.h"
 
-#include "Clock.h"
+#include "timecalc/Clock.h"
 
 std::unique_ptr<ProjectCode> ProjectCode::create(const QString &code, const QString &name, qint64 sortOrder)
 {

@@ -1,7 +1,7 @@
 // A catalogue entry for a billing code.
 #pragma once
 
-#include "Record.h"
+#include "records/Record.h"
 
 #include <QDateTime>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "Record.h"
+#include "records/Record.h"
 
-#include "Store.h"
+#include "records/Store.h"
 
 #include <QUuid>
 

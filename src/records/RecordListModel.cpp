@@ -1,6 +1,6 @@
-#include "RecordListModel.h"
+#include "records/RecordListModel.h"
 
-#include "Store.h"
+#include "records/Store.h"
 
 namespace {
 qint64 sortOrderOf(const Record *r)

@@ -2,7 +2,7 @@
 // after every insert, delete and field change, optionally sorted by sortOrder.
 #pragma once
 
-#include "Record.h"
+#include "records/Record.h"
 
 #include <QAbstractListModel>
 #include <QPointer>

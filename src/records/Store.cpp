@@ -1,6 +1,6 @@
-#include "Store.h"
+#include "records/Store.h"
 
-#include "Calendar.h"
+#include "timecalc/Calendar.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,10 +2,10 @@
 // transaction, saves on its own shortly after any change, and indexes tasks by day.
 #pragma once
 
-#include "ClosedDay.h"
-#include "ProjectCode.h"
-#include "Task.h"
-#include "TaskTemplate.h"
+#include "records/ClosedDay.h"
+#include "records/ProjectCode.h"
+#include "records/Task.h"
+#include "records/TaskTemplate.h"
 
 #include <QList>
 #include <QObject>

@@ -1,9 +1,9 @@
-#include "Task.h"
+#include "records/Task.h"
 
-#include "Calendar.h"
-#include "Clock.h"
-#include "TextLimit.h"
-#include "TimeCalc.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
+#include "timecalc/TextLimit.h"
+#include "timecalc/TimeCalc.h"
 
 using namespace timecalc;
 

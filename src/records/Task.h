@@ -1,7 +1,7 @@
 // One piece of work on one calendar day with its recorded time.
 #pragma once
 
-#include "Record.h"
+#include "records/Record.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "TaskFactory.h"
+#include "records/TaskFactory.h"
 
-#include "Store.h"
-#include "TimeCalc.h"
+#include "records/Store.h"
+#include "timecalc/TimeCalc.h"
 
 #include <algorithm>
 

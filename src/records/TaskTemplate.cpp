@@ -1,6 +1,6 @@
-#include "TaskTemplate.h"
+#include "records/TaskTemplate.h"
 
-#include "Clock.h"
+#include "timecalc/Clock.h"
 
 std::unique_ptr<TaskTemplate> TaskTemplate::create(const QString &name, const std::optional<QString> &projectCode,
                                                    qint64 sortOrder)

@@ -1,7 +1,7 @@
 // A reusable task name with an optional project code.
 #pragma once
 
-#include "Record.h"
+#include "records/Record.h"
 
 #include <QDateTime>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "AtomicWrite.h"
+#include "reports/AtomicWrite.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
-#include "ExportText.h"
+#include "reports/ExportText.h"
 
-#include "Calendar.h"
-#include "NumberText.h"
-#include "Task.h"
-#include "TimeCalc.h"
+#include "records/Task.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/NumberText.h"
+#include "timecalc/TimeCalc.h"
 
 #include <QCoreApplication>
 #include <QHash>

@@ -1,7 +1,7 @@
-#include "ReportPeriods.h"
+#include "reports/ReportPeriods.h"
 
-#include "Calendar.h"
-#include "Task.h"
+#include "records/Task.h"
+#include "timecalc/Calendar.h"
 
 #include <QCoreApplication>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The periods the export and the statistics offer, and which tasks fall in them.
 #pragma once
 
-#include "Clock.h"
+#include "timecalc/Clock.h"
 
 #include <QList>
 #include <QLocale>

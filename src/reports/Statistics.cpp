@@ -1,8 +1,8 @@
-#include "Statistics.h"
+#include "reports/Statistics.h"
 
-#include "Calendar.h"
-#include "Task.h"
-#include "TimeCalc.h"
+#include "records/Task.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/TimeCalc.h"
 
 #include <QCoreApplication>
 #include <QHash>

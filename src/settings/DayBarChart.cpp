@@ -1,4 +1,4 @@
-#include "DayBarChart.h"
+#include "settings/DayBarChart.h"
 
 #include <QPainter>
 #include <cmath>

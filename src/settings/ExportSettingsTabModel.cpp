@@ -1,9 +1,9 @@
-#include "ExportSettingsTabModel.h"
+#include "settings/ExportSettingsTabModel.h"
 
-#include "AtomicWrite.h"
-#include "RecordListModel.h"
-#include "Store.h"
-#include "TimeCalc.h"
+#include "records/RecordListModel.h"
+#include "records/Store.h"
+#include "reports/AtomicWrite.h"
+#include "timecalc/TimeCalc.h"
 
 #include <QDir>
 #include <QFileDialog>

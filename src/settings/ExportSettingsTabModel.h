@@ -2,9 +2,9 @@
 // and the export itself (save dialog, atomic write, the short success notice).
 #pragma once
 
-#include "AppServices.h"
-#include "ExportText.h"
-#include "ReportPeriods.h"
+#include "qml/AppServices.h"
+#include "reports/ExportText.h"
+#include "reports/ReportPeriods.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,10 +1,10 @@
-#include "GeneralSettingsTabModel.h"
+#include "settings/GeneralSettingsTabModel.h"
 
-#include "AppServices.h"
-#include "Autostart.h"
-#include "AwayTime.h"
-#include "Preferences.h"
-#include "StatusMenu.h"
+#include "core/AwayTime.h"
+#include "core/Preferences.h"
+#include "platform/Autostart.h"
+#include "platform/StatusMenu.h"
+#include "qml/AppServices.h"
 
 #include <QVariantMap>
 #include <algorithm>

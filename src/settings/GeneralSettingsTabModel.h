@@ -3,7 +3,7 @@
 // autostart entry itself; and quitting.
 #pragma once
 
-#include "AppServices.h"
+#include "qml/AppServices.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "InlineSettingsViewModel.h"
+#include "settings/InlineSettingsViewModel.h"
 
 #include <QVariantMap>
 

@@ -1,10 +1,10 @@
-#include "StatsTabModel.h"
+#include "settings/StatsTabModel.h"
 
-#include "Calendar.h"
-#include "NumberText.h"
-#include "RecordListModel.h"
-#include "Store.h"
-#include "TimeCalc.h"
+#include "records/RecordListModel.h"
+#include "records/Store.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/NumberText.h"
+#include "timecalc/TimeCalc.h"
 
 #include <QCoreApplication>
 #include <QLocale>

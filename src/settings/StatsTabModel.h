@@ -2,9 +2,9 @@
 // or the period changes and never on the clock's tick.
 #pragma once
 
-#include "AppServices.h"
-#include "ReportPeriods.h"
-#include "Statistics.h"
+#include "qml/AppServices.h"
+#include "reports/ReportPeriods.h"
+#include "reports/Statistics.h"
 
 #include <QList>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "Calendar.h"
+#include "timecalc/Calendar.h"
 
-#include "Clock.h"
+#include "timecalc/Clock.h"
 
 #include <QDateTime>
 #include <QTime>

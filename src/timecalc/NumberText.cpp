@@ -1,4 +1,4 @@
-#include "NumberText.h"
+#include "timecalc/NumberText.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "TextLimit.h"
+#include "timecalc/TextLimit.h"
 
 #include <QTextBoundaryFinder>
 

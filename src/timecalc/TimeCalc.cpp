@@ -1,6 +1,6 @@
-#include "TimeCalc.h"
+#include "timecalc/TimeCalc.h"
 
-#include "NumberText.h"
+#include "timecalc/NumberText.h"
 
 #include <QStringList>
 #include <cmath>

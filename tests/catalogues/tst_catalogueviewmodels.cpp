@@ -2,10 +2,10 @@
 // and tasks made from a template.
 // Both follow one rule set; `codes` picks the catalogue, and its main field is the code for
 // project codes and the name for templates.
-#include "ProjectCodeListViewModel.h"
-#include "TaskFactory.h"
-#include "TemplateListViewModel.h"
 #include "UiFixture.h"
+#include "catalogues/ProjectCodeListViewModel.h"
+#include "catalogues/TemplateListViewModel.h"
+#include "records/TaskFactory.h"
 
 #include <QtTest>
 

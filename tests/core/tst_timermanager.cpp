@@ -1,12 +1,12 @@
 // The one running-task controller: one task at a time, the timer, the week and the
 // save-failure lines; and time away while a task runs, what each answer does to the task.
 #include "../records/SqlPeek.h"
-#include "AwayTime.h"
-#include "Calendar.h"
-#include "Clock.h"
-#include "Preferences.h"
-#include "Store.h"
-#include "TimerManager.h"
+#include "core/AwayTime.h"
+#include "core/Preferences.h"
+#include "core/TimerManager.h"
+#include "records/Store.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

@@ -1,13 +1,13 @@
 // The code editor's and the quick-add picker's operations without a window: what a chip click
 // leaves in the field, what saving stores, and adding from a template at the end of the
 // selected day, never on a closed one.
-#include "Calendar.h"
-#include "ClosedDay.h"
-#include "Clock.h"
-#include "CodeEditorModel.h"
-#include "MenuBarContentViewModel.h"
-#include "QuickAddPickerModel.h"
 #include "UiFixture.h"
+#include "dayview/CodeEditorModel.h"
+#include "dayview/MenuBarContentViewModel.h"
+#include "dayview/QuickAddPickerModel.h"
+#include "records/ClosedDay.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 #include <QSignalSpy>
 #include <QtTest>

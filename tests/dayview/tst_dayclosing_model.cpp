@@ -1,12 +1,12 @@
 // Closing a day without a window: the hours rounded per task, the wording by the stored key,
 // stopping the day's running task, the save-failure line, and refusing to close a day twice.
 #include "../records/SqlPeek.h"
-#include "Calendar.h"
-#include "ClosedDay.h"
-#include "Clock.h"
-#include "DayClosingModel.h"
-#include "MenuBarContentViewModel.h"
 #include "UiFixture.h"
+#include "dayview/DayClosingModel.h"
+#include "dayview/MenuBarContentViewModel.h"
+#include "records/ClosedDay.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 #include <QSignalSpy>
 #include <QtTest>

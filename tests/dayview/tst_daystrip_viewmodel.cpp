@@ -1,9 +1,9 @@
 // The week strip without a window: Monday-first weeks around Sundays, month and year ends and
 // daylight-saving changes, moving between weeks, and the notice that follows the selected day.
-#include "Calendar.h"
-#include "Clock.h"
-#include "DayStripViewModel.h"
-#include "TimerManager.h"
+#include "core/TimerManager.h"
+#include "dayview/DayStripViewModel.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

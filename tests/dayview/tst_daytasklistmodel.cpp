@@ -1,7 +1,7 @@
 // The day's list model reaches any new order through row removes, moves and inserts that a
 // view can follow, and keeps each task's row instead of rebuilding.
-#include "DayTaskListModel.h"
-#include "Task.h"
+#include "dayview/DayTaskListModel.h"
+#include "records/Task.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

@@ -1,11 +1,11 @@
 // The day screen's state and operations, without a window: which task the clock card shows
 // and starts, adding, deleting, moving, the closed-day rules and the day's totals.
-#include "Calendar.h"
-#include "ClosedDay.h"
-#include "Clock.h"
-#include "MenuBarContentViewModel.h"
-#include "TimeCalc.h"
 #include "UiFixture.h"
+#include "dayview/MenuBarContentViewModel.h"
+#include "records/ClosedDay.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
+#include "timecalc/TimeCalc.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -2,13 +2,13 @@
 // path from a click, key or assistive-technology press to the model operation it must reach,
 // checked in what the store and the screen show afterwards.
 #include "Accessibility.h"
-#include "Calendar.h"
-#include "ClosedDay.h"
-#include "Clock.h"
-#include "InlineSettingsViewModel.h"
-#include "MenuBarContentViewModel.h"
-#include "ProjectCode.h"
 #include "UiFixture.h"
+#include "dayview/MenuBarContentViewModel.h"
+#include "records/ClosedDay.h"
+#include "records/ProjectCode.h"
+#include "settings/InlineSettingsViewModel.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 #include <QQuickItem>
 #include <QRegularExpression>

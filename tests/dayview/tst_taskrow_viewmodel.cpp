@@ -1,9 +1,9 @@
 // One task row without a window: renaming, re-timing (also of a running task), the closed-day
 // rules, what the context menu may offer and the hours column.
-#include "Calendar.h"
-#include "Clock.h"
-#include "TaskRowViewModel.h"
 #include "UiFixture.h"
+#include "dayview/TaskRowViewModel.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -1,7 +1,7 @@
 // The autostart entry: where it goes, that the file alone says whether we start with the
 // session, and that the command in it runs this program whatever its path.
-#include "AppIdentity.h"
-#include "Autostart.h"
+#include "platform/AppIdentity.h"
+#include "platform/Autostart.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,13 +1,13 @@
 // Time away as the desktop reports it: a fake logind, screen saver, idle monitor and
 // notification server on a private bus, and the real tracker, sources and notifier.
-#include "AwayNotifier.h"
-#include "AwaySources.h"
-#include "AwayTime.h"
-#include "Clock.h"
-#include "Preferences.h"
 #include "PrivateBus.h"
-#include "Store.h"
-#include "TimerManager.h"
+#include "core/AwayTime.h"
+#include "core/Preferences.h"
+#include "core/TimerManager.h"
+#include "platform/AwayNotifier.h"
+#include "platform/AwaySources.h"
+#include "records/Store.h"
+#include "timecalc/Clock.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

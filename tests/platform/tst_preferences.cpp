@@ -1,5 +1,5 @@
 // The stored preferences: defaults of a fresh installation, what survives a restart, and a file only its owner can read.
-#include "Preferences.h"
+#include "core/Preferences.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,5 +1,5 @@
 // One Timeglas per user, across real processes: this binary also plays the other start (helper modes).
-#include "SingleInstance.h"
+#include "platform/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

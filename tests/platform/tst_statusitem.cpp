@@ -1,11 +1,11 @@
 // The status item as a panel sees it: on a private session bus, with a stand-in watcher.
-#include "AppIdentity.h"
 #include "FakeWatcher.h"
 #include "Panel.h"
 #include "PrivateBus.h"
-#include "StatusItem.h"
-#include "StatusNotifierItem.h"
-#include "TrayIcon.h"
+#include "platform/AppIdentity.h"
+#include "platform/StatusItem.h"
+#include "platform/StatusNotifierItem.h"
+#include "platform/TrayIcon.h"
 
 #include <QApplication>
 #include <QMenu>

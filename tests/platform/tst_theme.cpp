@@ -1,6 +1,6 @@
 // Light or dark: the "appearanceMode" preference decides, any other text follows the desktop.
-#include "Preferences.h"
-#include "Theme.h"
+#include "core/Preferences.h"
+#include "platform/Theme.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

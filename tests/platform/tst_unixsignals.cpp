@@ -1,5 +1,5 @@
 // SIGTERM, SIGINT and SIGHUP end the app the orderly way: the loop returns 0 and says which signal came.
-#include "UnixSignals.h"
+#include "platform/UnixSignals.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -2,11 +2,11 @@
 // every figure a sighted user reads is the name of something there, every control's enabled,
 // checked and selected state is true, and the day view works from the keyboard alone.
 #include "Accessibility.h"
-#include "Calendar.h"
-#include "ClosedDay.h"
-#include "Clock.h"
-#include "MenuBarContentViewModel.h"
 #include "UiFixture.h"
+#include "dayview/MenuBarContentViewModel.h"
+#include "records/ClosedDay.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 #include <QQuickItem>
 #include <QRegularExpression>

@@ -1,11 +1,11 @@
 // Every top-level view loads without a QML error or warning, in light and in dark.
-#include "ClosedDay.h"
-#include "Clock.h"
-#include "CodeEditorModel.h"
-#include "DayClosingModel.h"
-#include "MenuBarContentViewModel.h"
-#include "QuickAddPickerModel.h"
 #include "UiFixture.h"
+#include "dayview/CodeEditorModel.h"
+#include "dayview/DayClosingModel.h"
+#include "dayview/MenuBarContentViewModel.h"
+#include "dayview/QuickAddPickerModel.h"
+#include "records/ClosedDay.h"
+#include "timecalc/Clock.h"
 
 #include <QQuickItem>
 #include <QtTest>

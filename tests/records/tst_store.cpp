@@ -1,10 +1,10 @@
 // The store: what reaches the disk, what comes back, what it refuses, and its queries; the
 // record types' own rules, and the list models that re-deliver after every change.
-#include "Calendar.h"
-#include "Clock.h"
-#include "RecordListModel.h"
 #include "SqlPeek.h"
-#include "Store.h"
+#include "records/RecordListModel.h"
+#include "records/Store.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>

@@ -2,14 +2,14 @@
 // figures, and which tasks a report period takes. The period's sample tasks
 // are dated around Wednesday 5 March 2025 and given out of date order, which the filter must
 // keep: Monday 3 March starts the week under a Monday locale, Sunday 2 March under a Sunday one.
-#include "AtomicWrite.h"
-#include "Calendar.h"
-#include "Clock.h"
-#include "ExportText.h"
-#include "ReportPeriods.h"
-#include "Statistics.h"
-#include "Task.h"
-#include "TimeCalc.h"
+#include "records/Task.h"
+#include "reports/AtomicWrite.h"
+#include "reports/ExportText.h"
+#include "reports/ReportPeriods.h"
+#include "reports/Statistics.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
+#include "timecalc/TimeCalc.h"
 
 #include <QDir>
 #include <QJsonArray>

@@ -2,13 +2,13 @@
 // at once, where the status-bar label and the day view read it. Export: the summary of the chosen range, and the whole export from the
 // button to the file on disk, with the dialog stood in for. Statistics: the texts shown for
 // a period and when they are recomputed; the figures themselves are the statistics' own.
-#include "Autostart.h"
-#include "ClosedDay.h"
-#include "ExportSettingsTabModel.h"
-#include "ExportText.h"
-#include "GeneralSettingsTabModel.h"
-#include "StatsTabModel.h"
 #include "UiFixture.h"
+#include "platform/Autostart.h"
+#include "records/ClosedDay.h"
+#include "reports/ExportText.h"
+#include "settings/ExportSettingsTabModel.h"
+#include "settings/GeneralSettingsTabModel.h"
+#include "settings/StatsTabModel.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 // The status item's label: running and idle presentations and when they change.
-#include "Calendar.h"
-#include "Clock.h"
-#include "MenuBarLabel.h"
-#include "Preferences.h"
-#include "Store.h"
-#include "TimerManager.h"
+#include "core/MenuBarLabel.h"
+#include "core/Preferences.h"
+#include "core/TimerManager.h"
+#include "records/Store.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

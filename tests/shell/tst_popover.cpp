@@ -1,8 +1,8 @@
 // The popover as the shell drives it: placed at the item, loaded from its module on demand.
-#include "AppContext.h"
-#include "PopoverLoader.h"
-#include "Store.h"
-#include "TimerManager.h"
+#include "core/TimerManager.h"
+#include "platform/AppContext.h"
+#include "platform/PopoverLoader.h"
+#include "records/Store.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -1,10 +1,10 @@
 // The real program as a user meets it: start, show a user's text, quit, refuse what it cannot use.
-#include "Clock.h"
 #include "FakeWatcher.h"
 #include "Panel.h"
 #include "PrivateBus.h"
 #include "ProgramEnvironment.h"
-#include "Store.h"
+#include "records/Store.h"
+#include "timecalc/Clock.h"
 
 #include <QCryptographicHash>
 #include <QProcess>

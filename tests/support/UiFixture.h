@@ -2,13 +2,13 @@
 // store, the timer manager, preferences, theme and services, and a window for a QML view.
 #pragma once
 
-#include "AppContext.h"
-#include "AppServices.h"
-#include "Preferences.h"
-#include "Store.h"
-#include "Theme.h"
-#include "TimerManager.h"
-#include "Clock.h"
+#include "core/Preferences.h"
+#include "core/TimerManager.h"
+#include "platform/AppContext.h"
+#include "platform/Theme.h"
+#include "qml/AppServices.h"
+#include "records/Store.h"
+#include "timecalc/Clock.h"
 
 #include <QQmlEngine>
 #include <QQuickWindow>

@@ -2,11 +2,11 @@
 // months in the local time zone. CTest runs this under zones with and without summer time
 // and with a half-hour offset, so the days that are not 24 hours long are read from the
 // zone itself. The Monday-first week is tested through the timer manager's weekDates.
-#include "Calendar.h"
-#include "Clock.h"
-#include "NumberText.h"
-#include "TextLimit.h"
-#include "TimeCalc.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
+#include "timecalc/NumberText.h"
+#include "timecalc/TextLimit.h"
+#include "timecalc/TimeCalc.h"
 
 #include <QLocale>
 #include <QRandomGenerator>

@@ -1,12 +1,12 @@
 // Draws the day screen in its states, light and dark, into PNG files for review: a running
 // task, the empty day, each banner, an open context menu, a closed day, another day, the
 // code editor, the quick-add picker and actual hours. A tool, not a test: run it by hand.
-#include "AppContext.h"
-#include "AwayTime.h"
-#include "Calendar.h"
-#include "ClosedDay.h"
-#include "Clock.h"
 #include "UiFixture.h"
+#include "core/AwayTime.h"
+#include "platform/AppContext.h"
+#include "records/ClosedDay.h"
+#include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 
 #include <QQuickItem>
 #include <QRegularExpression>

@@ -2,12 +2,12 @@
 // refused and on), the status item's menu as the tray
 // shows it, its dbusmenu layout as panels read it, and the symbolic status icons, into
 // /tmp/timeglas-*.png for looking at. A tool, not a test.
-#include "AppIdentity.h"
-#include "Autostart.h"
-#include "DBusMenuExporter.h"
-#include "GeneralSettingsTabModel.h"
-#include "StatusMenu.h"
 #include "UiFixture.h"
+#include "platform/AppIdentity.h"
+#include "platform/Autostart.h"
+#include "platform/DBusMenuExporter.h"
+#include "platform/StatusMenu.h"
+#include "settings/GeneralSettingsTabModel.h"
 
 #include <QApplication>
 #include <QDBusConnection>

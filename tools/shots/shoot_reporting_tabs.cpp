@@ -1,11 +1,11 @@
 // Renders the export and statistics tabs offscreen with sample data, light and dark, into
 // PNG files for looking at; with --large it also times the statistics tab on a store of
 // 100,000 tasks. A tool, not a test.
-#include "Calendar.h"
-#include "ClosedDay.h"
-#include "ExportSettingsTabModel.h"
-#include "StatsTabModel.h"
 #include "UiFixture.h"
+#include "records/ClosedDay.h"
+#include "settings/ExportSettingsTabModel.h"
+#include "settings/StatsTabModel.h"
+#include "timecalc/Calendar.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
