@@ -281,7 +281,7 @@ private slots:
             // Each entry as its label or type, "off" when greyed out; a change comes with a newer revision.
             const auto layout = [&](uint *revision) {
                 QStringList entries;
-                for (const Panel::MenuEntry &entry : m_panel.menuEntries(service, revision)) {
+                for (const DBusMenuLayoutItem &entry : m_panel.menuEntries(service, revision)) {
                     const QVariantMap &p = entry.properties;
                     entries << p.value(QStringLiteral("label"), p.value(QStringLiteral("type"))).toString()
                                    + (p.value(QStringLiteral("enabled"), true).toBool() ? "" : " off");

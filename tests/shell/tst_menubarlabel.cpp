@@ -73,20 +73,11 @@ private slots:
         QCOMPARE(p.text, expected);
     }
 
-    void firstRunningInStoreOrderIsShown()
-    {
-        Task *a = add(QStringLiteral("A"), wednesdayMorning, 0);
-        add(QStringLiteral("B"), wednesdayMorning, 0)->start();
-        a->start();
-        QVERIFY(MenuBarLabel::evaluate(*m_store, true).text.endsWith(dot + QStringLiteral("A")));
-    }
-
     void idleTotal_data()
     {
         QTest::addColumn<QList<qint64>>("todaySeconds");
         QTest::addColumn<bool>("billable");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("nothing recorded") << QList<qint64>{0, 0} << true << "";
         QTest::newRow("billable rounds per task") << QList<qint64>{7 * 60, 14 * 60} << true << "0.50t";
         QTest::newRow("actual hours") << QList<qint64>{7 * 60, 14 * 60} << false << "0.35t";
         QTest::newRow("under the threshold stays empty") << QList<qint64>{5 * 60} << true << "";
