@@ -20,7 +20,6 @@ namespace {
 constexpr int becameSecondary = 0;
 constexpr int failed = 1;
 constexpr int becamePrimary = 10;
-constexpr int wasAlreadyPrimary = 11;
 
 int exitCodeFor(SingleInstance::Role role, const SingleInstance &instance)
 {
@@ -39,7 +38,7 @@ void say(const char *line)
 }
 
 // --claim [ms]: one start. --claim-after-locked: report the held lock, then start.
-// --serve: become the primary and report every toggle until killed.
+// --serve: become the primary, say so, and run until killed.
 int helperMain(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
@@ -49,13 +48,12 @@ int helperMain(int argc, char *argv[])
         return exitCodeFor(instance.claim(std::chrono::milliseconds(argc > 2 ? std::atoi(argv[2]) : 5000)), instance);
     if (mode == "--claim-after-locked") {
         if (instance.tryBecomePrimary())
-            return wasAlreadyPrimary;
+            return failed;
         say("locked\n");
         return exitCodeFor(instance.claim(), instance);
     }
     if (instance.claim() != SingleInstance::Role::Primary)
         return failed;
-    QObject::connect(&instance, &SingleInstance::toggleRequested, [] { say("toggle\n"); });
     say("ready\n");
     return app.exec();
 }

@@ -77,26 +77,19 @@ public:
         return itemProperty(service, QStringLiteral("Menu")).value<QDBusObjectPath>().path();
     }
 
-    // The top entries of the item's menu, as GetLayout answers them.
-    QList<DBusMenuLayoutItem> menuEntries(const QString &service, uint *revision = nullptr)
+    QDBusMessage menuEvent(const QString &service, int id)
+    {
+        return call(service, menuPath(service), menuInterface, QStringLiteral("Event"),
+                    {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+    }
+    // Clicks the top entry of the item's menu with that label. An entry that ends the program
+    // may leave the click without an answer.
+    bool clickMenuEntry(const QString &service, const QString &label)
     {
         const QDBusMessage reply = call(service, menuPath(service), menuInterface, QStringLiteral("GetLayout"),
                                         {0, -1, QStringList()});
-        if (reply.arguments().size() != 2)
-            return {};
-        if (revision)
-            *revision = reply.arguments().at(0).toUInt();
-        return qdbus_cast<DBusMenuLayoutItem>(reply.arguments().at(1)).children;
-    }
-    QDBusMessage menuEvent(const QString &service, int id, const QString &eventId = QStringLiteral("clicked"))
-    {
-        return call(service, menuPath(service), menuInterface, QStringLiteral("Event"),
-                    {id, eventId, QVariant::fromValue(QDBusVariant(0)), 0u});
-    }
-    // An entry that ends the program may leave the click without an answer.
-    bool clickMenuEntry(const QString &service, const QString &label)
-    {
-        for (const DBusMenuLayoutItem &entry : menuEntries(service)) {
+        const auto layout = qdbus_cast<DBusMenuLayoutItem>(reply.arguments().value(1));
+        for (const DBusMenuLayoutItem &entry : layout.children) {
             if (entry.properties.value(QStringLiteral("label")).toString() == label) {
                 menuEvent(service, entry.id);
                 return true;
