@@ -38,7 +38,6 @@ public:
     QString introspect(const QString &) const override { return {}; }
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &bus) override
     {
-        const QVariantList arguments = message.arguments();
         QVariantList answer;
         if (message.member() == u"GetSessionByPID") {
             answer << QVariant::fromValue(QDBusObjectPath(sessionPath));
@@ -46,7 +45,7 @@ public:
             ++asked;
             answer << QVariant::fromValue(idle);
         } else if (message.member() == u"Notify") {
-            bodies << arguments.value(4).toString();
+            bodies << message.arguments().value(4).toString();
             answer << uint(bodies.size());
         } else {
             return false;
@@ -131,7 +130,6 @@ private slots:
         m_parts.reset();
         m_dir.reset();
         QDBusConnection::disconnectFromBus(QStringLiteral("ours"));
-        m_clock.reset();
     }
 
     // Each source makes a spell of 15 minutes; the answer comes from the notification. The

@@ -244,7 +244,6 @@ private slots:
         QTest::newRow("middle click") << "SecondaryActivate" << -1 << "";
         QTest::newRow("click on the first entry") << "Event" << 1 << "Åbn";
         QTest::newRow("click on the last entry") << "Event" << 3 << "Afslut";
-        QTest::newRow("click on the separator") << "Event" << 2 << "";
         QTest::newRow("click on an entry disabled while shown") << "Event" << 0 << "";
         QTest::newRow("unknown entry") << "Event" << 42 << "";
     }

@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include <csignal>
-#include <thread>
 
 namespace {
 // The loop's exit code after `trigger`, with a guard so a signal that is not handled fails
@@ -50,11 +49,10 @@ private slots:
     void quitsOnSignal_data()
     {
         QTest::addColumn<QList<int>>("raised");
-        QTest::addColumn<QString>("from"); // "main", "worker" thread, or "nested" loop
+        QTest::addColumn<QString>("from"); // "main", or a "nested" loop
         // main() below raised SIGTERM before the application existed, as a session ending during start-up does.
         QTest::newRow("raised during start-up") << QList<int>{} << "main";
         QTest::newRow("a burst of all three quits once") << QList<int>{SIGTERM, SIGINT, SIGHUP} << "main";
-        QTest::newRow("SIGTERM taken by another thread") << QList<int>{SIGTERM} << "worker";
         // The save dialog runs a loop of its own; the session ending must still get through.
         QTest::newRow("inside a nested loop") << QList<int>{SIGTERM} << "nested";
     }
@@ -69,9 +67,7 @@ private slots:
                 ::raise(signalNumber);
         };
         const int exitCode = runLoop([&] {
-            if (from == u"worker") {
-                std::thread(raiseAll).join();
-            } else if (from == u"main") {
+            if (from == u"main") {
                 raiseAll();
             } else {
                 QTimer::singleShot(0, [&] {

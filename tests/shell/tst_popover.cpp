@@ -1,4 +1,4 @@
-// The popover as the shell drives it: placed at the item, loaded from its module on demand.
+// The popover's module as the shell loads it: one it cannot use is reported, not tried again.
 #include "AppContext.h"
 #include "PopoverLoader.h"
 #include "Store.h"
@@ -26,30 +26,6 @@ private:
     }
 
 private slots:
-    void placement_data()
-    {
-        QTest::addColumn<QPoint>("anchor");
-        QTest::addColumn<QRect>("available");
-        QTest::addColumn<QPoint>("expected");
-        const QRect screen(0, 28, 1920, 1052); // a panel of 28 px at the top
-        QTest::newRow("top panel: centred below the item") << QPoint(1000, 28) << screen << QPoint(790, 32);
-        QTest::newRow("bottom panel: above the item") << QPoint(1000, 1080) << QRect(0, 0, 1920, 1040)
-                                                      << QPoint(790, 440);
-        QTest::newRow("item at the right edge: kept on screen") << QPoint(1910, 28) << screen << QPoint(1500, 32);
-        QTest::newRow("screen lower than the window: top-aligned") << QPoint(500, 600) << QRect(0, 0, 1024, 500)
-                                                                  << QPoint(290, 0);
-        QTest::newRow("item at the left edge of a second screen") << QPoint(1925, 0) << QRect(1920, 0, 1280, 1024)
-                                                                  << QPoint(1920, 4);
-    }
-
-    void placement()
-    {
-        QFETCH(QPoint, anchor);
-        QFETCH(QRect, available);
-        QFETCH(QPoint, expected);
-        QCOMPARE(Popover::placement(anchor, QSize(420, 600), available), expected);
-    }
-
     void unusableModuleIsReported_data()
     {
         QTest::addColumn<QString>("module");
