@@ -21,7 +21,6 @@
 namespace {
 const QString sessionPath = QStringLiteral("/org/freedesktop/login1/session/_31");
 
-// The methods the desktop's services answer, all in one object under /org.
 class FakeDesktop : public QDBusVirtualObject
 {
 public:
@@ -54,7 +53,6 @@ public:
     }
 };
 
-// Per test: a store with one task, and the parts that learn and ask about time away.
 struct Tracking
 {
     Tracking(const QString &dir, const QDBusConnection &bus)
