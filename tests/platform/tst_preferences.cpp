@@ -132,7 +132,6 @@ private slots:
         QTest::newRow("hidden by the session") << QByteArray("[Desktop Entry]\nExec=timeglas\nHidden=true\n") << false;
         QTest::newRow("disabled by GNOME's tools")
             << QByteArray("[Desktop Entry]\nExec=timeglas\nX-GNOME-Autostart-enabled=false\n") << false;
-        QTest::newRow("Hidden=false") << QByteArray("[Desktop Entry]\nExec=timeglas\nHidden=false\n") << true;
         QTest::newRow("Hidden in another group")
             << QByteArray("[Desktop Entry]\nExec=timeglas\n[Desktop Action x]\nHidden=true\n") << true;
     }

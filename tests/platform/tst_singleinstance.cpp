@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 namespace {
-// Exit codes of the helper: what claim() made of the helper's start.
 constexpr int becameSecondary = 0;
 constexpr int failed = 1;
 constexpr int becamePrimary = 10;

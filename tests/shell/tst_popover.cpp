@@ -15,16 +15,6 @@ class PopoverTest : public QObject
 private:
     QTemporaryDir m_dir;
 
-    std::unique_ptr<AppContext> openContext()
-    {
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
-        QString error;
-        auto context = AppContext::open(m_dir.filePath(QStringLiteral("timeglas.sqlite")), &error);
-        if (!context)
-            qWarning("%s", qPrintable(error));
-        return context;
-    }
-
 private slots:
     void unusableModuleIsReported_data()
     {
@@ -39,8 +29,10 @@ private slots:
     {
         QFETCH(QString, module);
         QFETCH(QString, error);
-        auto context = openContext();
-        QVERIFY(context);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
+        QString why;
+        auto context = AppContext::open(m_dir.filePath(QStringLiteral("timeglas.sqlite")), &why);
+        QVERIFY2(context, qPrintable(why));
         PopoverLoader loader(context.get(), module);
         QVERIFY(!loader.popover());
         QVERIFY2(loader.errorString().contains(error), qPrintable(loader.errorString()));

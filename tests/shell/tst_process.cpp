@@ -81,10 +81,9 @@ private:
 private slots:
     void init() { QDir(m_dir.path()).removeRecursively(); }
 
-    // Markup in every text a user gives, naming a remote image: shown as text, it must never
-    // make the program reach out, in the status item alone or with the popover open. The
-    // program stays light until the popover is wanted, and a running task is stopped and
-    // banked at quit, whichever way the user ends it.
+    // Markup in every text a user gives, naming a remote image: shown as text, it must never make the program
+    // reach out, in the status item alone or with the popover open. The program stays light until the popover
+    // is wanted, and a running task is stopped and banked at quit, whichever way the user ends it.
     void runsAndQuitsCleanly_data()
     {
         QTest::addColumn<bool>("withPanel"); // else no session bus: nothing shows the item, the popover opens at once
