@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-
 namespace {
 QStringList filesUnder(const QString &root)
 {
@@ -21,15 +19,14 @@ QStringList filesUnder(const QString &root)
     return files;
 }
 
-bool run(const QString &program, const QStringList &arguments, QString *output = nullptr)
+// Runs a tool to its end: empty when it succeeded, else what it said.
+QString failureOf(const QString &program, const QStringList &arguments)
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(program, arguments);
     const bool ok = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    if (output)
-        *output = QString::fromUtf8(p.readAll());
-    return ok;
+    return ok ? QString() : program + QStringLiteral(": ") + QString::fromUtf8(p.readAll());
 }
 } // namespace
 
@@ -37,59 +34,41 @@ class PackageTest : public QObject
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
-    QString m_root;
-
 private slots:
-    void initTestCase()
+    void holdsTheInstallAndRuns()
     {
+        QTemporaryDir dir;
+        const QString root = dir.filePath(QStringLiteral("root"));
+        const QString direct = dir.filePath(QStringLiteral("direct"));
         const QStringList debs = QDir(QStringLiteral(TIMEGLAS_PACKAGE_DIR)).entryList({QStringLiteral("*.deb")}, QDir::Files);
         QCOMPARE(debs.size(), 1);
-        m_root = m_dir.filePath(QStringLiteral("root"));
-        QString output;
-        QVERIFY2(run(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), QStringLiteral(TIMEGLAS_PACKAGE_DIR "/") + debs.first(), m_root},
-                     &output),
-                 qPrintable(output));
-    }
+        QCOMPARE(failureOf(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), TIMEGLAS_PACKAGE_DIR "/" + debs.first(), root}),
+                 QString());
+        QCOMPARE(failureOf(QStringLiteral(TIMEGLAS_CMAKE), {QStringLiteral("--install"), QStringLiteral(TIMEGLAS_BUILD_DIR),
+                                                             QStringLiteral("--prefix"), direct}),
+                 QString());
+        QVERIFY(filesUnder(direct).contains(QStringLiteral("bin/timeglas")));
+        QCOMPARE(filesUnder(root + QStringLiteral("/usr")), filesUnder(direct));
 
-    void contentsMatchTheInstallRules()
-    {
-        const QString direct = m_dir.filePath(QStringLiteral("direct"));
-        QString output;
-        QVERIFY2(run(QStringLiteral(TIMEGLAS_CMAKE), {QStringLiteral("--install"), QStringLiteral(TIMEGLAS_BUILD_DIR),
-                                                       QStringLiteral("--prefix"), direct},
-                     &output),
-                 qPrintable(output));
-        const QStringList installed = filesUnder(direct);
-        QVERIFY(installed.contains(QStringLiteral("bin/timeglas")));
-        QCOMPARE(filesUnder(m_root + QStringLiteral("/usr")), installed);
-    }
-
-    void programStartsFromThePackage()
-    {
-        QProcess p;
-        // No session bus, so nothing shows the item and the popover opens at once: the
-        // module is loaded right away.
-        QProcessEnvironment env = programEnvironment(QDir(m_dir.path()));
+        // No session bus, so nothing shows the item and the popover opens at once: its module
+        // is loaded right away.
+        QProcessEnvironment env = programEnvironment(QDir(dir.path()));
         env.remove(QStringLiteral("LD_LIBRARY_PATH"));
+        QProcess p;
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(m_root + QStringLiteral("/usr/bin/timeglas"), {});
-        QVERIFY(p.waitForStarted());
-
+        p.start(root + QStringLiteral("/usr/bin/timeglas"), {});
         // Every library of ours comes from the scratch root, not from the build folder.
-        const QString libs = m_root + QStringLiteral("/usr/lib/timeglas/");
-        const auto mapped = [&] {
-            QFile maps(QStringLiteral("/proc/%1/maps").arg(p.processId()));
-            return maps.open(QIODevice::ReadOnly) ? QString::fromUtf8(maps.readAll()) : QString();
+        const QString libs = root + QStringLiteral("/usr/lib/timeglas/");
+        const auto maps = [&] {
+            QFile file(QStringLiteral("/proc/%1/maps").arg(p.processId()));
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
         };
-        QTRY_VERIFY_WITH_TIMEOUT(mapped().contains(libs + QStringLiteral("libtimeglas_popover.so")), 30000);
-        const QString maps = mapped();
-        QVERIFY(maps.contains(libs + QStringLiteral("libtimeglas_core.so")));
-        QVERIFY(maps.contains(libs + QStringLiteral("libtimeglas_platform.so")));
-        QVERIFY(!maps.contains(QStringLiteral(TIMEGLAS_BUILD_DIR "/")));
-        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("data/timeglas/timeglas.sqlite"))));
+        QTRY_VERIFY_WITH_TIMEOUT(maps().contains(libs + QStringLiteral("libtimeglas_popover.so")), 30000);
+        const QString mapped = maps();
+        QVERIFY(mapped.contains(libs + QStringLiteral("libtimeglas_core.so")));
+        QVERIFY(mapped.contains(libs + QStringLiteral("libtimeglas_platform.so")));
+        QVERIFY(!mapped.contains(QStringLiteral(TIMEGLAS_BUILD_DIR "/")));
 
         p.terminate();
         QVERIFY(p.waitForFinished(20000));

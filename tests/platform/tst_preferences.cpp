@@ -1,5 +1,7 @@
-// The stored preferences: defaults of a fresh installation, what survives a restart, and a file only its owner can read.
+// The stored preferences: defaults of a fresh installation, what survives a restart, and a file only its owner
+// can read; and the autostart entry, whose file alone says whether we start with the session.
 #include "core/Preferences.h"
+#include "platform/Autostart.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,7 +23,11 @@ class TestPreferences : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { m_dir.emplace(); }
+    void init()
+    {
+        m_dir.emplace();
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("config"))));
+    }
     void survivesRestart_data()
     {
         QTest::addColumn<QByteArray>("property");
@@ -114,6 +120,63 @@ private slots:
         QVERIFY(refused && !refused->isEmpty());
         QCOMPARE(mode(target), int(openToAll));
         QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("nothing"))));
+    }
+
+    // The autostart switch shows what the entry says, whoever wrote it; switching writes or removes it,
+    // and removing what is not there is no error.
+    void autostartComesFromTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("plain entry") << QByteArray("[Desktop Entry]\nType=Application\nExec=timeglas\n") << true;
+        QTest::newRow("hidden by the session") << QByteArray("[Desktop Entry]\nExec=timeglas\nHidden=true\n") << false;
+        QTest::newRow("disabled by GNOME's tools")
+            << QByteArray("[Desktop Entry]\nExec=timeglas\nX-GNOME-Autostart-enabled=false\n") << false;
+        QTest::newRow("Hidden in another group")
+            << QByteArray("[Desktop Entry]\nExec=timeglas\n[Desktop Action x]\nHidden=true\n") << true;
+    }
+    void autostartComesFromTheFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, enabled);
+        const QString path = Autostart::entryPath();
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile entry(path);
+        QVERIFY(entry.open(QIODevice::WriteOnly) && entry.write(content) == content.size());
+        entry.close();
+        QCOMPARE(Autostart::isEnabled(), enabled);
+
+        for (const bool enable : {!enabled, enabled, false, false, true}) {
+            QCOMPARE(Autostart::setEnabled(enable, QStringLiteral("/usr/bin/timeglas")), QString());
+            QCOMPARE(Autostart::isEnabled(), enable);
+            QCOMPARE(QFile::exists(path), enable);
+            QFile f(path);
+            if (!enable || !f.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray text = f.readAll();
+            QVERIFY(text.startsWith("[Desktop Entry]\n"));
+            QVERIFY(text.contains("\nType=Application\n"));
+            QVERIFY(text.contains("\nExec=/usr/bin/timeglas\n"));
+            QVERIFY(!text.contains("Hidden"));
+        }
+    }
+
+    void autostartExecRunsTheProgram_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << "/usr/bin/timeglas" << "/usr/bin/timeglas";
+        QTest::newRow("space") << "/home/a b/timeglas" << "\"/home/a b/timeglas\"";
+        QTest::newRow("dollar and quote") << "/opt/$x\"y/timeglas" << "\"/opt/\\\\$x\\\\\"y/timeglas\"";
+        QTest::newRow("backslash") << "/opt/a\\b/timeglas" << "\"/opt/a\\\\\\\\b/timeglas\"";
+        QTest::newRow("percent is no field code") << "/opt/100%/timeglas" << "/opt/100%%/timeglas";
+        QTest::newRow("a newline cannot be written") << "/opt/a\nb/timeglas" << "";
+    }
+    void autostartExecRunsTheProgram()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, exec);
+        QCOMPARE(Autostart::execValue(program), exec);
     }
 
 private:

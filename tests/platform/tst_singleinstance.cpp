@@ -16,11 +16,9 @@
 #include <unistd.h>
 
 namespace {
-// Exit codes of the helper: what claim() made of the helper's start.
 constexpr int becameSecondary = 0;
 constexpr int failed = 1;
 constexpr int becamePrimary = 10;
-constexpr int wasAlreadyPrimary = 11;
 
 int exitCodeFor(SingleInstance::Role role, const SingleInstance &instance)
 {
@@ -39,7 +37,7 @@ void say(const char *line)
 }
 
 // --claim [ms]: one start. --claim-after-locked: report the held lock, then start.
-// --serve: become the primary and report every toggle until killed.
+// --serve: become the primary, say so, and run until killed.
 int helperMain(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
@@ -49,13 +47,12 @@ int helperMain(int argc, char *argv[])
         return exitCodeFor(instance.claim(std::chrono::milliseconds(argc > 2 ? std::atoi(argv[2]) : 5000)), instance);
     if (mode == "--claim-after-locked") {
         if (instance.tryBecomePrimary())
-            return wasAlreadyPrimary;
+            return failed;
         say("locked\n");
         return exitCodeFor(instance.claim(), instance);
     }
     if (instance.claim() != SingleInstance::Role::Primary)
         return failed;
-    QObject::connect(&instance, &SingleInstance::toggleRequested, [] { say("toggle\n"); });
     say("ready\n");
     return app.exec();
 }
@@ -66,13 +63,172 @@ class TestSingleInstance : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void laterStartsHandOverToggle_data();
-    void laterStartsHandOverToggle();
-    void unansweredStartFails_data();
-    void unansweredStartFails();
-    void runtimeDirectory_data();
-    void runtimeDirectory();
+    void init()
+    {
+        // Never the developer's own runtime folder, where a real Timeglas may be running.
+        m_runtime = std::make_unique<QTemporaryDir>();
+        QVERIFY(QFile::setPermissions(m_runtime->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
+    }
+
+    void laterStartsHandOverToggle_data()
+    {
+        // Two later starts at once, after what an earlier primary left in the runtime folder.
+        QTest::addColumn<QString>("leftBehind");
+        // However old its file, a lock whose owner lives is respected.
+        QTest::newRow("our own lock, days old") << "aged";
+        QTest::newRow("primary killed while running") << "killed";
+        QTest::newRow("lock of a process that has ended") << "ended";
+        QTest::newRow("lock whose number now belongs to another program") << "reused";
+        QTest::newRow("empty lock of a crash right after creating it") << "empty";
+    }
+
+    void laterStartsHandOverToggle()
+    {
+        QFETCH(QString, leftBehind);
+        qint64 pid = 1; // alive, but not us
+        if (leftBehind == u"killed") {
+            auto dead = startHelper({QStringLiteral("--serve")});
+            QVERIFY(waitForLine(*dead, "ready\n"));
+            dead->kill(); // SIGKILL: no cleanup at all, lock and socket stay behind
+            QVERIFY(dead->waitForFinished());
+            QVERIFY(QFile::exists(m_runtime->filePath(QStringLiteral("timeglas.socket"))));
+        } else if (leftBehind == u"ended") {
+            QProcess ended;
+            ended.start(QStringLiteral("true"));
+            QVERIFY(ended.waitForStarted());
+            pid = ended.processId();
+            QVERIFY(ended.waitForFinished());
+        }
+        if (leftBehind == u"ended" || leftBehind == u"reused" || leftBehind == u"empty") {
+            QFile lock(lockPath());
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            if (leftBehind == u"empty")
+                QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+            else
+                lock.write(QByteArray::number(pid) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n'
+                           + QSysInfo::machineHostName().toUtf8() + '\n');
+        }
+
+        SingleInstance primary;
+        QCOMPARE(primary.claim(std::chrono::seconds(2)), SingleInstance::Role::Primary);
+        if (leftBehind == u"aged") {
+            QFile lock(lockPath());
+            QVERIFY(lock.open(QIODevice::ReadWrite));
+            QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime));
+        }
+        // And the new primary is reachable, through any socket left behind.
+        QSignalSpy toggles(&primary, &SingleInstance::toggleRequested);
+        std::vector<std::unique_ptr<QProcess>> helpers;
+        for (int i = 0; i < 2; ++i)
+            helpers.push_back(startHelper({QStringLiteral("--claim")}));
+        for (auto &helper : helpers) {
+            // Waited for with our loop running: the primary answers from it.
+            QTRY_COMPARE_WITH_TIMEOUT(helper->state(), QProcess::NotRunning, 10000);
+            QCOMPARE(helper->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(helper->exitCode(), becameSecondary);
+        }
+        QTRY_COMPARE(toggles.size(), 2);
+        QVERIFY(primary.isPrimary());
+    }
+
+    void unansweredStartFails_data()
+    {
+        QTest::addColumn<bool>("quitting");
+        QTest::newRow("primary whose loop is busy") << false;
+        // Its loop has ended, as at quit; it still holds the lock while it saves.
+        QTest::newRow("primary that is quitting") << true;
+    }
+
+    void unansweredStartFails()
+    {
+        QFETCH(bool, quitting);
+        auto primary = std::make_unique<SingleInstance>();
+        QCOMPARE(primary->claim(), SingleInstance::Role::Primary);
+        if (quitting) {
+            QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+            QCOMPARE(QCoreApplication::exec(), 0);
+        }
+        auto impatient = startHelper({QStringLiteral("--claim"), QStringLiteral("300")}, QProcess::SeparateChannels);
+        if (quitting) // a quitting primary must not take a request it will never carry out
+            QTRY_COMPARE_WITH_TIMEOUT(impatient->state(), QProcess::NotRunning, 10000);
+        else // blocking on purpose: with our loop stopped, the primary cannot answer
+            QVERIFY(impatient->waitForFinished(10000));
+        QCOMPARE(impatient->exitCode(), failed);
+        QVERIFY(impatient->readAllStandardError().contains("does not answer"));
+        QVERIFY(primary->isPrimary());
+        if (!quitting)
+            return;
+
+        // Once it has saved and let go of the lock, a waiting start takes over.
+        auto later = startHelper({QStringLiteral("--claim-after-locked")});
+        QVERIFY(waitForLine(*later, "locked\n"));
+        primary.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(later->state(), QProcess::NotRunning, 10000);
+        QCOMPARE(later->exitCode(), becamePrimary);
+    }
+
+    void runtimeDirectory_data()
+    {
+        QTest::addColumn<QString>("runtime"); // XDG_RUNTIME_DIR: "-" unset; "run" and "gone" inside the test folder
+        QTest::addColumn<QString>("prepare");
+        QTest::addColumn<QString>("expected"); // "run", "fallback", or "" when refused
+        QTest::newRow("runtime folder of this user") << "run" << "" << "run";
+        QTest::newRow("no runtime folder") << "-" << "" << "fallback";
+        QTest::newRow("relative runtime folder") << "relative" << "" << "fallback";
+        QTest::newRow("runtime folder missing") << "gone" << "" << "fallback";
+        QTest::newRow("runtime folder of another user") << "run" << "give run away" << "fallback";
+        QTest::newRow("fallback open to others gets closed") << "-" << "open fallback" << "fallback";
+        QTest::newRow("fallback is a symbolic link") << "-" << "link fallback" << "";
+        QTest::newRow("fallback of another user") << "-" << "give fallback away" << "";
+    }
+
+    void runtimeDirectory()
+    {
+        QFETCH(QString, runtime);
+        QFETCH(QString, prepare);
+        QFETCH(QString, expected);
+        if (prepare.startsWith(u"give") && ::geteuid() != 0)
+            QSKIP("needs root to give a folder away");
+        QTemporaryDir temp;
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
+        const QString run = temp.filePath(QStringLiteral("run"));
+        const QString fallback = temp.filePath(QStringLiteral("timeglas-%1").arg(::geteuid()));
+        const QByteArray fallbackName = QFile::encodeName(fallback);
+        QVERIFY(QDir().mkpath(run));
+        if (runtime == u"-")
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime == u"relative" ? runtime : temp.filePath(runtime)));
+        if (prepare == u"give run away")
+            QCOMPARE(::chown(QFile::encodeName(run).constData(), 65534, 65534), 0);
+        else if (prepare == u"open fallback")
+            QVERIFY(::mkdir(fallbackName.constData(), 0777) == 0 && ::chmod(fallbackName.constData(), 0777) == 0);
+        else if (prepare == u"link fallback")
+            QVERIFY(QFile::link(run, fallback));
+        else if (prepare == u"give fallback away")
+            QVERIFY(::mkdir(fallbackName.constData(), 0700) == 0 && ::chown(fallbackName.constData(), 65534, 65534) == 0);
+
+        QString error;
+        const QString dir = SingleInstance::runtimeDirectory(&error);
+        if (expected == u"run") {
+            QCOMPARE(dir, run);
+        } else if (expected == u"fallback") {
+            QCOMPARE(dir, fallback);
+            struct stat info {};
+            QCOMPARE(::lstat(fallbackName.constData(), &info), 0);
+            QVERIFY(S_ISDIR(info.st_mode));
+            QCOMPARE(info.st_mode & 0777, 0700u);
+        } else {
+            QVERIFY(dir.isEmpty());
+            QVERIFY(!error.isEmpty());
+            // And nothing is locked anywhere in that case: the start fails with the reason.
+            SingleInstance instance;
+            QCOMPARE(instance.claim(std::chrono::milliseconds(200)), SingleInstance::Role::Failed);
+            QCOMPARE(instance.errorString(), error);
+        }
+        qunsetenv("TMPDIR");
+    }
 
 private:
     std::unique_ptr<QProcess> startHelper(const QStringList &arguments,
@@ -91,176 +247,6 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_runtime;
 };
-
-void TestSingleInstance::init()
-{
-    // Never the developer's own runtime folder, where a real Timeglas may be running.
-    m_runtime = std::make_unique<QTemporaryDir>();
-    QVERIFY(QFile::setPermissions(m_runtime->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
-}
-
-void TestSingleInstance::laterStartsHandOverToggle_data()
-{
-    QTest::addColumn<QString>("leftBehind"); // what an earlier primary left in the runtime folder
-    QTest::addColumn<int>("starts");
-    QTest::newRow("one later start") << "" << 1;
-    QTest::newRow("three later starts at once") << "" << 3;
-    // However old its file, a lock whose owner lives is respected.
-    QTest::newRow("our own lock, days old") << "aged" << 1;
-    QTest::newRow("primary killed while running") << "killed" << 1;
-    QTest::newRow("lock of a process that has ended") << "ended" << 1;
-    QTest::newRow("lock whose number now belongs to another program") << "reused" << 1;
-    QTest::newRow("empty lock of a crash right after creating it") << "empty" << 1;
-}
-
-void TestSingleInstance::laterStartsHandOverToggle()
-{
-    QFETCH(QString, leftBehind);
-    QFETCH(int, starts);
-    qint64 pid = 1; // alive, but not us
-    if (leftBehind == u"killed") {
-        auto dead = startHelper({QStringLiteral("--serve")});
-        QVERIFY(waitForLine(*dead, "ready\n"));
-        dead->kill(); // SIGKILL: no cleanup at all, lock and socket stay behind
-        QVERIFY(dead->waitForFinished());
-        QVERIFY(QFile::exists(m_runtime->filePath(QStringLiteral("timeglas.socket"))));
-    } else if (leftBehind == u"ended") {
-        QProcess ended;
-        ended.start(QStringLiteral("true"));
-        QVERIFY(ended.waitForStarted());
-        pid = ended.processId();
-        QVERIFY(ended.waitForFinished());
-    }
-    if (leftBehind == u"ended" || leftBehind == u"reused" || leftBehind == u"empty") {
-        QFile lock(lockPath());
-        QVERIFY(lock.open(QIODevice::WriteOnly));
-        if (leftBehind == u"empty")
-            QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
-        else
-            lock.write(QByteArray::number(pid) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n'
-                       + QSysInfo::machineHostName().toUtf8() + '\n');
-    }
-
-    SingleInstance primary;
-    QCOMPARE(primary.claim(std::chrono::seconds(2)), SingleInstance::Role::Primary);
-    if (leftBehind == u"aged") {
-        QFile lock(lockPath());
-        QVERIFY(lock.open(QIODevice::ReadWrite));
-        QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime));
-    }
-    // And the new primary is reachable, through any socket left behind.
-    QSignalSpy toggles(&primary, &SingleInstance::toggleRequested);
-    std::vector<std::unique_ptr<QProcess>> helpers;
-    for (int i = 0; i < starts; ++i)
-        helpers.push_back(startHelper({QStringLiteral("--claim")}));
-    for (auto &helper : helpers) {
-        // Waited for with our loop running: the primary answers from it.
-        QTRY_COMPARE_WITH_TIMEOUT(helper->state(), QProcess::NotRunning, 10000);
-        QCOMPARE(helper->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(helper->exitCode(), becameSecondary);
-    }
-    QTRY_COMPARE(toggles.size(), starts);
-    QVERIFY(primary.isPrimary());
-}
-
-void TestSingleInstance::unansweredStartFails_data()
-{
-    QTest::addColumn<bool>("quitting");
-    QTest::newRow("primary whose loop is busy") << false;
-    // Its loop has ended, as at quit; it still holds the lock while it saves.
-    QTest::newRow("primary that is quitting") << true;
-}
-
-void TestSingleInstance::unansweredStartFails()
-{
-    QFETCH(bool, quitting);
-    auto primary = std::make_unique<SingleInstance>();
-    QCOMPARE(primary->claim(), SingleInstance::Role::Primary);
-    if (quitting) {
-        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-        QCOMPARE(QCoreApplication::exec(), 0);
-    }
-    auto impatient = startHelper({QStringLiteral("--claim"), QStringLiteral("300")}, QProcess::SeparateChannels);
-    if (quitting) // a quitting primary must not take a request it will never carry out
-        QTRY_COMPARE_WITH_TIMEOUT(impatient->state(), QProcess::NotRunning, 10000);
-    else // blocking on purpose: with our loop stopped, the primary cannot answer
-        QVERIFY(impatient->waitForFinished(10000));
-    QCOMPARE(impatient->exitCode(), failed);
-    QVERIFY(impatient->readAllStandardError().contains("does not answer"));
-    QVERIFY(primary->isPrimary());
-    if (!quitting)
-        return;
-
-    // Once it has saved and let go of the lock, a waiting start takes over.
-    auto later = startHelper({QStringLiteral("--claim-after-locked")});
-    QVERIFY(waitForLine(*later, "locked\n"));
-    primary.reset();
-    QTRY_COMPARE_WITH_TIMEOUT(later->state(), QProcess::NotRunning, 10000);
-    QCOMPARE(later->exitCode(), becamePrimary);
-}
-
-void TestSingleInstance::runtimeDirectory_data()
-{
-    QTest::addColumn<QString>("runtime"); // XDG_RUNTIME_DIR: "-" unset; "run" and "gone" inside the test folder
-    QTest::addColumn<QString>("prepare");
-    QTest::addColumn<QString>("expected"); // "run", "fallback", or "" when refused
-    QTest::newRow("runtime folder of this user") << "run" << "" << "run";
-    QTest::newRow("no runtime folder") << "-" << "" << "fallback";
-    QTest::newRow("relative runtime folder") << "relative" << "" << "fallback";
-    QTest::newRow("runtime folder missing") << "gone" << "" << "fallback";
-    QTest::newRow("runtime folder of another user") << "run" << "give run away" << "fallback";
-    QTest::newRow("fallback open to others gets closed") << "-" << "open fallback" << "fallback";
-    QTest::newRow("fallback is a symbolic link") << "-" << "link fallback" << "";
-    QTest::newRow("fallback of another user") << "-" << "give fallback away" << "";
-}
-
-void TestSingleInstance::runtimeDirectory()
-{
-    QFETCH(QString, runtime);
-    QFETCH(QString, prepare);
-    QFETCH(QString, expected);
-    if (prepare.startsWith(u"give") && ::geteuid() != 0)
-        QSKIP("needs root to give a folder away");
-    QTemporaryDir temp;
-    qputenv("TMPDIR", QFile::encodeName(temp.path()));
-    const QString run = temp.filePath(QStringLiteral("run"));
-    const QString fallback = temp.filePath(QStringLiteral("timeglas-%1").arg(::geteuid()));
-    const QByteArray fallbackName = QFile::encodeName(fallback);
-    QVERIFY(QDir().mkpath(run));
-    if (runtime == u"-")
-        qunsetenv("XDG_RUNTIME_DIR");
-    else
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime == u"relative" ? runtime : temp.filePath(runtime)));
-    if (prepare == u"give run away")
-        QCOMPARE(::chown(QFile::encodeName(run).constData(), 65534, 65534), 0);
-    else if (prepare == u"open fallback")
-        QVERIFY(::mkdir(fallbackName.constData(), 0777) == 0 && ::chmod(fallbackName.constData(), 0777) == 0);
-    else if (prepare == u"link fallback")
-        QVERIFY(QFile::link(run, fallback));
-    else if (prepare == u"give fallback away")
-        QVERIFY(::mkdir(fallbackName.constData(), 0700) == 0 && ::chown(fallbackName.constData(), 65534, 65534) == 0);
-
-    QString error;
-    const QString dir = SingleInstance::runtimeDirectory(&error);
-    if (expected == u"run") {
-        QCOMPARE(dir, run);
-    } else if (expected == u"fallback") {
-        QCOMPARE(dir, fallback);
-        struct stat info {};
-        QCOMPARE(::lstat(fallbackName.constData(), &info), 0);
-        QVERIFY(S_ISDIR(info.st_mode));
-        QCOMPARE(info.st_mode & 0777, 0700u);
-    } else {
-        QVERIFY(dir.isEmpty());
-        QVERIFY(!error.isEmpty());
-        // And nothing is locked anywhere in that case: the start fails with the reason.
-        SingleInstance instance;
-        QCOMPARE(instance.claim(std::chrono::milliseconds(200)), SingleInstance::Role::Failed);
-        QCOMPARE(instance.errorString(), error);
-    }
-    qunsetenv("TMPDIR");
-}
 
 int main(int argc, char *argv[])
 {

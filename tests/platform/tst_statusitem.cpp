@@ -29,7 +29,6 @@ QIcon solidIcon(const QColor &color)
     return QIcon(QPixmap::fromImage(image));
 }
 
-// A tray that may or may not be there, and that remembers what it was given.
 class FakeTray : public TrayIcon
 {
 public:
@@ -37,10 +36,9 @@ public:
     void setIcon(const QIcon &icon) override { iconKey = icon.cacheKey(); }
     void setToolTip(const QString &text) override { toolTip = text; }
     void setVisible(bool on) override { visible = on; }
-    void setContextMenu(QMenu *m) override { menu = m; }
+    void setContextMenu(QMenu *) override {}
     QRect geometry() const override { return QRect(300, 0, 24, 24); }
 
-    QMenu *menu = nullptr;
     qint64 iconKey = 0;
     QString toolTip;
     bool visible = false;
@@ -57,26 +55,11 @@ public:
     QPointer<FakeTray> icon;
 };
 
-// The status menu's shape: two entries around a separator.
-struct TestMenu
-{
-    TestMenu()
-    {
-        open = menu.addAction(QStringLiteral("Åbn"));
-        menu.addSeparator();
-        menu.addAction(QStringLiteral("Afslut"));
-    }
-    QMenu menu;
-    QAction *open;
-};
-
-// A panel's watcher on the bus, and our item shown to it.
 struct ItemOnBus
 {
     explicit ItemOnBus(const QString &address, QMenu *menu = nullptr) : watcher(address)
     {
         item.setMenu(menu);
-        item.setIconName(AppIdentity::symbolicIconName(false));
         ready = watcher.claim() && item.show();
     }
     WatcherOnBus watcher;
@@ -95,10 +78,9 @@ public:
 private slots:
     void followsTheWatcher_data()
     {
-        // Steps: a watcher that "watcher"/"hostless" (no panel behind it)/"refusing" claims the name,
-        // or one "replacing" the running one; the last one may "release" it, "reclaim" it or be
-        // "gone". "shown"/"unseen" put the item up and say what show() answered;
-        // "update" gives it a new icon and text.
+        // Steps: a watcher that "watcher"/"hostless" (no panel behind it)/"refusing" claims the name, or one
+        // "replacing" the running one; the last one may "release" it, "reclaim" it or be "gone". "shown"/"unseen"
+        // put the item up and say what show() answered; "update" gives it a new icon and text.
         // "=sni", "=tray", "=none": the item settles there, and has said so.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<int>("trays"); // 0: no tray module, 1: a module but no tray, 2: a tray
@@ -120,12 +102,10 @@ private slots:
         QFETCH(int, registrations);
         using Backend = StatusItem::Backend;
         FakeTrayFactory factory(trays == 2);
-        TestMenu menu;
         StatusItem item(trays ? &factory : nullptr);
         QIcon icon = solidIcon(Qt::red);
         QString shown = QStringLiteral("<img src=\"http://127.0.0.1:9/b.png\"> & <b>x</b>\nÆndringer gemmes ikke: fuld disk");
         item.setPresentation(icon, shown.section(u'\n', 0, 0), shown.section(u'\n', 1));
-        item.setMenu(&menu.menu);
         QSignalSpy backends(&item, &StatusItem::backendChanged);
         std::vector<std::unique_ptr<WatcherOnBus>> watchers;
 
@@ -159,11 +139,6 @@ private slots:
                 QVERIFY(factory.icon && factory.icon->visible);
                 QCOMPARE(factory.icon->iconKey, icon.cacheKey());
                 QCOMPARE(shownAsMarkup(factory.icon->toolTip), shown);
-                QCOMPARE(factory.icon->menu, &menu.menu);
-                QSignalSpy clicks(&item, &StatusItem::activated);
-                emit factory.icon->clicked();
-                // The middle of the 24-pixel icon at x 300 (QRect counts 300…323), at its bottom row.
-                QCOMPARE(clicks.value(0).value(0).toPoint(), QPoint(311, 23));
             } else if (step == u"=none") {
                 QTRY_COMPARE(item.backend(), Backend::None);
                 QVERIFY(!factory.icon);
@@ -201,9 +176,6 @@ private slots:
         ItemOnBus on(m_address);
         QVERIFY(on.ready);
         const QString service = on.item.serviceName();
-        // The themed icon name given before the item was on the bus, and changed after.
-        QCOMPARE(m_panel.itemProperty(service, QStringLiteral("IconName")).toString(),
-                 QStringLiteral("dk.timeglas.Timeglas-symbolic"));
         m_panel.listen(service);
         // A different icon object that draws the same pixels is no change to the panel.
         on.item.setPresentation(solidIcon(Qt::red), QStringLiteral("00:59:59 · Før"));
@@ -219,23 +191,10 @@ private slots:
         const QList<QVariantList> expected{{QStringLiteral("00:59:59 · Før"), QStringLiteral("88:88:88 · Før")}, {text, guide}};
         QCOMPARE(m_panel.received(QStringLiteral("XAyatanaNewLabel")), expected);
         QCOMPARE(m_panel.received(QStringLiteral("NewToolTip")).size(), 2);
-        QCOMPARE(m_panel.itemProperty(service, QStringLiteral("IconName")).toString(),
-                 QStringLiteral("dk.timeglas.Timeglas-running-symbolic"));
-        QCOMPARE(m_panel.itemProperty(service, QStringLiteral("IconThemePath")).toString(),
-                 QStringLiteral("/opt/timeglas/share/icons"));
 
         QCOMPARE(m_panel.itemProperty(service, QStringLiteral("XAyatanaLabel")).toString(), text);
         QCOMPARE(m_panel.itemProperty(service, QStringLiteral("XAyatanaLabelGuide")).toString(), guide);
         QCOMPARE(m_panel.itemProperty(service, QStringLiteral("Title")).toString(), title);
-        // A click is not a menu, and with no menu given there is no menu object.
-        const QList<std::pair<QString, QVariant>> fixed{
-            {QStringLiteral("Category"), QStringLiteral("ApplicationStatus")},
-            {QStringLiteral("Id"), QStringLiteral("dk.timeglas.Timeglas")},
-            {QStringLiteral("Status"), QStringLiteral("Active")},
-            {QStringLiteral("ItemIsMenu"), false},
-            {QStringLiteral("Menu"), QVariant::fromValue(QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")))}};
-        for (const auto &[property, value] : fixed)
-            QCOMPARE(m_panel.itemProperty(service, property), value);
         const QVariant toolTipValue = m_panel.itemProperty(service, QStringLiteral("ToolTip"));
         QVERIFY(toolTipValue.canConvert<QDBusArgument>());
         const auto toolTip = qdbus_cast<SniToolTip>(toolTipValue.value<QDBusArgument>());
@@ -248,7 +207,7 @@ private slots:
     void inputFromPanel_data()
     {
         QTest::addColumn<QString>("method"); // of the item at (100, 30), or "Event" on the menu's entry `id`
-        QTest::addColumn<int>("id"); // -1: no menu given; 0: the first entry greyed out while shown
+        QTest::addColumn<int>("id"); // -1: no menu given
         QTest::addColumn<QString>("outcome"); // "popover", "menu", the entry triggered, or nothing
         QTest::newRow("left click") << "Activate" << 1 << "popover";
         QTest::newRow("right click without a menu") << "ContextMenu" << -1 << "popover";
@@ -257,8 +216,6 @@ private slots:
         QTest::newRow("middle click") << "SecondaryActivate" << -1 << "";
         QTest::newRow("click on the first entry") << "Event" << 1 << "Åbn";
         QTest::newRow("click on the last entry") << "Event" << 3 << "Afslut";
-        QTest::newRow("click on the separator") << "Event" << 2 << "";
-        QTest::newRow("click on an entry disabled while shown") << "Event" << 0 << "";
         QTest::newRow("unknown entry") << "Event" << 42 << "";
     }
 
@@ -267,36 +224,20 @@ private slots:
         QFETCH(QString, method);
         QFETCH(int, id);
         QFETCH(QString, outcome);
-        TestMenu menu;
+        QMenu menu;
+        menu.addAction(QStringLiteral("Åbn"));
+        menu.addSeparator();
+        menu.addAction(QStringLiteral("Afslut"));
         QString triggered;
-        connect(&menu.menu, &QMenu::triggered, this, [&](QAction *a) { triggered += a->text(); });
-        ItemOnBus on(m_address, id >= 0 ? &menu.menu : nullptr);
+        connect(&menu, &QMenu::triggered, this, [&](QAction *a) { triggered += a->text(); });
+        ItemOnBus on(m_address, id >= 0 ? &menu : nullptr);
         QVERIFY(on.ready);
         const QString service = on.item.serviceName();
         QSignalSpy clicks(&on.item, &StatusItem::activated);
         const QPoint point(100, 30);
 
         if (method == u"Event") {
-            QCOMPARE(m_panel.menuPath(service), QStringLiteral("/MenuBar"));
-            // Each entry as its label or type, "off" when greyed out; a change comes with a newer revision.
-            const auto layout = [&](uint *revision) {
-                QStringList entries;
-                for (const Panel::MenuEntry &entry : m_panel.menuEntries(service, revision)) {
-                    const QVariantMap &p = entry.properties;
-                    entries << p.value(QStringLiteral("label"), p.value(QStringLiteral("type"))).toString()
-                                   + (p.value(QStringLiteral("enabled"), true).toBool() ? "" : " off");
-                }
-                return entries;
-            };
-            uint revision = 0;
-            uint newer = 0;
-            QCOMPARE(layout(&revision), (QStringList{"Åbn", "separator", "Afslut"}));
-            if (id == 0) {
-                menu.open->setEnabled(false);
-                QCOMPARE(layout(&newer), (QStringList{"Åbn off", "separator", "Afslut"}));
-                QVERIFY(newer > revision);
-            }
-            QCOMPARE(m_panel.menuEvent(service, qMax(id, 1)).type(), QDBusMessage::ReplyMessage);
+            QCOMPARE(m_panel.menuEvent(service, id).type(), QDBusMessage::ReplyMessage);
         } else {
             QCOMPARE(m_panel.callItem(service, method, {point.x(), point.y()}).type(), QDBusMessage::ReplyMessage);
         }
@@ -304,9 +245,9 @@ private slots:
         QCOMPARE(clicks.size(), outcome == u"popover" ? 1 : 0);
         if (!clicks.isEmpty())
             QCOMPARE(clicks.constFirst().constFirst().toPoint(), point);
-        QTRY_COMPARE(menu.menu.isVisible(), outcome == u"menu");
+        QTRY_COMPARE(menu.isVisible(), outcome == u"menu");
         if (outcome == u"menu")
-            QCOMPARE(menu.menu.pos(), point);
+            QCOMPARE(menu.pos(), point);
         QCOMPARE(triggered, outcome == u"popover" || outcome == u"menu" ? QString() : outcome);
     }
 

@@ -1,12 +1,9 @@
-// The status item's label: running and idle presentations and when they change.
+// The status item's label: running and idle presentations.
 #include "core/MenuBarLabel.h"
-#include "core/Preferences.h"
-#include "core/TimerManager.h"
 #include "records/Store.h"
 #include "timecalc/Calendar.h"
 #include "timecalc/Clock.h"
 
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -73,20 +70,11 @@ private slots:
         QCOMPARE(p.text, expected);
     }
 
-    void firstRunningInStoreOrderIsShown()
-    {
-        Task *a = add(QStringLiteral("A"), wednesdayMorning, 0);
-        add(QStringLiteral("B"), wednesdayMorning, 0)->start();
-        a->start();
-        QVERIFY(MenuBarLabel::evaluate(*m_store, true).text.endsWith(dot + QStringLiteral("A")));
-    }
-
     void idleTotal_data()
     {
         QTest::addColumn<QList<qint64>>("todaySeconds");
         QTest::addColumn<bool>("billable");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("nothing recorded") << QList<qint64>{0, 0} << true << "";
         QTest::newRow("billable rounds per task") << QList<qint64>{7 * 60, 14 * 60} << true << "0.50t";
         QTest::newRow("actual hours") << QList<qint64>{7 * 60, 14 * 60} << false << "0.35t";
         QTest::newRow("under the threshold stays empty") << QList<qint64>{5 * 60} << true << "";
@@ -107,32 +95,6 @@ private slots:
         const LabelPresentation p = MenuBarLabel::evaluate(*m_store, billable);
         QCOMPARE(p.iconName, QStringLiteral("hourglass.bottomhalf.filled"));
         QCOMPARE(p.text, expected);
-    }
-
-    // The label follows ticks, task changes and the billable preference, and emits only
-    // when what it shows changes.
-    void reevaluatesOnItsInputs()
-    {
-        Preferences prefs(m_dir->filePath(QStringLiteral("timeglas.conf")));
-        TimerManager manager(nullptr, [](const QString &) {});
-        MenuBarLabel label(m_store.get(), &manager, &prefs);
-        QSignalSpy spy(&label, &MenuBarLabel::presentationChanged);
-        QCOMPARE(label.presentation().text, QString());
-
-        Task *t = add(QStringLiteral("Skrivning"), wednesdayMorning, 20 * 60 + 1);
-        QCOMPARE(label.presentation().text, QStringLiteral("0.50t"));
-        prefs.setDefaultShowBillableTime(false);
-        QCOMPARE(label.presentation().text, QStringLiteral("0.33t"));
-
-        manager.start(t, m_store->tasks(), m_store.get());
-        QCOMPARE(label.presentation().text, "00:20:01" + dot + "Skrivning");
-        const qsizetype before = spy.count();
-        manager.advanceTick(); // same second: nothing new to show
-        QCOMPARE(spy.count(), before);
-        m_clock->advance(1);
-        manager.advanceTick();
-        QCOMPARE(spy.count(), before + 1);
-        QCOMPARE(label.presentation().text, "00:20:02" + dot + "Skrivning");
     }
 };
 

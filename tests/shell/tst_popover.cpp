@@ -1,5 +1,4 @@
-// The popover as the shell drives it: placed at the item, loaded from its module on demand.
-#include "core/TimerManager.h"
+// The popover's module as the shell loads it: one it cannot use is reported, not tried again.
 #include "platform/AppContext.h"
 #include "platform/PopoverLoader.h"
 #include "records/Store.h"
@@ -16,42 +15,7 @@ class PopoverTest : public QObject
 private:
     QTemporaryDir m_dir;
 
-    std::unique_ptr<AppContext> openContext()
-    {
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
-        QString error;
-        auto context = AppContext::open(m_dir.filePath(QStringLiteral("timeglas.sqlite")), &error);
-        if (!context)
-            qWarning("%s", qPrintable(error));
-        return context;
-    }
-
 private slots:
-    void placement_data()
-    {
-        QTest::addColumn<QPoint>("anchor");
-        QTest::addColumn<QRect>("available");
-        QTest::addColumn<QPoint>("expected");
-        const QRect screen(0, 28, 1920, 1052); // a panel of 28 px at the top
-        QTest::newRow("top panel: centred below the item") << QPoint(1000, 28) << screen << QPoint(790, 32);
-        QTest::newRow("bottom panel: above the item") << QPoint(1000, 1080) << QRect(0, 0, 1920, 1040)
-                                                      << QPoint(790, 440);
-        QTest::newRow("item at the right edge: kept on screen") << QPoint(1910, 28) << screen << QPoint(1500, 32);
-        QTest::newRow("item at the left edge: kept on screen") << QPoint(5, 28) << screen << QPoint(0, 32);
-        QTest::newRow("screen lower than the window: top-aligned") << QPoint(500, 600) << QRect(0, 0, 1024, 500)
-                                                                  << QPoint(290, 0);
-        QTest::newRow("second screen to the right") << QPoint(2500, 0) << QRect(1920, 0, 1280, 1024)
-                                                    << QPoint(2290, 4);
-    }
-
-    void placement()
-    {
-        QFETCH(QPoint, anchor);
-        QFETCH(QRect, available);
-        QFETCH(QPoint, expected);
-        QCOMPARE(Popover::placement(anchor, QSize(420, 600), available), expected);
-    }
-
     void unusableModuleIsReported_data()
     {
         QTest::addColumn<QString>("module");
@@ -65,38 +29,16 @@ private slots:
     {
         QFETCH(QString, module);
         QFETCH(QString, error);
-        auto context = openContext();
-        QVERIFY(context);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
+        QString why;
+        auto context = AppContext::open(m_dir.filePath(QStringLiteral("timeglas.sqlite")), &why);
+        QVERIFY2(context, qPrintable(why));
         PopoverLoader loader(context.get(), module);
         QVERIFY(!loader.popover());
         QVERIFY2(loader.errorString().contains(error), qPrintable(loader.errorString()));
         // The click that follows does not try again, and nothing crashes.
         loader.toggle(QPoint(100, 20));
         QVERIFY(!loader.isLoaded());
-    }
-
-    void moduleOpensAndClosesThePopover()
-    {
-        auto context = openContext();
-        QVERIFY(context);
-        {
-            PopoverLoader loader(context.get(), QStringLiteral(TIMEGLAS_POPOVER_MODULE));
-            loader.toggle(QPoint(600, 28));
-            QVERIFY2(loader.isLoaded(), qPrintable(loader.errorString()));
-            Popover *popover = loader.popover();
-            TimerManager *timerManager = context->timerManager();
-            QTRY_VERIFY(popover->isVisible());
-            QVERIFY(timerManager->viewsShown());
-            // Hidden, its screens stop following the tick.
-            loader.toggle(QPoint(600, 28));
-            QVERIFY(!popover->isVisible());
-            QVERIFY(!timerManager->viewsShown());
-            loader.showAt(QPoint());
-            QTRY_VERIFY(popover->isVisible());
-            QVERIFY(timerManager->viewsShown());
-        }
-        // The popover went with its loader, before the records it showed.
-        context.reset();
     }
 };
 

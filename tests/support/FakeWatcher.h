@@ -63,10 +63,9 @@ public:
         m_bus->registerObject(QStringLiteral("/StatusNotifierWatcher"), m_watcher,
                               QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties);
     }
+    // Leaving the bus gives up the name and the object.
     ~WatcherOnBus()
     {
-        release();
-        m_bus->unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
         m_bus.reset();
         QDBusConnection::disconnectFromBus(m_name);
         m_thread.quit();

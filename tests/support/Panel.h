@@ -2,6 +2,8 @@
 // live on the caller's own thread.
 #pragma once
 
+#include "platform/DBusMenuExporter.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -11,7 +13,6 @@
 #include <QDBusObjectPath>
 #include <QTest>
 
-#include <utility>
 
 class Panel : public QObject
 {
@@ -21,11 +22,6 @@ public:
     static inline const QString itemPath = QStringLiteral("/StatusNotifierItem");
     static inline const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
     static inline const QString menuInterface = QStringLiteral("com.canonical.dbusmenu");
-    struct MenuEntry
-    {
-        int id;
-        QVariantMap properties;
-    };
 
     explicit Panel(const QString &address)
         : m_bus(QDBusConnection::connectToBus(address, QStringLiteral("panel-%1").arg(++s_count)))
@@ -81,41 +77,19 @@ public:
         return itemProperty(service, QStringLiteral("Menu")).value<QDBusObjectPath>().path();
     }
 
-    // The top entries of the item's menu, read as (ia{sv}av) without the program's own types.
-    QList<MenuEntry> menuEntries(const QString &service, uint *revision = nullptr)
+    QDBusMessage menuEvent(const QString &service, int id)
+    {
+        return call(service, menuPath(service), menuInterface, QStringLiteral("Event"),
+                    {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+    }
+    // Clicks the top entry of the item's menu with that label. An entry that ends the program
+    // may leave the click without an answer.
+    bool clickMenuEntry(const QString &service, const QString &label)
     {
         const QDBusMessage reply = call(service, menuPath(service), menuInterface, QStringLiteral("GetLayout"),
                                         {0, -1, QStringList()});
-        if (reply.arguments().size() != 2)
-            return {};
-        if (revision)
-            *revision = reply.arguments().at(0).toUInt();
-        const QDBusArgument layout = reply.arguments().at(1).value<QDBusArgument>();
-        MenuEntry root{0, {}};
-        QList<MenuEntry> entries;
-        layout.beginStructure();
-        layout >> root.id >> root.properties;
-        layout.beginArray(); // the children, each a variant holding the same structure
-        while (!layout.atEnd()) {
-            QDBusVariant child;
-            layout >> child;
-            const QDBusArgument entry = child.variant().value<QDBusArgument>();
-            MenuEntry e{0, {}};
-            entry.beginStructure();
-            entry >> e.id >> e.properties;
-            entries.append(std::move(e));
-        }
-        return entries;
-    }
-    QDBusMessage menuEvent(const QString &service, int id, const QString &eventId = QStringLiteral("clicked"))
-    {
-        return call(service, menuPath(service), menuInterface, QStringLiteral("Event"),
-                    {id, eventId, QVariant::fromValue(QDBusVariant(0)), 0u});
-    }
-    // An entry that ends the program may leave the click without an answer.
-    bool clickMenuEntry(const QString &service, const QString &label)
-    {
-        for (const MenuEntry &entry : menuEntries(service)) {
+        const auto layout = qdbus_cast<DBusMenuLayoutItem>(reply.arguments().value(1));
+        for (const DBusMenuLayoutItem &entry : layout.children) {
             if (entry.properties.value(QStringLiteral("label")).toString() == label) {
                 menuEvent(service, entry.id);
                 return true;
