@@ -184,6 +184,7 @@ private slots:
         const QString badStore = QStringLiteral("Could not create ModelContainer: ");
         const QString badPreferences = QStringLiteral("Could not open the preferences: ");
         QTest::newRow("no display at all") << "no display" << noDisplay;
+        QTest::newRow("a Wayland socket that is gone, no X") << "wayland gone" << noDisplay;
         QTest::newRow("a store that is a text file") << "store text" << badStore;
         QTest::newRow("a store with a truncated header") << "store header" << badStore;
         // QSettings would change the mode of a link's target.
@@ -201,9 +202,11 @@ private slots:
         QVERIFY(QDir().mkpath(QFileInfo(storePath()).absolutePath()));
         QFile(target).open(QIODevice::WriteOnly);
         QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
-        if (setup == u"no display") {
+        if (setup == u"no display" || setup == u"wayland gone") {
             for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
                 env.remove(QLatin1String(name));
+            if (setup == u"wayland gone")
+                env.insert(QStringLiteral("WAYLAND_DISPLAY"), m_dir.filePath(QStringLiteral("gone-wayland")));
         } else if (setup.startsWith(u"store")) {
             QFile f(storePath());
             QVERIFY(f.open(QIODevice::WriteOnly));
