@@ -42,50 +42,35 @@ private slots:
     {
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
-        QTest::addColumn<int>("inserted");
-        QTest::addColumn<int>("removed");
 
-        QTest::newRow("first rows") << "" << "AB" << 2 << 0;
-        QTest::newRow("add at the end") << "AB" << "ABC" << 1 << 0;
-        QTest::newRow("delete in the middle") << "ABCD" << "ABD" << 0 << 1;
-        QTest::newRow("exchange two neighbours") << "ABCD" << "ACBD" << 0 << 0;
-        QTest::newRow("reverse") << "ABCDE" << "EDCBA" << 0 << 0;
-        QTest::newRow("delete, add and move at once") << "ABCDE" << "EXBD" << 1 << 2;
-        QTest::newRow("all gone") << "ABC" << "" << 0 << 3;
+        QTest::newRow("first rows") << "" << "AB";
+        QTest::newRow("add at the end") << "AB" << "ABC";
+        QTest::newRow("delete in the middle") << "ABCD" << "ABD";
+        QTest::newRow("exchange two neighbours") << "ABCD" << "ACBD";
+        QTest::newRow("reverse") << "ABCDE" << "EDCBA";
+        QTest::newRow("delete, add and move at once") << "ABCDE" << "EXBD";
+        QTest::newRow("all gone") << "ABC" << "";
     }
 
     void reachesTheNewOrder()
     {
         QFETCH(QString, from);
         QFETCH(QString, to);
-        QFETCH(int, inserted);
-        QFETCH(int, removed);
         DayTaskListModel model;
         model.setTasks(tasks(from));
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
-        QSignalSpy removes(&model, &QAbstractItemModel::rowsRemoved);
         QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
 
         QVERIFY(model.setTasks(tasks(to)));
 
         QCOMPARE(letters(model), to);
         QCOMPARE(model.count(), to.size());
-        int insertedRows = 0;
-        for (const auto &args : inserts)
-            insertedRows += args.at(2).toInt() - args.at(1).toInt() + 1;
-        int removedRows = 0;
-        for (const auto &args : removes)
-            removedRows += args.at(2).toInt() - args.at(1).toInt() + 1;
-        QCOMPARE(insertedRows, inserted);
-        QCOMPARE(removedRows, removed);
-        QCOMPARE(resets.count(), 0);
+        QCOMPARE(resets.count(), 0); // rows kept, not rebuilt
         for (int row = 0; row < model.rowCount(); ++row) {
             QCOMPARE(model.index(row).data(DayTaskListModel::CanMoveUpRole).toBool(), row > 0);
             QCOMPARE(model.index(row).data(DayTaskListModel::CanMoveDownRole).toBool(), row < model.rowCount() - 1);
         }
     }
-
 };
 
 QTEST_MAIN(DayTaskListModelTest)

@@ -1,7 +1,5 @@
 #include "UiFixture.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QtTest/QTest>
@@ -84,23 +82,6 @@ QQuickItem *UiFixture::show(const QString &typeName, QSize size, const QVariantM
     return item;
 }
 
-bool UiFixture::grab(const QString &pngPath)
-{
-    if (!m_window)
-        return false;
-    const QImage image = m_window->grabWindow();
-    return !image.isNull() && image.save(pngPath);
-}
-
-void UiFixture::saveShot(const QString &dir, const QString &name)
-{
-    QVERIFY(QDir().mkpath(dir));
-    const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
-    QVERIFY(grab(path));
-    QVERIFY(QFileInfo(path).size() > 0);
-    QVERIFY2(m_warnings.isEmpty(), qPrintable(m_warnings.join(QLatin1Char('\n'))));
-}
-
 QList<QQuickItem *> UiFixture::all(const QString &name) const
 {
     QList<QQuickItem *> found;
@@ -152,12 +133,18 @@ void UiFixture::clickEmptySpace()
 
 QObject *UiFixture::banners() const
 {
-    const auto items = m_root ? m_root->findChildren<QQuickItem *>() : QList<QQuickItem *>();
-    for (QQuickItem *item : items) {
-        if (item->metaObject()->indexOfProperty("banners") >= 0)
+    QList<QObject *> items = m_root ? m_root->findChildren<QObject *>() : QList<QObject *>();
+    items.append(m_root.get());
+    for (QObject *item : std::as_const(items))
+        if (item && item->metaObject()->indexOfProperty("banners") >= 0)
             return item->property("banners").value<QObject *>();
-    }
-    if (auto *item = qobject_cast<QQuickItem *>(m_root.get()); item && item->metaObject()->indexOfProperty("banners") >= 0)
-        return item->property("banners").value<QObject *>();
+    return nullptr;
+}
+
+QObject *UiFixture::rowMenu(int row) const
+{
+    for (QQuickItem *p = all(QStringLiteral("rowNameArea")).value(row); p; p = p->parentItem())
+        if (QObject *menu = p->findChild<QObject *>(QStringLiteral("rowMenu"), Qt::FindDirectChildrenOnly))
+            return menu;
     return nullptr;
 }

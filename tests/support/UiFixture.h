@@ -30,11 +30,9 @@ public:
     AppServices *services() const { return m_services.get(); }
     QString dataDir() const { return m_dir.path(); }
 
-    // Adds a task on the day of `date` with the given name and stored seconds.
     Task *addTask(const QString &name, double date, qint64 seconds = 0,
                   const std::optional<QString> &code = std::nullopt);
 
-    // Adds a template at the end of the template list.
     TaskTemplate *addTemplate(const QString &name, const std::optional<QString> &code = std::nullopt);
 
     // Loads a type of the Timeglas module (e.g. "Popover") into a window of the given size,
@@ -44,12 +42,6 @@ public:
     QQuickWindow *window() const { return m_window.get(); }
     QQmlEngine *engine() const { return m_engine.get(); }
     const QStringList &warnings() const { return m_warnings; }
-
-    // Draws the window and writes it as PNG; returns false when grabbing failed.
-    bool grab(const QString &pngPath);
-    // Writes the window as `dir`/`name`.png for review; fails the test when it cannot, or
-    // when the view warned about anything on the way.
-    void saveShot(const QString &dir, const QString &name);
 
     // The shown view's items by objectName. List delegates are not QObject children of
     // their list, so the search follows the item tree. Only visible items count, top to
@@ -63,6 +55,8 @@ public:
     void click(QQuickItem *item, Qt::MouseButton button = Qt::LeftButton, QPointF at = {-1, -1});
     // The day screen's banner state: tests open banners through it, as its buttons do.
     QObject *banners() const;
+    // The context menu of the day's row at `row`.
+    QObject *rowMenu(int row) const;
     // A click on the empty part of the clock card, which holds no control.
     void clickEmptySpace();
 

@@ -33,7 +33,7 @@ int main(int argc, char *argv[])
             fixture.window()->setColor(fixture.theme()->background());
             QTest::qWait(300);
             const QString path = QStringLiteral("/tmp/timeglas-general-%1.png").arg(appearance);
-            ok &= fixture.grab(path);
+            ok &= fixture.window()->grabWindow().save(path);
             qInfo("wrote %s", qPrintable(path));
             for (const QString &w : fixture.warnings())
                 qWarning("QML: %s", qPrintable(w));
@@ -51,11 +51,11 @@ int main(int argc, char *argv[])
         model->setStartAtLogin(true);
         fixture.window()->setColor(fixture.theme()->background());
         QTest::qWait(300);
-        ok &= fixture.grab(QStringLiteral("/tmp/timeglas-general-refused-dark.png"));
+        ok &= fixture.window()->grabWindow().save(QStringLiteral("/tmp/timeglas-general-refused-dark.png"));
         QFile::remove(folder);
         model->setStartAtLogin(true);
         QTest::qWait(300);
-        ok &= fixture.grab(QStringLiteral("/tmp/timeglas-general-on-dark.png"));
+        ok &= fixture.window()->grabWindow().save(QStringLiteral("/tmp/timeglas-general-on-dark.png"));
         qInfo("wrote /tmp/timeglas-general-refused-dark.png and /tmp/timeglas-general-on-dark.png");
     }
 

@@ -76,7 +76,7 @@ bool shoot(UiFixture &fixture, const QString &type, const QString &appearance, c
         prepare(root);
     QTest::qWait(400); // let the notice's animation and a frame finish
     const QString path = QStringLiteral("/tmp/timeglas-%1-%2.png").arg(name, appearance);
-    const bool ok = fixture.grab(path);
+    const bool ok = fixture.window()->grabWindow().save(path);
     qInfo("%s %s", ok ? "wrote" : "could not write", qPrintable(path));
     for (const QString &w : fixture.warnings())
         qWarning("QML: %s", qPrintable(w));
@@ -112,7 +112,7 @@ void timeLargeStore()
         timer.restart();
         model->setStatsPeriod(QString::fromLatin1(period));
         const qint64 computed = timer.elapsed();
-        fixture.grab(QStringLiteral("/tmp/timeglas-stats-large-%1.png").arg(QLatin1String(period)));
+        fixture.window()->grabWindow().save(QStringLiteral("/tmp/timeglas-stats-large-%1.png").arg(QLatin1String(period)));
         qInfo("switch to %s: figures in %lld ms, figures and a rendered frame in %lld ms", period, computed,
               timer.elapsed());
     }
