@@ -224,7 +224,8 @@ private slots:
         QCOMPARE(p.exitCode(), 1);
         const QString err = QString::fromUtf8(p.readAllStandardError());
         QVERIFY2(err.trimmed().section(u'\n', -1).startsWith(line), qPrintable(err));
-        if (setup != u"no display")
+        // Qt may warn before its display fails; ours is the last line.
+        if (setup.startsWith(u"store") || setup.startsWith(u"preferences"))
             QCOMPARE(err.count(u'\n'), 1);
         QCOMPARE(digest(storePath()), before);
         QVERIFY(!QFile::exists(storePath() + QStringLiteral("-wal")));
