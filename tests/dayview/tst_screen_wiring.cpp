@@ -86,8 +86,12 @@ struct Screen
         QTRY_VERIFY(menuLine(row).contains(entry));
         if (!line.isEmpty())
             QCOMPARE(menuLine(row), line);
-        QVERIFY(QQuickTest::qWaitForPolish(window()));
-        QTest::qWait(250); // the menu's entry transition
+        // Clicks land only once the menu's entry transition is over.
+        QObject *menu = nullptr;
+        for (QObject *o = f.all(QStringLiteral("rowNameArea")).at(row); o && !menu; o = o->parent())
+            menu = o->findChild<QObject *>(QStringLiteral("rowMenu"));
+        QVERIFY(menu);
+        QTRY_VERIFY(menu->property("opened").toBool());
         for (QQuickItem *i : f.all(QString()))
             if (i->property("text").toString() == entry && QByteArray(i->metaObject()->className()).contains("MenuItem"))
                 return f.click(i);
@@ -270,8 +274,8 @@ private slots:
             QCOMPARE(s.f.store()->tasks().size(), 1);
             QTRY_VERIFY(!s.f.named("deleteBanner"));
             QTRY_COMPARE(s.f.all("rowNameArea").size(), 1);
-            s.clickMenuEntry(0, "Slet"); // no time: at once
-            QVERIFY(s.f.store()->tasks().isEmpty());
+            s.clickMenuEntry(0, "Slet"); // no time: at once, as the menu closes
+            QTRY_VERIFY(s.f.store()->tasks().isEmpty());
             QVERIFY(!s.f.named("deleteBanner"));
         });
         add("closed day: the row is read-only and has no menu", [](Screen &s) {
