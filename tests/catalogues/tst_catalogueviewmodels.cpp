@@ -192,10 +192,16 @@ private slots:
 
     // Project codes only: the second field, trimmed like the code; Return in the code field
     // moves on to it instead of saving.
+    // A click into the name field before the code field's delayed focus arrives keeps the
+    // keyboard in the name field.
     void projectCodeName()
     {
         Catalogue c(true, *m_fixture);
         c.beginNew();
+        QVERIFY(c.model()->isFocusPending());
+        c.m_codes->setNameFocused(true);
+        QTest::qWait(CatalogueBannerModel::FocusDelayMs * 2);
+        QVERIFY(c.m_codes->isNameFocused());
         c.type("XY-1");
         c.m_codes->submitCodeField();
         QVERIFY(c.model()->showBanner());
@@ -231,9 +237,11 @@ private slots:
         edit ? c.beginEdit(existing) : c.beginNew();
         QCOMPARE(c.m_templates->selectedCode(), edit ? OptionalCode("OLD") : OptionalCode());
         c.type("Møde");
+        QSignalSpy chipsFollow(c.m_templates.get(), &TemplateListViewModel::selectedCodeChanged);
         for (const QString &code : clicks)
             c.m_templates->toggleTemplateCode(code);
         QCOMPARE(c.m_templates->selectedCode(), expected);
+        QCOMPARE(chipsFollow.count(), clicks.size());
         // QML sees no code as undefined, so no chip compares equal to it.
         QCOMPARE(c.m_templates->selectedCodeVariant().isValid(), expected.has_value());
         c.save();
