@@ -173,6 +173,22 @@ private slots:
         QCOMPARE(m_manager->tick(), 1);
     }
 
+    // The screens' tick follows every tick while they are shown, pauses while they are
+    // hidden and catches up once when they show again.
+    void viewTickPausesWhileHidden()
+    {
+        QSignalSpy views(m_manager.get(), &TimerManager::viewTick);
+        m_manager->advanceTick();
+        QCOMPARE(views.count(), 1);
+        m_manager->setViewsShown(false);
+        m_manager->advanceTick();
+        m_manager->setViewsShown(false);
+        QCOMPARE(views.count(), 1);
+        m_manager->setViewsShown(true);
+        m_manager->setViewsShown(true);
+        QCOMPARE(views.count(), 2);
+    }
+
     // Moving the selected day keeps local midnight over the offset changes; the week shown
     // around it starts on Monday whatever the locale says.
     void moving_data()

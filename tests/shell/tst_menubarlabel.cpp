@@ -1,5 +1,7 @@
 // The status item's label: running and idle presentations.
 #include "core/MenuBarLabel.h"
+#include "core/Preferences.h"
+#include "core/TimerManager.h"
 #include "records/Store.h"
 #include "timecalc/Calendar.h"
 #include "timecalc/Clock.h"
@@ -95,6 +97,29 @@ private slots:
         const LabelPresentation p = MenuBarLabel::evaluate(*m_store, billable);
         QCOMPARE(p.iconName, QStringLiteral("hourglass.bottomhalf.filled"));
         QCOMPARE(p.text, expected);
+    }
+
+    // The label follows the day's tasks, the billable preference and the tick by itself,
+    // and says so only when its text changed.
+    void followsWhatItShows()
+    {
+        Preferences preferences(m_dir->filePath(QStringLiteral("timeglas.conf")));
+        preferences.setDefaultShowBillableTime(true);
+        TimerManager manager(nullptr, [](const QString &) {});
+        MenuBarLabel label(m_store.get(), &manager, &preferences);
+        QSignalSpy changed(&label, &MenuBarLabel::presentationChanged);
+        QCOMPARE(label.presentation().text, QString());
+        Task *task = add(QStringLiteral("I dag"), wednesdayMorning, 7 * 60);
+        QCOMPARE(label.presentation().text, QStringLiteral("0.25t"));
+        preferences.setDefaultShowBillableTime(false);
+        QCOMPARE(label.presentation().text, QStringLiteral("0.12t"));
+        manager.start(task, m_store->tasks(), m_store.get());
+        m_clock->advance(5);
+        manager.advanceTick();
+        QCOMPARE(label.presentation().text, "00:07:05" + dot + "I dag");
+        const qsizetype said = changed.count();
+        manager.advanceTick();
+        QCOMPARE(changed.count(), said);
     }
 };
 
