@@ -106,11 +106,6 @@ void DayClosingModel::refreshTexts()
 {
     // Any text at all counts as a key, blanks included: only its presence changes the wording.
     const bool hasKey = m_preferences && !m_preferences->workbookAPIKey().isEmpty();
-    if (m_hasWorkbookKey != hasKey) {
-        m_hasWorkbookKey = hasKey;
-        emit hasWorkbookKeyChanged();
-    }
-
     const qint64 seconds = m_tasks->totalSeconds();
     const double totalHours = m_tasks->totalHours(m_timerManager ? m_timerManager->showBillableTime() : true);
     assign(this, m_totalTimeText, formatElapsed(seconds), &DayClosingModel::totalTimeTextChanged);

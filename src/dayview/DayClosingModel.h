@@ -26,7 +26,6 @@ class DayClosingModel : public QObject
     Q_PROPERTY(ClosedDay *closedDayRecord READ closedDayRecord NOTIFY closedDayRecordChanged)
     // The day's billable hours, rounded per task: what the confirmation offers and closing stores.
     Q_PROPERTY(double closingHours READ closingHours NOTIFY closingHoursChanged)
-    Q_PROPERTY(bool hasWorkbookKey READ hasWorkbookKey NOTIFY hasWorkbookKeyChanged)
     // Whether the selected day can be closed now: it is open and has tasks.
     Q_PROPERTY(bool canClose READ canClose NOTIFY canCloseChanged)
 
@@ -56,7 +55,6 @@ public:
 
     ClosedDay *closedDayRecord() const;
     double closingHours() const { return m_closingHours; }
-    bool hasWorkbookKey() const { return m_hasWorkbookKey; }
     bool canClose() const { return m_canClose; }
     QString totalTimeText() const { return m_totalTimeText; }
     QString totalHoursText() const { return m_totalHoursText; }
@@ -70,7 +68,6 @@ public:
 signals:
     void closedDayRecordChanged();
     void closingHoursChanged();
-    void hasWorkbookKeyChanged();
     void canCloseChanged();
     void totalTimeTextChanged();
     void totalHoursTextChanged();
@@ -97,7 +94,6 @@ private:
 
     QPointer<ClosedDay> m_closedDayRecord;
     double m_closingHours = 0.0;
-    bool m_hasWorkbookKey = false;
     bool m_canClose = false;
     QString m_totalTimeText;
     QString m_totalHoursText;

@@ -92,8 +92,10 @@ struct Screen
             menu = o->findChild<QObject *>(QStringLiteral("rowMenu"));
         QVERIFY(menu);
         QTRY_VERIFY(menu->property("opened").toBool());
+        QVERIFY(QQuickTest::qWaitForPolish(window()));
         for (QQuickItem *i : f.all(QString()))
-            if (i->property("text").toString() == entry && QByteArray(i->metaObject()->className()).contains("MenuItem"))
+            if (i->isVisible() && i->property("text").toString() == entry
+                && QByteArray(i->metaObject()->className()).contains("MenuItem"))
                 return f.click(i);
         QFAIL(qPrintable("no menu entry " + entry));
     }
