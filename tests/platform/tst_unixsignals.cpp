@@ -41,9 +41,9 @@ private:
 private slots:
     void initTestCase()
     {
-        m_handler = UnixSignals::install(qApp);
+        m_handler = UnixSignals::install(QCoreApplication::instance());
         QVERIFY(m_handler);
-        QCOMPARE(UnixSignals::install(qApp), m_handler);
+        QCOMPARE(UnixSignals::install(QCoreApplication::instance()), m_handler);
     }
 
     void quitsOnSignal_data()
@@ -88,7 +88,7 @@ private slots:
     {
         delete m_handler;
         ::signal(SIGHUP, SIG_IGN);
-        m_handler = UnixSignals::install(qApp);
+        m_handler = UnixSignals::install(QCoreApplication::instance());
         QSignalSpy received(m_handler, &UnixSignals::received);
         // The pipe keeps order: had SIGHUP been caught, it would be seen before SIGINT.
         const int exitCode = runLoop([] {
