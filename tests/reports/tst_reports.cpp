@@ -279,6 +279,8 @@ private slots:
             ascii += QChar(c);
         QTest::newRow("control characters") << control << 0.25 << qint64(0);
         QTest::newRow("printable ASCII, quote and backslash") << ascii << 1.5 << qint64(-1);
+        QTest::newRow("the first code point of each UTF-8 length")
+            << QStringLiteral("\u0080 \u0800 \U00010000") << 0.5 << qint64(1800);
         QTest::newRow("Danish and a line separator") << QStringLiteral("Møde på kontoret\u2028æøå") << 0.33 << qint64(1200);
         QTest::newRow("emoji as a surrogate pair") << QStringLiteral("\U0001F600 pause") << 2.0 << qint64(7200);
         QTest::newRow("half surrogate pairs")
