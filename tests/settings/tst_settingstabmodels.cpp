@@ -8,6 +8,7 @@
 #include "reports/ExportText.h"
 #include "settings/ExportSettingsTabModel.h"
 #include "settings/GeneralSettingsTabModel.h"
+#include "settings/DayBarChart.h"
 #include "settings/StatsTabModel.h"
 
 #include <QDir>
@@ -340,6 +341,42 @@ private slots:
 
         model.setStatsPeriod("allTime");
         QCOMPARE(overview.count(), 2);
+    }
+
+    // With fewer pixels than days, every day is drawn by exactly one bar, in order, as high
+    // as its highest day, inside the item, and a press on a bar finds one of its days.
+    void chartLayout_data()
+    {
+        QTest::addColumn<int>("days");
+        QTest::addColumn<int>("bars");
+        QTest::newRow("a week, spaced bars") << 7 << 7;
+        QTest::newRow("slightly more days than pixels") << 341 << 340;
+        QTest::newRow("forty years") << 14610 << 340;
+    }
+    void chartLayout()
+    {
+        QFETCH(int, days);
+        QFETCH(int, bars);
+        DayBarChart chart;
+        chart.setSize(QSizeF(340, 80));
+        QList<qreal> heights;
+        for (int i = 0; i < days; ++i)
+            heights.append(4 + (i * 37) % 77);
+        chart.setHeights(heights);
+        const QList<DayBarChart::Bar> layout = chart.layout();
+        QCOMPARE(layout.size(), bars);
+        int next = 0;
+        for (const DayBarChart::Bar &bar : layout) {
+            QCOMPARE(bar.firstDay, next);
+            QVERIFY(bar.lastDay >= bar.firstDay);
+            next = bar.lastDay + 1;
+            QCOMPARE(bar.rect.height(), *std::max_element(heights.begin() + bar.firstDay, heights.begin() + next));
+            QCOMPARE(bar.rect.bottom(), 80.0);
+            QVERIFY(bar.rect.left() >= 0 && bar.rect.right() <= 340 + 1e-9 && bar.rect.width() >= 1.0 - 1e-9);
+            const int hit = chart.indexAt(bar.rect.center().x());
+            QVERIFY(hit >= bar.firstDay && hit <= bar.lastDay);
+        }
+        QCOMPARE(next, days);
     }
 };
 
