@@ -379,17 +379,6 @@ void MenuBarContentViewModel::deleteTask(Task *task)
 
 // ---- moving --------------------------------------------------------------------------------
 
-bool MenuBarContentViewModel::canMoveUp(Task *task) const
-{
-    return positionOf(task) > 0;
-}
-
-bool MenuBarContentViewModel::canMoveDown(Task *task) const
-{
-    const qsizetype i = positionOf(task);
-    return i >= 0 && i < dayTasks().size() - 1;
-}
-
 void MenuBarContentViewModel::moveTask(Task *task, int offset)
 {
     if (m_isDayClosed)

@@ -97,8 +97,6 @@ public:
     Q_INVOKABLE void deleteTask(Task *task);
 
     Q_INVOKABLE void moveTask(Task *task, int offset);
-    Q_INVOKABLE bool canMoveUp(Task *task) const;
-    Q_INVOKABLE bool canMoveDown(Task *task) const;
 
 signals:
     void servicesChanged();
