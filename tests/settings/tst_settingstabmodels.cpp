@@ -218,6 +218,7 @@ private slots:
         QCOMPARE(proposed, QDir::home().filePath("timetracker-export." + format));
         QVERIFY(pinnedWhileAsking);
         QVERIFY(!m_fixture->services()->isPopoverPinned());
+        QVERIFY(!model.isChoosingFile()); // the button works again
         QCOMPARE(model.showExportSuccess(), written);
         QCOMPARE(QFile::exists(target), written);
         QCOMPARE(model.lastError().isEmpty(), answer != "unwritable");
