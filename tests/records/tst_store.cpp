@@ -512,7 +512,9 @@ private slots:
         b->setName("B2");
         a->setSortOrder(0); // the unsorted query keeps store order
         x->setSortOrder(0);
+        QSignalSpy shownName(y, &ProjectCode::displayNameChanged);
         y->setCode("Y2");
+        QCOMPARE(shownName.count(), 1);
         QCOMPARE(labels(tasks), QStringList({"A", "B2"}));
         QCOMPARE(labels(codes), QStringList({"X", "W", "Y2", "Z"}));
         store->remove(a);
