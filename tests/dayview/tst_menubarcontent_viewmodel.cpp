@@ -304,7 +304,7 @@ private slots:
         Task *a = add("A", Now, 0, 0);
         Task *b = add("B", Now, 60, 1);
         QVERIFY(!vm->isDayClosed());
-        f->store()->insert(ClosedDay::create(Now + 3600, 0.25)); // any time of the same day
+        ClosedDay *closed = f->store()->insert(ClosedDay::create(Now + 3600, 0.25)); // any time of the same day
         QVERIFY(vm->isDayClosed());
 
         vm->rowToggle(a);
@@ -319,6 +319,10 @@ private slots:
         QCOMPARE(f->store()->tasks().size(), 2);
 
         f->timerManager()->setSelectedDateSeconds(timecalc::startOfDay(Yesterday));
+        QVERIFY(!vm->isDayClosed());
+        f->timerManager()->setSelectedDateSeconds(timecalc::startOfDay(Now));
+        QVERIFY(vm->isDayClosed());
+        f->store()->remove(closed); // its record gone, the day is open again
         QVERIFY(!vm->isDayClosed());
     }
 

@@ -324,6 +324,7 @@ private slots:
         Task *task = m_fixture->addTask("T", now(), 60);
         auto &model = openModel<StatsTabModel>();
         QSignalSpy overview(&model, &StatsTabModel::overviewChanged);
+        QSignalSpy days(&model, &StatsTabModel::dailyHoursChanged);
         m_fixture->timerManager()->advanceTick();
         QCoreApplication::processEvents();
         QCOMPARE(overview.count(), 0);
@@ -339,6 +340,7 @@ private slots:
         m_fixture->store()->insert(ClosedDay::create(localTime(2024, 6, 1), 7.5));
         QTRY_COMPARE(model.closedDayCount(), 1);
         QCOMPARE(overview.count(), 1);
+        QCOMPARE(days.count(), 1); // nothing of this week moved
 
         model.setStatsPeriod("allTime");
         QCOMPARE(overview.count(), 2);

@@ -164,6 +164,8 @@ private slots:
         valid("minutes", "90", 5400);
         valid("hours and minutes", "1:30", 5400);
         valid("three parts", "01:02:05", 3725);
+        valid("on the hour", "2:00", 7200);
+        valid("on the hour, three parts", "2:00:00", 7200);
         valid("no-break and em spaces, tab", u"\t\u00a0\u20031:30\u2003"_s, 5400);
         valid("empty piece dropped", "1::30", 5400);
         valid("line break makes a piece drop", "1:30\n", 60);
