@@ -329,7 +329,7 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(overview.count(), 0);
 
-        m_fixture->addTask("U", now(), 120, QStringLiteral("K"));
+        Task *kept = m_fixture->addTask("U", now(), 120, QStringLiteral("K"));
         task->setAccumulatedSeconds(3600);
         m_fixture->store()->remove(task);
         QCOMPARE(overview.count(), 0);
@@ -341,9 +341,12 @@ private slots:
         QTRY_COMPARE(model.closedDayCount(), 1);
         QCOMPARE(overview.count(), 1);
         QCOMPARE(days.count(), 1); // nothing of this week moved
+        kept->setAccumulatedSeconds(240); // the same full-height bar, other hours
+        QTRY_COMPARE(days.count(), 2);
+        QCOMPARE(overview.count(), 2);
 
         model.setStatsPeriod("allTime");
-        QCOMPARE(overview.count(), 2);
+        QCOMPARE(overview.count(), 3);
     }
 
     // With fewer pixels than days, every day is drawn by exactly one bar, in order, as high
