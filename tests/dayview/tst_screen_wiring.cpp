@@ -521,7 +521,7 @@ private slots:
             s.call("toggleTemplates");
         else if (screen != "day" && !screen.front().isUpper())
             s.call(qPrintable(screen), task);
-        QTest::qWait(300); // banners slide in
+        QVERIFY(s.f.atRest()); // banners slide in
 
         QList<QQuickItem *> drawn;
         std::function<void(QQuickItem *)> collect = [&](QQuickItem *item) {

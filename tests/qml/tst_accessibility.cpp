@@ -90,8 +90,7 @@ class AccessibilityTest : public QObject
             return nullptr;
         if (screen == QLatin1String("stats, all time"))
             a11y::press(window(), QStringLiteral("Alt"));
-        QTest::qWait(300); // banners and cells come to rest
-        return root;
+        return f->atRest() ? root : nullptr; // banners and cells come to rest
     }
 
     // The accessible name of the item holding the keyboard focus.

@@ -98,6 +98,21 @@ QList<QQuickItem *> UiFixture::all(const QString &name) const
     return found;
 }
 
+bool UiFixture::atRest() const
+{
+    QList<QPair<QRectF, qreal>> last;
+    for (int i = 0; i < 150; ++i) {
+        QList<QPair<QRectF, qreal>> now;
+        for (QQuickItem *item : m_window->contentItem()->findChildren<QQuickItem *>())
+            now.append({item->mapRectToScene(item->boundingRect()), item->opacity()});
+        if (now == last)
+            return true;
+        last = now;
+        QTest::qWait(20);
+    }
+    return false;
+}
+
 QQuickItem *UiFixture::settled(const QString &name) const
 {
     QRectF last;

@@ -50,6 +50,8 @@ public:
     QQuickItem *named(const QString &name) const { return all(name).value(0); }
     // The item once it has come to rest inside the window (banners and notices slide in).
     QQuickItem *settled(const QString &name) const;
+    // Waits until nothing in the window moves or fades from one poll to the next.
+    bool atRest() const;
     QString textOf(const QString &name) const;
     // A click in the middle of the item, or at `at` in its coordinates.
     void click(QQuickItem *item, Qt::MouseButton button = Qt::LeftButton, QPointF at = {-1, -1});
