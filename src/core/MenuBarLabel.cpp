@@ -37,10 +37,8 @@ LabelPresentation MenuBarLabel::idle(double totalHours)
 double MenuBarLabel::todaysTotal(const Store &store, bool billable)
 {
     double total = 0.0;
-    for (const Task *task : store.tasksDatedExactly(startOfToday())) {
-        const qint64 seconds = task->currentSeconds();
-        total += billable ? billableHoursFor(seconds) : decimalHoursFor(seconds);
-    }
+    for (const Task *task : store.tasksDatedExactly(startOfToday()))
+        total += hoursFor(task->currentSeconds(), billable);
     return total;
 }
 

@@ -104,9 +104,7 @@ qint64 DayTaskListModel::totalSeconds() const
 double DayTaskListModel::totalHours(bool billable) const
 {
     double hours = 0.0;
-    for (const Task *t : m_tasks) {
-        const qint64 s = t->currentSeconds();
-        hours += billable ? timecalc::billableHoursFor(s) : timecalc::decimalHoursFor(s);
-    }
+    for (const Task *t : m_tasks)
+        hours += timecalc::hoursFor(t->currentSeconds(), billable);
     return hours;
 }

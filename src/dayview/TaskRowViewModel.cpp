@@ -134,7 +134,7 @@ void TaskRowViewModel::refreshTimes()
     const qint64 seconds = m_task ? m_task->currentSeconds() : 0;
     const bool billable = m_timerManager ? m_timerManager->showBillableTime() : true;
     const QString time = formatElapsed(seconds);
-    const QString hours = formatDecimalHours(billable ? billableHoursFor(seconds) : decimalHoursFor(seconds));
+    const QString hours = formatDecimalHours(hoursFor(seconds, billable));
     if (time == m_timeText && hours == m_hoursText)
         return;
     m_timeText = time;

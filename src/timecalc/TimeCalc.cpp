@@ -23,6 +23,11 @@ double decimalHoursFor(qint64 seconds)
     return double(seconds) / 3600.0;
 }
 
+double hoursFor(qint64 seconds, bool billable)
+{
+    return billable ? billableHoursFor(seconds) : decimalHoursFor(seconds);
+}
+
 double roundToHundredths(double hours)
 {
     return std::round(hours * 100.0) / 100.0;

@@ -10,6 +10,8 @@ namespace timecalc {
 // Quarter hours with a five-minute threshold past each boundary.
 double billableHoursFor(qint64 seconds);
 double decimalHoursFor(qint64 seconds);
+// One or the other, as the billable switch chooses.
+double hoursFor(qint64 seconds, bool billable);
 // Half away from zero, as used by the JSON export.
 double roundToHundredths(double hours);
 
