@@ -14,6 +14,7 @@
 #include "platform/StatusItem.h"
 #include "platform/StatusMenu.h"
 #include "platform/SystemTray.h"
+#include "platform/TrackerService.h"
 #include "platform/Theme.h"
 #include "platform/UnixSignals.h"
 #include "records/Store.h"
@@ -114,6 +115,7 @@ TimeTrackerApp::TimeTrackerApp(TrayFactory *tray)
 TimeTrackerApp::~TimeTrackerApp()
 {
     // Views let go of records before the store deletes them.
+    m_service.reset();
     m_awayNotifier.reset();
     m_awaySources.reset();
     m_statusItem.reset();
@@ -158,6 +160,22 @@ bool TimeTrackerApp::start()
                                              m_context->preferences());
     connect(m_label.get(), &MenuBarLabel::presentationChanged, this, &TimeTrackerApp::showPresentation);
 
+    // Scripts, shortcuts and bars reach the tracker on the session bus.
+    TrackerService::PopoverControl popover{
+        [this] {
+            if (Popover *p = m_popover->popover(); p && !p->isVisible())
+                p->showAt(popoverAnchor());
+        },
+        [this] {
+            if (m_popover->isLoaded())
+                m_popover->popover()->hide();
+        },
+        [this] { togglePopover(); },
+    };
+    m_service = std::make_unique<TrackerService>(m_context.get(), m_label.get(), std::move(popover));
+    if (QString busError; !m_service->publish(QDBusConnection::sessionBus(), &busError))
+        std::fprintf(stderr, "Scripts cannot reach Timeglas on the session bus: %s\n", qPrintable(busError));
+
     m_statusItem = std::make_unique<StatusItem>(m_tray);
     connect(m_statusItem.get(), &StatusItem::activated, this, [this](QPoint anchor) {
         if (!anchor.isNull())
@@ -181,12 +199,16 @@ void TimeTrackerApp::togglePopover()
 {
     if (!m_popover)
         return;
+    m_popover->toggle(popoverAnchor());
+}
+
+QPoint TimeTrackerApp::popoverAnchor() const
+{
     // The item's place as the panel last gave it; before any click, the pointer, which
     // only X11 reports outside our own windows.
-    QPoint anchor = m_lastAnchor;
-    if (anchor.isNull() && QGuiApplication::platformName() == QLatin1String("xcb"))
-        anchor = QCursor::pos();
-    m_popover->toggle(anchor);
+    if (m_lastAnchor.isNull() && QGuiApplication::platformName() == QLatin1String("xcb"))
+        return QCursor::pos();
+    return m_lastAnchor;
 }
 
 void TimeTrackerApp::showPresentation(const LabelPresentation &presentation)
@@ -199,7 +221,7 @@ void TimeTrackerApp::showPresentation(const LabelPresentation &presentation)
                 AppIdentity::symbolicIconName(m_iconName == QLatin1String("hourglass")), *m_iconThemePath);
         }
     }
-    m_statusItem->setPresentation(m_icon, presentation.text, presentation.warning);
+    m_statusItem->setPresentation(m_icon, presentation.text, presentation.toolTip, presentation.warning);
 }
 
 void TimeTrackerApp::stopRunningTasks()

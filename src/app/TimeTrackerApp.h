@@ -15,6 +15,7 @@ class MenuBarLabel;
 class PopoverLoader;
 class StatusItem;
 class StatusMenu;
+class TrackerService;
 class TrayFactory;
 struct LabelPresentation;
 
@@ -36,6 +37,8 @@ public:
 
 private:
     void showPresentation(const LabelPresentation &presentation);
+    // Where the popover opens when it was not the item's click that asked.
+    QPoint popoverAnchor() const;
     void stopRunningTasks();
 
     TrayFactory *m_tray;
@@ -46,6 +49,7 @@ private:
     std::unique_ptr<AwaySources> m_awaySources;
     std::unique_ptr<AwayNotifier> m_awayNotifier;
     std::unique_ptr<StatusMenu> m_menu;
+    std::unique_ptr<TrackerService> m_service;
     QPoint m_lastAnchor; // where the panel last said the item is
     std::optional<QString> m_iconThemePath; // none: the symbolic icons are not installed
     QString m_iconName; // of m_icon, drawn once per change

@@ -25,13 +25,13 @@ LabelPresentation MenuBarLabel::running(const Task &task)
 {
     const QString middleDot = QStringLiteral("\u00B7");
     const QString name = task.name().isEmpty() ? middleDot : task.name();
-    return {QStringLiteral("hourglass"), formatElapsed(task.currentSeconds()) + u' ' + middleDot + u' ' + name, {}};
+    return {QStringLiteral("hourglass"), formatElapsed(task.currentSeconds()) + u' ' + middleDot + u' ' + name, {}, {}, {}};
 }
 
 LabelPresentation MenuBarLabel::idle(double totalHours)
 {
     const QString text = totalHours > 0.0 ? formatDecimalHours(totalHours) + u't' : QString();
-    return {QStringLiteral("hourglass.bottomhalf.filled"), text, {}};
+    return {QStringLiteral("hourglass.bottomhalf.filled"), text, {}, {}, {}};
 }
 
 double MenuBarLabel::todaysTotal(const Store &store, bool billable)
@@ -44,8 +44,17 @@ double MenuBarLabel::todaysTotal(const Store &store, bool billable)
 
 LabelPresentation MenuBarLabel::evaluate(const Store &store, bool billable)
 {
-    LabelPresentation presentation =
-        store.firstRunningTask() ? running(*store.firstRunningTask()) : idle(todaysTotal(store, billable));
+    const Task *task = store.firstRunningTask();
+    const LabelPresentation idleNow = idle(todaysTotal(store, billable));
+    const QString &today = idleNow.text;
+    LabelPresentation presentation = task ? running(*task) : idleNow;
+    presentation.today = today;
+    QStringList lines;
+    if (task)
+        lines.append(task->displayName());
+    if (!today.isEmpty())
+        lines.append(tr("I dag %1").arg(today));
+    presentation.toolTip = lines.join(u'\n');
     presentation.warning = saveWarning(store.saveError());
     return presentation;
 }

@@ -14,6 +14,11 @@ struct LabelPresentation
 {
     QString iconName; // "hourglass" while a task runs, else "hourglass.bottomhalf.filled"
     QString text;     // may be empty: the icon then stands alone
+    QString today;    // today's hours as the idle label writes them; empty at none
+    // What a pointer resting on the item is told, plain text without the seconds (they
+    // would make every panel fetch it again each second): the running task's name, then
+    // today's hours. Empty when there is nothing to tell.
+    QString toolTip;
     QString warning;  // for the tooltip: why changes are not being saved, or empty
     bool operator==(const LabelPresentation &) const = default;
 };

@@ -56,17 +56,9 @@ void DayClosingModel::onRecordEvent(Record *record)
         refreshNumbers();
 }
 
-ClosedDay *DayClosingModel::closedDayOn(const Store &store, double day)
-{
-    for (ClosedDay *c : store.closedDays())
-        if (isSameDay(c->dateSeconds(), day))
-            return c;
-    return nullptr;
-}
-
 void DayClosingModel::refreshRecord()
 {
-    ClosedDay *found = m_store && m_timerManager ? closedDayOn(*m_store, m_timerManager->selectedDateSeconds()) : nullptr;
+    ClosedDay *found = m_store && m_timerManager ? m_store->closedDayOn(m_timerManager->selectedDateSeconds()) : nullptr;
     if (m_closedDayRecord != found) {
         m_closedDayRecord = found;
         emit closedDayRecordChanged();

@@ -41,9 +41,6 @@ public:
     // Written before the error's description when the closing cannot be saved.
     static QString saveFailurePrefix() { return QStringLiteral("Failed to save closed day: "); }
 
-    // The first closing record (store order) of the local day of `day`, or nullptr.
-    static ClosedDay *closedDayOn(const Store &store, double day);
-
     // `tasks` is the selected day's list; `output` receives the save-failure line, standard
     // output by default.
     explicit DayClosingModel(const DayTaskListModel *tasks, QObject *parent = nullptr, LineSink output = printLine);

@@ -247,7 +247,7 @@ void MenuBarContentViewModel::refreshShown()
 
 void MenuBarContentViewModel::refreshIsDayClosed()
 {
-    const bool closed = store() && DayClosingModel::closedDayOn(*store(), timerManager()->selectedDateSeconds());
+    const bool closed = store() && store()->closedDayOn(timerManager()->selectedDateSeconds());
     if (m_isDayClosed == closed)
         return;
     m_isDayClosed = closed;

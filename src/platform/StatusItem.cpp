@@ -53,15 +53,17 @@ bool StatusItem::show()
     return useTray();
 }
 
-void StatusItem::setPresentation(const QIcon &icon, const QString &text, const QString &warning)
+void StatusItem::setPresentation(const QIcon &icon, const QString &text, const QString &toolTip,
+                                 const QString &warning)
 {
     const bool iconChanged = icon.cacheKey() != m_icon.cacheKey();
     m_icon = icon;
     m_text = text;
+    m_toolTip = toolTip;
     m_warning = warning;
     if (m_item) {
         m_item->setIcon(icon);
-        m_item->setText(text, warning);
+        m_item->setText(text, toolTip, warning);
     }
     if (m_tray) {
         if (iconChanged)
@@ -72,10 +74,12 @@ void StatusItem::setPresentation(const QIcon &icon, const QString &text, const Q
 
 QString StatusItem::trayToolTip() const
 {
-    QString plain = StatusNotifierItem::titleFor(m_text);
-    if (!m_warning.isEmpty())
-        plain += QLatin1Char('\n') + m_warning;
-    return Qt::convertFromPlainText(plain);
+    // A tray icon has no label, so its tooltip carries the clock; it never leaves the process.
+    QStringList lines;
+    for (const QString &part : {m_text, m_toolTip, m_warning})
+        if (!part.isEmpty())
+            lines.append(part);
+    return Qt::convertFromPlainText(lines.isEmpty() ? QStringLiteral("Timeglas") : lines.join(u'\n'));
 }
 
 void StatusItem::setIconName(const QString &name, const QString &themePath)
@@ -100,7 +104,7 @@ bool StatusItem::useStatusNotifier()
     if (!m_item) {
         m_item = new StatusNotifierItem(m_bus, this);
         m_item->setIcon(m_icon);
-        m_item->setText(m_text, m_warning);
+        m_item->setText(m_text, m_toolTip, m_warning);
         m_item->setIconName(m_iconName, m_iconThemePath);
         m_item->setMenu(m_menu);
         connect(m_item, &StatusNotifierItem::activated, this, &StatusItem::activated);

@@ -29,9 +29,10 @@ public:
     // Puts the item in the panel; false when no panel shows it (then show the popover once).
     // Set the presentation first: a tray icon cannot show without an icon.
     bool show();
-    // The icon, and the label next to it; an empty text leaves the icon alone. The warning
-    // (a save that fails, say) shows in the tooltip only.
-    void setPresentation(const QIcon &icon, const QString &text, const QString &warning = QString());
+    // The icon, and the label next to it; an empty text leaves the icon alone. The tooltip
+    // (plain text) and the warning under it (a save that fails, say) show on hover only.
+    void setPresentation(const QIcon &icon, const QString &text, const QString &toolTip = QString(),
+                         const QString &warning = QString());
     // The themed icon panels may draw instead of the pixmaps; empty for none.
     void setIconName(const QString &name, const QString &themePath = QString());
     // The right-click menu (not owned), in whichever panel shows the item.
@@ -66,6 +67,7 @@ private:
     bool m_shown = false;
     QIcon m_icon;
     QString m_text;
+    QString m_toolTip;
     QString m_warning;
     // Tray tooltips are shown as rich text whenever they look like it: ours never do.
     QString trayToolTip() const;

@@ -300,37 +300,36 @@ void StatusNotifierItem::registerWithWatcher()
     });
 }
 
-QString StatusNotifierItem::titleFor(const QString &text)
+QString StatusNotifierItem::title() const
 {
-    return text.isEmpty() ? programName : text;
+    return programName;
 }
 
 SniToolTip StatusNotifierItem::toolTip() const
 {
-    return SniToolTip{QString(), {}, programName, toolTipBody(m_text, m_warning)};
+    return SniToolTip{QString(), {}, programName, toolTipBody(m_toolTip, m_warning)};
 }
 
-QString StatusNotifierItem::toolTipBody(const QString &text, const QString &warning)
+QString StatusNotifierItem::toolTipBody(const QString &toolTip, const QString &warning)
 {
-    QString body = text.toHtmlEscaped();
-    if (!warning.isEmpty())
-        body += (body.isEmpty() ? QString() : QStringLiteral("<br/>")) + warning.toHtmlEscaped();
-    return body;
+    QStringList lines;
+    for (const QString &part : {toolTip, warning})
+        if (!part.isEmpty())
+            lines.append(part.toHtmlEscaped().replace(u'\n', QStringLiteral("<br/>")));
+    return lines.join(QStringLiteral("<br/>"));
 }
 
-void StatusNotifierItem::setText(const QString &text, const QString &warning)
+void StatusNotifierItem::setText(const QString &text, const QString &toolTip, const QString &warning)
 {
-    if (text == m_text && warning == m_warning)
-        return;
-    const QString oldTitle = title();
-    const bool labelChanged = text != m_text;
-    m_text = text;
-    m_warning = warning;
-    if (title() != oldTitle)
-        emit m_adaptor->NewTitle();
-    emit m_adaptor->NewToolTip();
-    if (labelChanged)
+    if (toolTip != m_toolTip || warning != m_warning) {
+        m_toolTip = toolTip;
+        m_warning = warning;
+        emit m_adaptor->NewToolTip();
+    }
+    if (text != m_text) {
+        m_text = text;
         emit m_adaptor->XAyatanaNewLabel(m_text, guideFor(m_text));
+    }
 }
 
 void StatusNotifierItem::setIcon(const QIcon &icon)

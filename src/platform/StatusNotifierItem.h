@@ -62,16 +62,17 @@ public:
     QString serviceName() const { return m_serviceName; }
 
     void setIcon(const QIcon &icon);
-    // The label, and a line the tooltip adds under it (a failing save, say; empty for none).
-    void setText(const QString &text, const QString &warning = QString());
+    // The label; the tooltip's plain text, and a line it adds under it (a failing save, say;
+    // empty for none). Panels hear only of what changed: a label that ticks each second
+    // does not make them fetch the title and tooltip again.
+    void setText(const QString &text, const QString &toolTip = QString(), const QString &warning = QString());
 
     QString text() const { return m_text; }
-    QString title() const { return titleFor(m_text); }
-    // The label text, or the program's name while there is none.
-    static QString titleFor(const QString &text);
+    // The program's name: the item's title never changes.
+    QString title() const;
     SniToolTip toolTip() const;
     // The tooltip's body, which panels render as markup: the user's text is escaped.
-    static QString toolTipBody(const QString &text, const QString &warning);
+    static QString toolTipBody(const QString &toolTip, const QString &warning);
     QList<SniPixmap> iconPixmaps() const { return m_pixmaps; }
 
     // The icon at the sizes panels commonly draw, converted for the bus.
@@ -108,6 +109,7 @@ private:
     bool m_published = false;
     int m_registrations = 0;
     QString m_text;
+    QString m_toolTip;
     QString m_warning;
     qint64 m_iconKey = 0;
     QList<SniPixmap> m_pixmaps;

@@ -736,6 +736,14 @@ QList<Task *> Store::tasksDatedExactly(double date) const
     return QList<Task *>(first, last);
 }
 
+ClosedDay *Store::closedDayOn(double day) const
+{
+    for (ClosedDay *c : m_closedDays)
+        if (timecalc::isSameDay(c->dateSeconds(), day))
+            return c;
+    return nullptr;
+}
+
 Task *Store::firstRunningTask() const
 {
     Task *first = nullptr;

@@ -99,6 +99,8 @@ public:
     QList<Task *> tasksDatedExactly(double date) const;
     // The first task in store order that runs, or nullptr.
     Task *firstRunningTask() const;
+    // The first closing record (store order) of the local day of `day`, or nullptr.
+    ClosedDay *closedDayOn(double day) const;
     // Whether `a` comes before `b` in store order.
     static bool storeOrderLess(const Record *a, const Record *b) { return a->m_sequence < b->m_sequence; }
 

@@ -105,7 +105,7 @@ private slots:
         StatusItem item(trays ? &factory : nullptr);
         QIcon icon = solidIcon(Qt::red);
         QString shown = QStringLiteral("<img src=\"http://127.0.0.1:9/b.png\"> & <b>x</b>\nÆndringer gemmes ikke: fuld disk");
-        item.setPresentation(icon, shown.section(u'\n', 0, 0), shown.section(u'\n', 1));
+        item.setPresentation(icon, shown.section(u'\n', 0, 0), QString(), shown.section(u'\n', 1));
         QSignalSpy backends(&item, &StatusItem::backendChanged);
         std::vector<std::unique_ptr<WatcherOnBus>> watchers;
 
@@ -155,22 +155,22 @@ private slots:
     void presentationReachesPanel_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("toolTip");
         QTest::addColumn<QString>("warning");
         QTest::addColumn<QString>("guide"); // the widest the label grows to while the clock runs
-        const QString markup = QStringLiteral("00:00:01 · <img src=\"http://127.0.0.1:9/b.png\"> & <b>fed</b>");
+        const QString name = QStringLiteral("<img src=\"http://127.0.0.1:9/b.png\"> & <b>fed</b>");
         const QString hours = QStringLiteral("1.75t");
 
-        QTest::newRow("idle without hours") << QString() << "Timeglas" << QString() << QString();
-        QTest::newRow("a name that looks like markup") << markup << markup << QString()
+        QTest::newRow("idle without hours") << QString() << QString() << QString() << QString();
+        QTest::newRow("a name that looks like markup") << "00:00:01 · " + name << name + "\nI dag 1.75t" << QString()
                                                       << "88:88:88 · <img src=\"http://888.8.8.8:8/b.png\"> & <b>fed</b>";
-        QTest::newRow("saves failing") << hours << hours << "Ændringer gemmes ikke: <disk full>" << "8.88t";
+        QTest::newRow("saves failing") << hours << "I dag " + hours << "Ændringer gemmes ikke: <disk full>" << "8.88t";
     }
 
     void presentationReachesPanel()
     {
         QFETCH(QString, text);
-        QFETCH(QString, title);
+        QFETCH(QString, toolTip);
         QFETCH(QString, warning);
         QFETCH(QString, guide);
         ItemOnBus on(m_address);
@@ -179,28 +179,30 @@ private slots:
         m_panel.listen(service);
         // A different icon object that draws the same pixels is no change to the panel.
         on.item.setPresentation(solidIcon(Qt::red), QStringLiteral("00:59:59 · Før"));
-        on.item.setPresentation(solidIcon(Qt::red), text, warning);
-        on.item.setPresentation(solidIcon(Qt::blue), text, warning);
+        on.item.setPresentation(solidIcon(Qt::red), text, toolTip, warning);
+        on.item.setPresentation(solidIcon(Qt::blue), text, toolTip, warning);
         for (int repeat = 0; repeat < 2; ++repeat)
             on.item.setIconName(AppIdentity::symbolicIconName(true), QStringLiteral("/opt/timeglas/share/icons"));
 
-        // Each change once, in order, and nothing for a repeat. Signals arrive in the order
+        // Each change once, in order, and nothing for a repeat: a label that ticks sends
+        // the label alone, never the title or the tooltip. Signals arrive in the order
         // sent: the last icon is the last of them.
         const auto newIcons = [&] { return m_panel.received(QStringLiteral("NewIcon")).size(); };
         QTRY_COMPARE(newIcons(), 3);
         const QList<QVariantList> expected{{QStringLiteral("00:59:59 · Før"), QStringLiteral("88:88:88 · Før")}, {text, guide}};
         QCOMPARE(m_panel.received(QStringLiteral("XAyatanaNewLabel")), expected);
-        QCOMPARE(m_panel.received(QStringLiteral("NewToolTip")).size(), 2);
+        QCOMPARE(m_panel.received(QStringLiteral("NewToolTip")).size(), toolTip.isEmpty() && warning.isEmpty() ? 0 : 1);
+        QCOMPARE(m_panel.received(QStringLiteral("NewTitle")).size(), 0);
 
         QCOMPARE(m_panel.itemProperty(service, QStringLiteral("XAyatanaLabel")).toString(), text);
         QCOMPARE(m_panel.itemProperty(service, QStringLiteral("XAyatanaLabelGuide")).toString(), guide);
-        QCOMPARE(m_panel.itemProperty(service, QStringLiteral("Title")).toString(), title);
+        QCOMPARE(m_panel.itemProperty(service, QStringLiteral("Title")).toString(), QStringLiteral("Timeglas"));
         const QVariant toolTipValue = m_panel.itemProperty(service, QStringLiteral("ToolTip"));
         QVERIFY(toolTipValue.canConvert<QDBusArgument>());
-        const auto toolTip = qdbus_cast<SniToolTip>(toolTipValue.value<QDBusArgument>());
-        QCOMPARE(toolTip.title, QStringLiteral("Timeglas"));
-        // Panels render the description as markup: it must read as the label, and the warning.
-        QCOMPARE(shownAsMarkup(toolTip.description), warning.isEmpty() ? text : text + u'\n' + warning);
+        const auto sent = qdbus_cast<SniToolTip>(toolTipValue.value<QDBusArgument>());
+        QCOMPARE(sent.title, QStringLiteral("Timeglas"));
+        // Panels render the description as markup: it must read as the tooltip, and the warning.
+        QCOMPARE(shownAsMarkup(sent.description), QStringList({toolTip, warning}).filter(QRegularExpression(".")).join(u'\n'));
         QCOMPARE(newIcons(), 3);
     }
 
