@@ -39,6 +39,7 @@ Command parseCommand(int argc, char *argv[])
             const LineFormat format = is(option, "--json")      ? LineFormat::Json
                                       : is(option, "--polybar") ? LineFormat::Polybar
                                       : is(option, "--genmon")  ? LineFormat::Genmon
+                                      : is(option, "--i3blocks") ? LineFormat::I3blocks
                                                                 : LineFormat::Plain;
             if (is(option, "--follow")) {
                 command.follow = true;
@@ -86,6 +87,7 @@ const char *helpText()
            "      --json             et JSON-objekt pr. linje (text, tooltip, class, alt) til Waybar\n"
            "      --polybar          polybars formatkoder i navne gøres virkningsløse\n"
            "      --genmon           <txt> og <tool> til Xfce's Generic Monitor\n"
+           "      --i3blocks         et JSON-objekt pr. linje (full_text) til i3blocks med format=json\n"
            "  --help                 denne hjælp\n"
            "  --version              versionen\n"
            "\n"

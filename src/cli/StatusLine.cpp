@@ -76,7 +76,7 @@ std::string escapePolybar(const std::string &text)
 std::string statusLine(const TrackerStatus *status, LineFormat format)
 {
     if (!status)
-        return {};
+        return format == LineFormat::I3blocks ? "{\"full_text\":\"\"}" : std::string();
     // A line is a line: a name never breaks it in two.
     std::string label = status->label;
     for (char &c : label)
@@ -89,6 +89,8 @@ std::string statusLine(const TrackerStatus *status, LineFormat format)
         return escapePolybar(label);
     case LineFormat::Genmon:
         return "<txt>" + escapeMarkup(label) + "</txt><tool>" + escapeMarkup(toolTipOf(*status)) + "</tool>";
+    case LineFormat::I3blocks:
+        return "{\"full_text\":\"" + escapeJson(label) + "\"}";
     case LineFormat::Json: {
         const std::string cls = statusClass(*status);
         return "{\"text\":\"" + escapeJson(escapeMarkup(label)) + "\",\"tooltip\":\""

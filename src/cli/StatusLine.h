@@ -24,9 +24,11 @@ enum class LineFormat {
     Json,    // one object per line: text, tooltip, class, alt (Pango markup in the texts)
     Polybar, // the label with polybar's %{...} tags made inert
     Genmon,  // Xfce's Generic Monitor: <txt> and <tool>, Pango markup inside
+    I3blocks, // i3blocks' JSON (format=json): full_text, plain; it reads an empty line as the end
 };
 
-// `status` is null while the program is not running: then the line is empty in every format.
+// `status` is null while the program is not running: then the line is empty, or in i3blocks'
+// JSON an empty text.
 std::string statusLine(const TrackerStatus *status, LineFormat format);
 
 // running, idle or not-saving

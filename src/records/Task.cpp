@@ -125,6 +125,17 @@ void Task::stop()
 {
     if (!m_lastStartTime)
         return;
-    setAccumulatedSeconds(saturatingAdd(m_accumulatedSeconds, runningInterval(*m_lastStartTime)));
-    setLastStartTime(std::nullopt);
+    // Both fields move before anyone hears of either (the end first, which takes the task out
+    // of the store's running ones): in between, whoever reads the clock would count the
+    // banked interval twice.
+    const qint64 banked = saturatingAdd(m_accumulatedSeconds, runningInterval(*m_lastStartTime));
+    const bool accumulatedMoved = banked != m_accumulatedSeconds;
+    m_accumulatedSeconds = banked;
+    m_lastStartTime.reset();
+    emit lastStartTimeChanged();
+    fieldChanged(LastStartTimeField);
+    if (accumulatedMoved) {
+        emit accumulatedSecondsChanged();
+        fieldChanged(AccumulatedSecondsField);
+    }
 }

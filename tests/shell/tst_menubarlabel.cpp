@@ -120,6 +120,13 @@ private slots:
         const qsizetype said = changed.count();
         manager.advanceTick();
         QCOMPARE(changed.count(), said);
+        // A stop banks the interval and ends it in one step: no label on the way counts it twice.
+        m_clock->advance(5);
+        manager.stop(task, m_store.get());
+        QVERIFY(changed.count() > said);
+        for (const QList<QVariant> &after : changed.mid(said))
+            QVERIFY2(!after.constFirst().value<LabelPresentation>().text.contains(u':'),
+                     qPrintable(after.constFirst().value<LabelPresentation>().text));
     }
 };
 
