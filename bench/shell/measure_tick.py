@@ -85,8 +85,8 @@ def start_program(build, env):
 
 
 def has_command_line(build):
-    return subprocess.run([os.path.join(build, "src", "timeglas"), "--version"], capture_output=True,
-                          timeout=10).stdout.startswith(b"timeglas ")
+    # Before the command line, `timeglas` was the program itself and took any argument for a start.
+    return os.path.exists(os.path.join(build, "lib", "timeglas", "libtimeglas_shell.so"))
 
 
 def measure(build, env, seconds, follow, host):
