@@ -1,4 +1,4 @@
-#include "qml/PopoverWindow.h"
+#include "popover/PopoverWindow.h"
 
 #include "qml/AppServices.h"
 
