@@ -33,8 +33,6 @@ public:
 
     std::optional<QString> activeTaskID() const { return m_activeTaskID; }
     QString activeTaskIDString() const;
-    // Written by this class and by a row that stops the active task for a time edit.
-    void setActiveTaskID(std::optional<QString> id);
 
     bool showBillableTime() const { return m_showBillableTime; }
     void setShowBillableTime(bool show);
@@ -52,6 +50,9 @@ public:
     // Whether the one-second repeating timer exists.
     bool hasTimer() const { return !m_timer.isNull(); }
 
+    // What runs is decided here: the screens start and stop tasks only through these (time
+    // away stops a task itself, then syncs). Each saves at once unless `context` is null; a
+    // failed save is printed and the change stays pending.
     void start(Task *task, const QList<Task *> &tasks, Store *context);
     void stop(Task *task, Store *context);
     void toggle(Task *task, const QList<Task *> &tasks, Store *context);
@@ -74,6 +75,7 @@ signals:
     void viewTick();
 
 private:
+    void setActiveTaskID(std::optional<QString> id);
     void startTimer();
     void stopTimer();
     void saveOrReport(Store *context, const char *prefix);
