@@ -56,7 +56,8 @@ public:
     void start(Task *task, const QList<Task *> &tasks, Store *context);
     void stop(Task *task, Store *context);
     void toggle(Task *task, const QList<Task *> &tasks, Store *context);
-    void stopAll(const QList<Task *> &tasks, Store *context);
+    // The save's error, when it failed: at quit it is the last chance to reach the disk.
+    std::optional<QString> stopAll(const QList<Task *> &tasks, Store *context);
     // Adopts the first running task of the list, or goes idle when none runs. Does not save.
     void syncActiveTask(const QList<Task *> &tasks);
 
@@ -78,7 +79,7 @@ private:
     void setActiveTaskID(std::optional<QString> id);
     void startTimer();
     void stopTimer();
-    void saveOrReport(Store *context, const char *prefix);
+    std::optional<QString> saveOrReport(Store *context, const char *prefix);
 
     double m_selectedDate;
     std::optional<QString> m_activeTaskID;
