@@ -104,7 +104,9 @@ int TimeTrackerApp::run(int argc, char *argv[])
     if (!shell.start())
         return 1;
     QObject::connect(&instance, &SingleInstance::toggleRequested, &shell, &TimeTrackerApp::togglePopover);
-    return app.exec();
+    const int status = app.exec();
+    // Whoever ran us must learn that the last changes never reached the disk.
+    return shell.finalSaveFailed() ? 1 : status;
 }
 
 TimeTrackerApp::TimeTrackerApp(TrayFactory *tray)
@@ -227,5 +229,6 @@ void TimeTrackerApp::showPresentation(const LabelPresentation &presentation)
 void TimeTrackerApp::stopRunningTasks()
 {
     if (m_context)
-        m_context->timerManager()->stopAll(m_context->store()->fetch<Task>(), m_context->store());
+        m_finalSaveFailed = m_context->timerManager()->stopAll(m_context->store()->fetch<Task>(), m_context->store())
+                                .has_value();
 }

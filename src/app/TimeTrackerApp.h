@@ -34,6 +34,8 @@ public:
     // Opens the store and builds everything; on failure prints the fatal line and returns false.
     bool start();
     void togglePopover();
+    // The save at quit failed (and said why): a task that ran is still running in the file.
+    bool finalSaveFailed() const { return m_finalSaveFailed; }
 
 private:
     void showPresentation(const LabelPresentation &presentation);
@@ -54,4 +56,5 @@ private:
     std::optional<QString> m_iconThemePath; // none: the symbolic icons are not installed
     QString m_iconName; // of m_icon, drawn once per change
     QIcon m_icon;
+    bool m_finalSaveFailed = false;
 };

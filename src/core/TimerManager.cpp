@@ -107,14 +107,14 @@ void TimerManager::toggle(Task *task, const QList<Task *> &tasks, Store *context
         start(task, tasks, context);
 }
 
-void TimerManager::stopAll(const QList<Task *> &tasks, Store *context)
+std::optional<QString> TimerManager::stopAll(const QList<Task *> &tasks, Store *context)
 {
     for (Task *t : tasks)
         if (t->isRunning())
             t->stop();
     setActiveTaskID(std::nullopt);
     stopTimer();
-    saveOrReport(context, "Failed to save after stopping all tasks: ");
+    return saveOrReport(context, "Failed to save after stopping all tasks: ");
 }
 
 void TimerManager::syncActiveTask(const QList<Task *> &tasks)
@@ -168,10 +168,12 @@ void TimerManager::stopTimer()
     m_timer = nullptr;
 }
 
-void TimerManager::saveOrReport(Store *context, const char *prefix)
+std::optional<QString> TimerManager::saveOrReport(Store *context, const char *prefix)
 {
     if (!context)
-        return;
-    if (const auto error = context->save())
+        return std::nullopt;
+    const auto error = context->save();
+    if (error)
         m_output(QString::fromLatin1(prefix) + *error);
+    return error;
 }

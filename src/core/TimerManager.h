@@ -33,8 +33,6 @@ public:
 
     std::optional<QString> activeTaskID() const { return m_activeTaskID; }
     QString activeTaskIDString() const;
-    // Written by this class and by a row that stops the active task for a time edit.
-    void setActiveTaskID(std::optional<QString> id);
 
     bool showBillableTime() const { return m_showBillableTime; }
     void setShowBillableTime(bool show);
@@ -52,10 +50,14 @@ public:
     // Whether the one-second repeating timer exists.
     bool hasTimer() const { return !m_timer.isNull(); }
 
+    // What runs is decided here: the screens start and stop tasks only through these (time
+    // away stops a task itself, then syncs). Each saves at once unless `context` is null; a
+    // failed save is printed and the change stays pending.
     void start(Task *task, const QList<Task *> &tasks, Store *context);
     void stop(Task *task, Store *context);
     void toggle(Task *task, const QList<Task *> &tasks, Store *context);
-    void stopAll(const QList<Task *> &tasks, Store *context);
+    // The save's error, when it failed: at quit it is the last chance to reach the disk.
+    std::optional<QString> stopAll(const QList<Task *> &tasks, Store *context);
     // Adopts the first running task of the list, or goes idle when none runs. Does not save.
     void syncActiveTask(const QList<Task *> &tasks);
 
@@ -74,9 +76,10 @@ signals:
     void viewTick();
 
 private:
+    void setActiveTaskID(std::optional<QString> id);
     void startTimer();
     void stopTimer();
-    void saveOrReport(Store *context, const char *prefix);
+    std::optional<QString> saveOrReport(Store *context, const char *prefix);
 
     double m_selectedDate;
     std::optional<QString> m_activeTaskID;

@@ -223,9 +223,10 @@ void TaskRowViewModel::startEditingTime()
         return;
     if (m_task->isRunning()) {
         // Editing a running clock would race the typed value; the time is banked first.
-        m_task->stop();
-        if (m_timerManager && m_timerManager->activeTaskID() == m_task->id())
-            m_timerManager->setActiveTaskID(std::nullopt);
+        if (m_timerManager)
+            m_timerManager->stop(m_task, m_task->store());
+        else
+            m_task->stop();
     }
     setEditedTime(formatElapsed(m_task->currentSeconds()));
     setEditingTime(true);

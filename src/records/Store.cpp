@@ -83,6 +83,18 @@ public:
         return real(col);
     }
     qint64 integer(int col) const { return sqlite3_column_int64(m_stmt, col); }
+    // The id as a text that, written back, names the same row. A BLOB, a number or bytes
+    // that are not UTF-8 would be written as another text: a second row beside the first.
+    std::optional<QString> id(int col) const
+    {
+        if (sqlite3_column_type(m_stmt, col) != SQLITE_TEXT)
+            return std::nullopt;
+        const QString id = text(col);
+        const QByteArrayView stored(sqlite3_column_text(m_stmt, col), sqlite3_column_bytes(m_stmt, col));
+        if (id.toUtf8() != stored)
+            return std::nullopt;
+        return id;
+    }
 
 private:
     sqlite3_stmt *m_stmt = nullptr;
@@ -466,6 +478,14 @@ Store::~Store()
     qDeleteAll(m_closedDays);
 }
 
+namespace {
+QString idRefusal(const char *table)
+{
+    return QStringLiteral("a %1 row's id is not UTF-8 text, and saving would add a second row beside it")
+        .arg(QLatin1String(table));
+}
+} // namespace
+
 std::optional<QString> Store::load()
 {
     {
@@ -482,7 +502,10 @@ std::optional<QString> Store::load()
             return lastError(m_db);
         int rc;
         while ((rc = st.step()) == SQLITE_ROW) {
-            auto *t = new Task(st.text(0), st.text(1), st.real(2), st.integer(3), st.optionalReal(4), st.integer(5),
+            const std::optional<QString> id = st.id(0);
+            if (!id)
+                return idRefusal("Task");
+            auto *t = new Task(*id, st.text(1), st.real(2), st.integer(3), st.optionalReal(4), st.integer(5),
                                st.real(6), st.optionalText(7));
             m_tasks.append(t);
             t->m_store = this;
@@ -506,7 +529,10 @@ std::optional<QString> Store::load()
             return lastError(m_db);
         int rc;
         while ((rc = st.step()) == SQLITE_ROW) {
-            auto *t = new TaskTemplate(st.text(0), st.text(1), st.optionalText(2), st.integer(3), st.real(4));
+            const std::optional<QString> id = st.id(0);
+            if (!id)
+                return idRefusal("TaskTemplate");
+            auto *t = new TaskTemplate(*id, st.text(1), st.optionalText(2), st.integer(3), st.real(4));
             m_templates.append(t);
             t->m_store = this;
             t->m_sequence = m_nextSequence++;
@@ -520,7 +546,10 @@ std::optional<QString> Store::load()
             return lastError(m_db);
         int rc;
         while ((rc = st.step()) == SQLITE_ROW) {
-            auto *p = new ProjectCode(st.text(0), st.text(1), st.text(2), st.integer(3), st.real(4));
+            const std::optional<QString> id = st.id(0);
+            if (!id)
+                return idRefusal("ProjectCode");
+            auto *p = new ProjectCode(*id, st.text(1), st.text(2), st.integer(3), st.real(4));
             m_projectCodes.append(p);
             p->m_store = this;
             p->m_sequence = m_nextSequence++;
@@ -534,7 +563,10 @@ std::optional<QString> Store::load()
             return lastError(m_db);
         int rc;
         while ((rc = st.step()) == SQLITE_ROW) {
-            auto *c = new ClosedDay(st.text(0), st.real(1), st.real(2), st.real(3));
+            const std::optional<QString> id = st.id(0);
+            if (!id)
+                return idRefusal("ClosedDay");
+            auto *c = new ClosedDay(*id, st.real(1), st.real(2), st.real(3));
             m_closedDays.append(c);
             c->m_store = this;
             c->m_sequence = m_nextSequence++;

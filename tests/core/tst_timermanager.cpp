@@ -130,7 +130,6 @@ private slots:
         QTest::newRow("toggle twice") << Steps{{"toggle A", "toggle A"}, "", false, ""};
         QTest::newRow("toggle another while running") << Steps{{"toggle A", "toggle B"}, "B", true, "B"};
         QTest::newRow("stop all") << Steps{{"start A", "stopAll"}, "", false, ""};
-        QTest::newRow("time edit clears only the id") << Steps{{"start A", "edit A"}, "", true, ""};
         QTest::newRow("sync takes the first running in list order, not the earliest started")
             << Steps{{"run B", "run A", "sync"}, "A", true, "AB"};
         QTest::newRow("start leaves a foreign runner") << Steps{{"run B", "start A"}, "A", true, "AB"};
@@ -146,7 +145,6 @@ private slots:
             else if (step.startsWith("toggle ")) m_manager->toggle(task, all, m_store.get());
             else if (step.startsWith("run ")) task->start();
             else if (step == "stopAll") m_manager->stopAll(all, m_store.get());
-            else if (step.startsWith("edit ")) { task->stop(); m_manager->setActiveTaskID(std::nullopt); }
             else if (step == "sync") m_manager->syncActiveTask(all);
             else QFAIL(qPrintable("unknown step " + step));
             QVERIFY(timers() <= 1);

@@ -107,9 +107,9 @@ private slots:
     {
         QFETCH(bool, isTheActiveTask);
         Task *other = f->addTask(QStringLiteral("Anden"), Now, 0);
-        f->timerManager()->start(task, f->store()->tasks(), f->store());
+        f->timerManager()->start(isTheActiveTask ? task : other, f->store()->tasks(), f->store());
         if (!isTheActiveTask)
-            f->timerManager()->setActiveTaskID(other->id());
+            task->start(); // beside the active one, as a store a script wrote may hold it
         m_clock->set(Now + 125.7);
 
         row->startEditingTime();
@@ -119,6 +119,9 @@ private slots:
         QCOMPARE(row->editedTime(), QStringLiteral("00:12:05"));
         QCOMPARE(f->timerManager()->activeTaskID(),
                  isTheActiveTask ? std::nullopt : std::optional<QString>(other->id()));
+        // Stopped by the manager: its clock stops with the last runner, and the stop is saved.
+        QCOMPARE(f->timerManager()->hasTimer(), !isTheActiveTask);
+        QVERIFY(!f->store()->hasPendingChanges());
         QVERIFY(!row->isActive());
     }
 

@@ -286,6 +286,12 @@ private slots:
         QTest::newRow("Task as a view")
             << "ours" << "CREATE TABLE T (id TEXT PRIMARY KEY, " + taskColumns + ");"
                          "CREATE VIEW Task AS SELECT * FROM T;" + others;
+        // Written back as text, such an id would become a second row: the day's hours counted twice.
+        const QByteArray sound = "CREATE TABLE Task (id TEXT PRIMARY KEY NOT NULL, " + taskColumns + ");" + others;
+        QTest::newRow("a Task id of 16 bytes")
+            << "ours" << sound + "INSERT INTO Task VALUES (x'0f8fad5bd9cb469fa16570867728950e', 'a', 0, 10, NULL, 0, 0, NULL);";
+        QTest::newRow("a ClosedDay id that is not UTF-8")
+            << "ours" << sound + "INSERT INTO ClosedDay VALUES (CAST(x'ff' AS TEXT), 0, 0, 0);";
         QTest::newRow("in rollback mode, a column missing")
             << "ours delete" << "CREATE TABLE Task (id TEXT PRIMARY KEY, name TEXT NOT NULL);" + others;
         QTest::newRow("a FIFO as its -wal") << "ours fifo" << QByteArray();

@@ -4,6 +4,7 @@
 
 #include "platform/Popover.h"
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <memory>
 
@@ -37,4 +38,8 @@ private:
     std::unique_ptr<QQuickWindow> m_window;
     std::unique_ptr<QObject> m_root;
     bool m_justShown = false;
+    // Running from a show that found the window still counted as active, until it is
+    // activated or first loses the focus; a loss this soon is the echo of the last hiding.
+    QElapsedTimer m_shownStillActive;
+    static constexpr qint64 LateFocusLossMs = 1000;
 };

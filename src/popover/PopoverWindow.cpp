@@ -1,4 +1,4 @@
-#include "qml/PopoverWindow.h"
+#include "popover/PopoverWindow.h"
 
 #include "qml/AppServices.h"
 
@@ -88,6 +88,13 @@ void PopoverWindow::showAt(QPoint anchor)
         m_window->setScreen(screen);
         m_window->setPosition(placement(anchor, {Width, Height}, screen->availableGeometry()));
     }
+    // A window hidden a moment ago may still count as active: the platform reports its loss
+    // of focus late (X11 waits a while for a focus-in that would cancel it), and that report
+    // must not hide the window asked for now.
+    if (m_window->isActive())
+        m_shownStillActive.start();
+    else
+        m_shownStillActive.invalidate();
     m_window->show();
     m_window->raise();
     m_window->requestActivate();
@@ -105,11 +112,13 @@ void PopoverWindow::hide()
 
 void PopoverWindow::onActiveChanged()
 {
+    const bool lateLoss = m_shownStillActive.isValid() && m_shownStillActive.elapsed() < LateFocusLossMs;
+    m_shownStillActive.invalidate();
     if (m_window->isActive()) {
         if (!std::exchange(m_justShown, false))
             emit m_services->windowBecameKey();
         return;
     }
-    if (!m_services->isPopoverPinned())
+    if (!lateLoss && !m_services->isPopoverPinned())
         hide();
 }

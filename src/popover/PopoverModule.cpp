@@ -1,6 +1,6 @@
 // The popover module: the screens, their view models and the QML engine, loaded by the
 // shell when the popover first opens.
-#include "qml/PopoverWindow.h"
+#include "popover/PopoverWindow.h"
 
 #include <QQuickWindow>
 #include <QSGRendererInterface>
