@@ -158,14 +158,17 @@ private slots:
     void rowMenuWithoutAPointer_data()
     {
         QTest::addColumn<QString>("how");
-        QTest::newRow("show menu action") << "action";
-        QTest::newRow("menu key") << "menu key";
-        QTest::newRow("Shift+F10") << "shift f10";
+        QTest::addColumn<QString>("back"); // where the focus goes when the menu closes
+        QTest::newRow("show menu action") << "action" << "Møde";
+        QTest::newRow("menu key") << "menu key" << "Rediger navn";
+        QTest::newRow("Shift+F10") << "shift f10" << "Rediger navn";
     }
     void rowMenuWithoutAPointer()
     {
         QFETCH(QString, how);
+        QFETCH(QString, back);
         QVERIFY2(showScreen("day"), qPrintable(f->warnings().join('\n')));
+        QSignalSpy hide(f->services(), &AppServices::popoverHideRequested);
         if (how == "action") {
             QAccessibleInterface *row = a11y::find(window(), QStringLiteral("Møde"));
             QVERIFY(row && row->actionInterface());
@@ -181,6 +184,19 @@ private slots:
         QVERIFY(menu);
         QTRY_VERIFY(menu->property("opened").toBool());
         QVERIFY(menu->property("count").toInt() > 5);
+        // The open menu owns the keyboard: Down reaches its first entry, and Escape closes only
+        // the menu, handing the focus back to the row; the next Escape hides the popover.
+        QTest::keyClick(window(), Qt::Key_Down);
+        QVERIFY(window()->activeFocusItem()->inherits("QQuickMenuItem"));
+        QCOMPARE(focusName(), QStringLiteral("Stop"));
+        QTest::keyClick(window(), Qt::Key_Escape);
+        QTRY_VERIFY(!menu->property("visible").toBool());
+        QCOMPARE(hide.count(), 0);
+        QCOMPARE(focusName(), back);
+        QCoreApplication::processEvents(); // the screen's deferred look at the focus
+        QCOMPARE(focusName(), back);
+        QTest::keyClick(window(), Qt::Key_Escape);
+        QCOMPARE(hide.count(), 1);
     }
 
     // From the keyboard alone: focus starts on the start/stop button, Tab walks the screen
