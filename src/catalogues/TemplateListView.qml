@@ -130,10 +130,12 @@ Item {
                     rightPadding: 7
                     topPadding: 3
                     bottomPadding: 3
+                    // The button's own state is what assistive technology reads; a click on
+                    // the chosen chip unchooses it, as a toggle does.
+                    checkable: true
+                    checked: chip.isChosen
                     Accessible.role: Accessible.Button
                     Accessible.name: chip.displayName
-                    Accessible.checkable: true
-                    Accessible.checked: chip.isChosen
                     Accessible.onPressAction: chip.clicked()
                     onClicked: templates.toggleTemplateCode(chip.code)
 

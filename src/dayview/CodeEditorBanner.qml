@@ -76,10 +76,12 @@ DayBanner {
                 leftPadding: 8
                 rightPadding: 8
                 focusPolicy: Qt.TabFocus
+                // The button's own state is what assistive technology reads; a click on the
+                // chosen chip unchooses it, as a toggle does.
+                checkable: true
+                checked: chip.isChosen
                 Accessible.role: Accessible.Button
                 Accessible.name: chip.record?.displayName ?? ""
-                Accessible.checkable: true
-                Accessible.checked: chip.isChosen
                 Accessible.onPressAction: chip.clicked()
                 onClicked: banner.banners.chooseChip(chip.code)
 

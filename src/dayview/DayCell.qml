@@ -40,10 +40,13 @@ AbstractButton {
     padding: 0
     focusPolicy: Qt.TabFocus
     scale: cell.restScale + (cell.springFrom - cell.restScale) * cell.springRemaining(cell.springTime)
+    // The button's own state is what assistive technology reads; one cell of the strip is
+    // the selected day.
+    checkable: true
+    checked: cell.isSelected
+    autoExclusive: true
     Accessible.role: Accessible.Button
     Accessible.name: cell.accessibleName
-    Accessible.checkable: true
-    Accessible.checked: cell.isSelected
     Accessible.selectable: true
     Accessible.selected: cell.isSelected
     Accessible.onPressAction: cell.clicked()

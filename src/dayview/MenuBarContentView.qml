@@ -2,6 +2,7 @@ pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
+import QtQuick.Templates as T
 import Timeglas
 
 // The popover's screen: the clock card, the selected day's tasks and the banners over them;
@@ -18,6 +19,8 @@ Item {
     readonly property bool windowActive: root.Window.active
     readonly property Item focusedItem: root.Window.activeFocusItem
     readonly property bool focusHidden: root.focusedItem !== null && !root.focusedItem.visible
+    // Where the window's popups (a row's menu) lie, outside the screen.
+    readonly property Item popupLayer: T.Overlay.overlay
 
     // Ends any text editing: focus moves to an item that takes no text, and the field that
     // lost it commits.
@@ -41,30 +44,34 @@ Item {
             root.focusStart()
     }
 
+    // An open popup of ours (a row's menu) lies in the window's overlay, outside the screen,
+    // and holds the keyboard until it closes: taking the focus from it would cancel the press
+    // on its entry that is under way.
     function holds(item: Item): bool {
         for (let i = item; i; i = i.parent) {
-            if (i === root)
+            if (i === root || i === root.popupLayer)
                 return true
         }
         return false
     }
 
-    // Escape closes the topmost banner that has no text field, then the settings, then the
-    // popover. What is being typed stays: a field keeps Escape to itself, and the add and code
-    // banners close only by "Annuller".
+    // Escape closes the innermost open layer, one per press: the settings screen, which lies
+    // over the day's banners, then the banners from the top down, then the popover. (An open
+    // menu takes its own Escape.) What is being typed stays: a field keeps Escape to itself,
+    // and the add and code banners close only by "Annuller", so nothing under them closes.
     function closeOnEscape(): bool {
         if (root.focusedItem instanceof TextInput || root.focusedItem instanceof TextEdit)
             return false
-        if (bannerState.addOpen || bannerState.codeTask !== null)
-            return false
-        if (bannerState.closeDayOpen)
+        if (bannerState.settingsOpen)
+            bannerState.settingsOpen = false
+        else if (bannerState.closeDayOpen)
             bannerState.closeDayOpen = false
         else if (bannerState.templatesOpen)
             bannerState.templatesOpen = false
+        else if (bannerState.addOpen || bannerState.codeTask !== null)
+            return false
         else if (bannerState.taskToDelete !== null)
             bannerState.taskToDelete = null
-        else if (bannerState.settingsOpen)
-            bannerState.settingsOpen = false
         else
             root.services.hidePopover()
         return true

@@ -22,10 +22,14 @@ Item {
     property real fade: 1
     // What the chosen menu entry does, run once the menu has closed.
     property var pendingMenuAction: null
+    // Where the keyboard focus goes back to when the menu closes: the row's control that held
+    // it when the menu opened, or else the row itself.
+    property Item focusAfterMenu: null
     readonly property bool isActive: rowVm.isActive
     readonly property bool isHovered: hover.hovered
     readonly property bool dark: row.theme.isDark
     readonly property color separatorInk: row.theme.withOpacity(row.theme.textBase, row.dark ? 0.12 : 0.1)
+    readonly property bool windowShown: row.Window.visibility !== Window.Hidden
 
     signal toggle()
     signal select()
@@ -36,10 +40,21 @@ Item {
     // Assistive technology's "show menu" action on the row.
     signal showMenuAction()
 
-    // A closed day's row has no menu.
+    // A closed day's row has no menu. The open menu holds the keyboard.
     function openMenu(x: real, y: real) {
-        if (rowVm.hasMenu)
-            menu.popup(row, x, y)
+        if (!rowVm.hasMenu)
+            return
+        const focused = row.Window.activeFocusItem
+        row.focusAfterMenu = row.holds(focused) ? focused : row
+        menu.popup(row, x, y)
+    }
+
+    function holds(item: Item): bool {
+        for (let i = item; i; i = i.parent) {
+            if (i === row)
+                return true
+        }
+        return false
     }
 
     // Every click on the name selects the task; on an open day it also opens the editor.
@@ -61,6 +76,11 @@ Item {
     Accessible.name: rowVm.displayName
     Accessible.description: qsTr("%1, %2 timer").arg(rowVm.timeText).arg(rowVm.hoursText)
     onShowMenuAction: row.openMenu(50, row.height / 2)
+    // A popover that hides takes its open menu with it, so the next opening shows none.
+    onWindowShownChanged: {
+        if (!row.windowShown)
+            menu.close()
+    }
     // The menu key and Shift+F10 open the menu of the row that holds the keyboard focus.
     Keys.onPressed: (event) => {
         if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
@@ -384,6 +404,9 @@ Item {
         objectName: "rowMenu"
         padding: 4
         onClosed: {
+            if (row.focusAfterMenu)
+                row.focusAfterMenu.forceActiveFocus(Qt.PopupFocusReason)
+            row.focusAfterMenu = null
             const action = row.pendingMenuAction
             row.pendingMenuAction = null
             if (action)

@@ -38,10 +38,13 @@ Item {
                 topPadding: 6
                 bottomPadding: 6
                 hoverEnabled: true
+                // The button's own state is what assistive technology reads; exclusive, so
+                // a click on the chosen option leaves it chosen.
+                checkable: true
+                checked: option.isChosen
+                autoExclusive: true
                 Accessible.role: Accessible.Button
                 Accessible.name: option.modelData.label
-                Accessible.checkable: true
-                Accessible.checked: option.isChosen
                 Accessible.onPressAction: option.clicked()
                 onClicked: row.chosen(option.modelData.value)
 

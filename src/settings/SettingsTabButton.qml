@@ -15,9 +15,13 @@ AbstractButton {
     implicitHeight: 28
     padding: 0
     hoverEnabled: true
+    // The button's own state is what assistive technology reads; the tabs of one header
+    // exclude each other.
+    checkable: true
+    checked: button.isChosen
+    autoExclusive: true
+    Accessible.role: Accessible.Button
     Accessible.name: button.title
-    Accessible.checkable: true
-    Accessible.checked: button.isChosen
     Accessible.onPressAction: button.clicked()
 
     background: Rectangle {
