@@ -4,6 +4,7 @@
 #include "core/TimerManager.h"
 #include "records/Store.h"
 #include "timecalc/Calendar.h"
+#include "timecalc/Clock.h"
 #include "timecalc/TimeCalc.h"
 
 using namespace timecalc;
@@ -18,7 +19,7 @@ MenuBarLabel::MenuBarLabel(Store *store, TimerManager *timerManager, Preferences
     });
     connect(preferences, &Preferences::defaultShowBillableTimeChanged, this, &MenuBarLabel::reevaluate);
     connect(store, &Store::saveErrorChanged, this, &MenuBarLabel::reevaluate);
-    m_presentation = evaluate(*store, preferences->defaultShowBillableTime());
+    m_presentation = evaluate(*store, preferences->defaultShowBillableTime(), today());
 }
 
 LabelPresentation MenuBarLabel::running(const Task &task)
@@ -34,26 +35,25 @@ LabelPresentation MenuBarLabel::idle(double totalHours)
     return {QStringLiteral("hourglass.bottomhalf.filled"), text, {}, {}, {}};
 }
 
-double MenuBarLabel::todaysTotal(const Store &store, bool billable)
+double MenuBarLabel::todaysTotal(const Store &store, bool billable, std::optional<double> today)
 {
     double total = 0.0;
-    for (const Task *task : store.tasksDatedExactly(startOfToday()))
+    for (const Task *task : store.tasksDatedExactly(today.value_or(startOfToday())))
         total += hoursFor(task->currentSeconds(), billable);
     return total;
 }
 
-LabelPresentation MenuBarLabel::evaluate(const Store &store, bool billable)
+LabelPresentation MenuBarLabel::evaluate(const Store &store, bool billable, std::optional<double> today)
 {
     const Task *task = store.firstRunningTask();
-    const LabelPresentation idleNow = idle(todaysTotal(store, billable));
-    const QString &today = idleNow.text;
+    const LabelPresentation idleNow = idle(todaysTotal(store, billable, today));
     LabelPresentation presentation = task ? running(*task) : idleNow;
-    presentation.today = today;
+    presentation.today = idleNow.text;
     QStringList lines;
     if (task)
         lines.append(task->displayName());
-    if (!today.isEmpty())
-        lines.append(tr("I dag %1").arg(today));
+    if (!idleNow.text.isEmpty())
+        lines.append(tr("I dag %1").arg(idleNow.text));
     presentation.toolTip = lines.join(u'\n');
     presentation.warning = saveWarning(store.saveError());
     return presentation;
@@ -64,11 +64,21 @@ QString MenuBarLabel::saveWarning(const QString &saveError)
     return saveError.isEmpty() ? QString() : tr("Ændringer gemmes ikke: %1").arg(saveError);
 }
 
+double MenuBarLabel::today()
+{
+    const double now = Clock::nowSeconds();
+    if (now < m_todayStart || now >= m_todayEnd) {
+        m_todayStart = startOfToday();
+        m_todayEnd = addDays(m_todayStart, 1).value_or(now + 1);
+    }
+    return m_todayStart;
+}
+
 void MenuBarLabel::reevaluate()
 {
     if (!m_store || !m_preferences)
         return;
-    const LabelPresentation next = evaluate(*m_store, m_preferences->defaultShowBillableTime());
+    const LabelPresentation next = evaluate(*m_store, m_preferences->defaultShowBillableTime(), today());
     if (next == m_presentation)
         return;
     m_presentation = next;

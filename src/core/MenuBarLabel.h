@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <optional>
+
 class Preferences;
 class Store;
 class Task;
@@ -37,9 +39,10 @@ public:
     static LabelPresentation running(const Task &task);
     // The idle presentation for today's total (text only when the total is above 0).
     static LabelPresentation idle(double totalHours);
-    // Today's total over tasks dated exactly at today's midnight, billable or actual.
-    static double todaysTotal(const Store &store, bool billable);
-    static LabelPresentation evaluate(const Store &store, bool billable);
+    // Today's total over tasks dated exactly at today's midnight (`today`, the local
+    // midnight; now's when not given), billable or actual.
+    static double todaysTotal(const Store &store, bool billable, std::optional<double> today = {});
+    static LabelPresentation evaluate(const Store &store, bool billable, std::optional<double> today = {});
     // What the user is told while saves fail: "Ændringer gemmes ikke: <why>"; empty otherwise.
     static QString saveWarning(const QString &saveError);
 
@@ -48,9 +51,14 @@ signals:
 
 private:
     void reevaluate();
+    // Today's midnight, looked up again only once the clock has left today: the lookup
+    // asks the time zone, which reads the zone's file, and the label asks every second.
+    double today();
 
     QPointer<Store> m_store;
     QPointer<TimerManager> m_timerManager;
     QPointer<Preferences> m_preferences;
     LabelPresentation m_presentation;
+    double m_todayStart = 0;
+    double m_todayEnd = 0;
 };

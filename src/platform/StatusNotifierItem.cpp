@@ -1,5 +1,7 @@
 #include "platform/StatusNotifierItem.h"
 
+#include "platform/BusSignals.h"
+
 #include "platform/AppIdentity.h"
 #include "platform/DBusMenuExporter.h"
 
@@ -183,12 +185,6 @@ public slots:
     void SecondaryActivate(int, int) {}
     void Scroll(int, const QString &) {}
 
-signals:
-    void NewTitle();
-    void NewIcon();
-    void NewToolTip();
-    void XAyatanaNewLabel(const QString &label, const QString &guide);
-
 private:
     StatusNotifierItem *m_item;
 };
@@ -263,7 +259,7 @@ void StatusNotifierItem::setIconName(const QString &name, const QString &themePa
         return;
     m_iconName = name;
     m_iconThemePath = themePath;
-    emit m_adaptor->NewIcon();
+    sendSignal(QStringLiteral("NewIcon"));
 }
 
 QString StatusNotifierItem::guideFor(const QString &text)
@@ -300,6 +296,15 @@ void StatusNotifierItem::registerWithWatcher()
     });
 }
 
+void StatusNotifierItem::sendSignal(const QString &name, const QVariantList &arguments)
+{
+    if (!m_published)
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(itemPath), QLatin1String(itemInterface), name);
+    signal.setArguments(arguments);
+    BusSignals::send(m_bus, signal);
+}
+
 QString StatusNotifierItem::title() const
 {
     return programName;
@@ -324,11 +329,11 @@ void StatusNotifierItem::setText(const QString &text, const QString &toolTip, co
     if (toolTip != m_toolTip || warning != m_warning) {
         m_toolTip = toolTip;
         m_warning = warning;
-        emit m_adaptor->NewToolTip();
+        sendSignal(QStringLiteral("NewToolTip"));
     }
     if (text != m_text) {
         m_text = text;
-        emit m_adaptor->XAyatanaNewLabel(m_text, guideFor(m_text));
+        sendSignal(QStringLiteral("XAyatanaNewLabel"), {m_text, guideFor(m_text)});
     }
 }
 
@@ -342,7 +347,7 @@ void StatusNotifierItem::setIcon(const QIcon &icon)
     if (pixmaps == m_pixmaps)
         return;
     m_pixmaps = std::move(pixmaps);
-    emit m_adaptor->NewIcon();
+    sendSignal(QStringLiteral("NewIcon"));
 }
 
 QList<SniPixmap> StatusNotifierItem::toPixmaps(const QIcon &icon)

@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QString>
+#include <QVariantList>
 
 class DBusMenuExporter;
 class QDBusArgument;
@@ -102,6 +103,8 @@ signals:
 
 private:
     friend class StatusNotifierItemAdaptor;
+    // One of the item's change signals to the panels.
+    void sendSignal(const QString &name, const QVariantList &arguments = {});
 
     QDBusConnection m_bus;
     StatusNotifierItemAdaptor *m_adaptor;

@@ -5,6 +5,7 @@
 #include "core/TrackerCommands.h"
 #include "platform/AppContext.h"
 #include "platform/AppIdentity.h"
+#include "platform/BusSignals.h"
 #include "records/Store.h"
 
 #include <QDBusConnectionInterface>
@@ -83,7 +84,7 @@ void TrackerService::refresh()
                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
                                                      QStringLiteral("PropertiesChanged"));
     signal << QLatin1String(interfaceName) << changed << QStringList();
-    m_bus.send(signal);
+    BusSignals::send(m_bus, signal);
 }
 
 QString TrackerService::Start(const QString &name)

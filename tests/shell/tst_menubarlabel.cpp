@@ -127,6 +127,10 @@ private slots:
         for (const QList<QVariant> &after : changed.mid(said))
             QVERIFY2(!after.constFirst().value<LabelPresentation>().text.contains(u':'),
                      qPrintable(after.constFirst().value<LabelPresentation>().text));
+        // Past midnight, today's hours start again from none.
+        m_clock->advance(86400);
+        preferences.setDefaultShowBillableTime(true);
+        QCOMPARE(label.presentation().text, QString());
     }
 };
 
