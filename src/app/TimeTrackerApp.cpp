@@ -175,7 +175,7 @@ bool TimeTrackerApp::start()
         [this] { togglePopover(); },
     };
     m_service = std::make_unique<TrackerService>(m_context.get(), m_label.get(), std::move(popover));
-    if (QString busError; !m_service->publish(QDBusConnection::sessionBus(), &busError))
+    if (QString busError; !m_service->publish(&busError))
         std::fprintf(stderr, "Scripts cannot reach Timeglas on the session bus: %s\n", qPrintable(busError));
 
     m_statusItem = std::make_unique<StatusItem>(m_tray);
