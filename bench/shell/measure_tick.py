@@ -1,13 +1,14 @@
 #!/usr/bin/python3
 """What a running task costs each second, program against program, side by side in one run.
 
-Usage: bench/shell/measure_tick.py BUILD [BUILD ...] [--pairs N] [--seconds S] [--follow]
+Usage: bench/shell/measure_tick.py BUILD [BUILD ...] [--pairs N] [--seconds S] [--follow] [--no-fetch]
        bench/shell/measure_tick.py --status BUILD [--runs N]
 
 For each round, every build in turn (the order alternates, so a machine that drifts hurts
 none of them more) runs with a task running and the popover closed, beside a stand-in panel
 that does what panels do: it listens to the item's signals and fetches again what a signal
-says has changed (the title, the tooltip, the icon). --follow attaches one
+says has changed (the title, the tooltip, the icon; --no-fetch: it only counts them). --follow
+attaches one
 `timeglas status --follow` to a build whose command has it. Prints, per build, the median
 over the rounds of the program's CPU seconds and context switches per minute, and of the
 follower's CPU seconds per minute.
@@ -43,8 +44,9 @@ class Host:
 
     FETCH = {"NewTitle": "Title", "NewToolTip": "ToolTip", "NewIcon": "IconPixmap"}
 
-    def __init__(self, bus):
+    def __init__(self, bus, fetch):
         self.bus = bus
+        self.fetch = fetch
         self.counts = {}
         bus.add_signal_receiver(self.on_signal, dbus_interface=ITEM, member_keyword="member",
                                 sender_keyword="sender")
@@ -52,7 +54,7 @@ class Host:
     def on_signal(self, *args, member=None, sender=None):
         self.counts[member] = self.counts.get(member, 0) + 1
         prop = self.FETCH.get(member)
-        if prop:
+        if prop and self.fetch:
             self.bus.get_object(sender, "/StatusNotifierItem").Get(
                 ITEM, prop, dbus_interface=dbus.PROPERTIES_IFACE,
                 reply_handler=lambda *_: None, error_handler=lambda *_: None)
@@ -143,6 +145,7 @@ def main():
     parser.add_argument("--pairs", type=int, default=3)
     parser.add_argument("--seconds", type=int, default=60)
     parser.add_argument("--follow", action="store_true")
+    parser.add_argument("--no-fetch", action="store_true", help="a panel that only counts the signals")
     parser.add_argument("--status", action="store_true")
     parser.add_argument("--runs", type=int, default=50)
     args = parser.parse_args()
@@ -153,7 +156,7 @@ def main():
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     Watcher(bus)
-    host = Host(bus)
+    host = Host(bus, not args.no_fetch)
     loop = GLib.MainLoop()
     threading.Thread(target=loop.run, daemon=True).start()
     env = dict(os.environ)

@@ -1,7 +1,5 @@
 #include "platform/StatusNotifierItem.h"
 
-#include "platform/BusSignals.h"
-
 #include "platform/AppIdentity.h"
 #include "platform/DBusMenuExporter.h"
 
@@ -302,7 +300,7 @@ void StatusNotifierItem::sendSignal(const QString &name, const QVariantList &arg
         return;
     QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(itemPath), QLatin1String(itemInterface), name);
     signal.setArguments(arguments);
-    BusSignals::send(m_bus, signal);
+    m_bus.send(signal);
 }
 
 QString StatusNotifierItem::title() const

@@ -53,7 +53,6 @@ public:
     // Connects to the session bus and takes the application id; false with *error when it
     // cannot.
     bool publish(QString *error);
-    const State &state() const { return m_state; }
 
 private:
     State stateNow() const;
