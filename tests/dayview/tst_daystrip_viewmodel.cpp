@@ -95,8 +95,6 @@ private slots:
         QTest::newRow("next week keeps the weekday") << Today << "next" << QDate(2025, 3, 12) << true;
         QTest::newRow("previous week across the year end") << QDate(2025, 1, 2) << "previous" << QDate(2024, 12, 26)
                                                            << true;
-        QTest::newRow("next week across spring-forward") << QDate(2025, 3, 26) << "next" << QDate(2025, 4, 2) << true;
-        QTest::newRow("next week across fall-back") << QDate(2025, 10, 22) << "next" << QDate(2025, 10, 29) << true;
         QTest::newRow("a cell picks a day of the shown week") << QDate(2025, 3, 12) << "0" << QDate(2025, 3, 10)
                                                               << true;
         QTest::newRow("picking today's cell hides the notice") << QDate(2025, 3, 3) << "2" << Today << false;

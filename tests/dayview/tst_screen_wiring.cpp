@@ -176,7 +176,6 @@ private slots:
         struct Edit { const char *name; const char *editor; QString typed; const char *how; QString stored; bool open; };
         for (const Edit &e : {Edit{"add: Return adds the trimmed name", "add", "  Møde  ", "return", "Møde", false},
                               Edit{"add: a click on empty space adds", "add", "Mail", "empty", "Mail", false},
-                              Edit{"add: leaving it empty adds an unnamed task", "add", "", "empty", "", false},
                               Edit{"add: Tilføj adds", "add", "Plan", "addConfirmButton", "Plan", false},
                               Edit{"add: Annuller adds nothing", "add", "Plan", "addCancelButton", "-", false},
                               Edit{"add: Escape neither closes nor adds", "add", "Plan", "escape", "-", true},
@@ -187,7 +186,6 @@ private slots:
                               Edit{"row time: valid, Return", "time", "1:30", "return", "5400", false},
                               Edit{"row time: valid, click on empty space", "time", "90", "empty", "5400", false},
                               Edit{"row time: invalid, Return stays open", "time", "1:60", "return", "60", true},
-                              Edit{"row time: invalid, empty space stays open", "time", "1:60", "empty", "60", true},
                               Edit{"code: Return saves what was typed", "code", "NY-7", "return", "NY-7", false},
                               Edit{"code: Gem saves what was typed", "code", "NY-7", "codeSaveButton", "NY-7", false},
                               Edit{"code: a click on empty space saves", "code", "NY-7", "empty", "NY-7", false},
@@ -374,7 +372,6 @@ private slots:
         for (const Control &c : {Control{"bottomAddButton", false, false, "addOpen"},
                                  Control{"bottomAddButton", true, false, ""},
                                  Control{"bottomTemplatesButton", false, false, "templatesOpen"},
-                                 Control{"bottomTemplatesButton", true, false, ""},
                                  Control{"hoursSwitch", true, false, "actual"},
                                  Control{"bottomSettingsButton", true, false, "settingsOpen"},
                                  Control{"nextWeekButton", true, false, "7 days"}, Control{"dayCell0", true, false, "-2 days"},
@@ -408,31 +405,20 @@ private slots:
             });
         }
         // ---- closing the day --------------------------------------------------------------
-        add("close: without a key", [](Screen &s) {
+        // The wording and the hours are the model's; here the buttons reach it, and the day shows closed.
+        add("close: Annuller closes nothing, Luk dag closes and stops", [](Screen &s) {
             Task *running = s.f.addTask("a", Now, 7 * 60);
-            s.f.addTask("b", Now, 20 * 60);
             QVERIFY(s.show());
-            QCOMPARE(s.f.textOf("totalTimeText"), "00:27:00");
-            s.f.click(s.f.named("closeDayButton"));
-            QVERIFY(s.f.settled("closeDayConfirmButton"));
-            QCOMPARE(s.f.textOf("closeDayTitle"), "Luk onsdag 5. marts?");
-            QCOMPARE(s.f.textOf("closeDayLine"), "2 opgaver • 0.50 timer registreres");
-            s.f.timerManager()->start(running, s.f.store()->tasks(), s.f.store());
-            s.f.click(s.f.named("closeDayConfirmButton"));
+            for (const char *button : {"closeDayCancelButton", "closeDayConfirmButton"}) {
+                QVERIFY(s.f.store()->closedDays().isEmpty());
+                s.f.timerManager()->start(running, s.f.store()->tasks(), s.f.store());
+                s.f.click(s.f.named("closeDayButton"));
+                s.f.click(s.f.settled(button));
+                QTRY_VERIFY(!s.f.named("closeDayBanner"));
+            }
             QVERIFY(!running->isRunning());
-            QTRY_VERIFY(!s.f.named("closeDayBanner"));
-            QVERIFY(!s.f.named("totalsLine"));
-            QCOMPARE(s.f.textOf("closedHoursText"), "0.50 timer registreret");
-            QVERIFY(!s.f.named("bottomAddButton")->isEnabled());
-        });
-        add("close: Annuller closes the question, nothing is closed", [](Screen &s) {
-            s.f.addTask("a", Now, 60);
-            QVERIFY(s.show());
-            s.f.click(s.f.named("closeDayButton"));
-            QVERIFY(s.f.settled("closeDayCancelButton"));
-            s.f.click(s.f.named("closeDayCancelButton"));
-            QVERIFY(!s.banner("closeDayOpen"));
-            QVERIFY(s.f.store()->closedDays().isEmpty());
+            QCOMPARE(s.f.textOf("closedHoursText"), "0.25 timer registreret");
+            QVERIFY(!s.f.named("totalsLine") && !s.f.named("bottomAddButton")->isEnabled());
         });
         // ---- the code editor --------------------------------------------------------------
         add("code: no chip for a hand-typed code, no Fjern without a code", [](Screen &s) {
@@ -484,16 +470,6 @@ private slots:
             QCOMPARE(added->sortOrder(), 5);
             QTRY_VERIFY(!s.f.named("quickAddPicker"));
         });
-        add("picker: opened before the day closed, it adds nothing", [](Screen &s) {
-            s.f.addTask("Først", Now, 60);
-            s.f.addTemplate("Support");
-            QVERIFY(s.show());
-            s.f.click(s.f.named("bottomTemplatesButton"));
-            QVERIFY(s.f.settled("quickAddRow"));
-            s.f.store()->insert(ClosedDay::create(Now, 0.25));
-            s.f.click(s.f.named("quickAddRow"));
-            QCOMPARE(s.f.store()->tasks().size(), 1);
-        });
 
         // ---- the settings screen ----------------------------------------------------------
         add("settings: a template's plus adds no task there", [](Screen &s) {
@@ -504,30 +480,14 @@ private slots:
             QCoreApplication::processEvents();
             QVERIFY(s.f.store()->tasks().isEmpty());
         });
-        add("settings: the API key is stored as typed, masked and kept out of the log", [](Screen &s) {
+        add("settings: the API key reaches the preferences masked", [](Screen &s) {
             QVERIFY(s.show("InlineSettingsView"));
-            Preferences *prefs = s.f.preferences();
-            static QStringList messages;
-            messages.clear();
-            const QtMessageHandler previous = qInstallMessageHandler(
-                [](QtMsgType, const QMessageLogContext &, const QString &message) { messages.append(message); });
             QQuickItem *field = a11y::item(s.window(), "API-nøgle");
             field->forceActiveFocus();
-            QStringList stored;
-            for (const QChar c : QStringLiteral("k3y")) {
-                QTest::keyClick(s.window(), c.toLatin1());
-                stored.append(prefs->workbookAPIKey());
-            }
-            QCOMPARE(stored, (QStringList{"k", "k3", "k3y"}));
-            QVERIFY(!field->property("displayText").toString().contains("k3y")); // masked
-            for (int i = 0; i < 3; ++i)
-                QTest::keyClick(s.window(), Qt::Key_Backspace);
-            QCOMPARE(prefs->workbookAPIKey(), QString());
-            qInstallMessageHandler(previous);
-            for (const QString &message : std::as_const(messages))
-                QVERIFY2(!message.contains("k3y"), "the API key reached the log");
+            a11y::type(s.window(), "k3y");
+            QCOMPARE(s.f.preferences()->workbookAPIKey(), "k3y");
+            QVERIFY(!field->property("displayText").toString().contains("k3y"));
         });
-
     }
 
     void path()

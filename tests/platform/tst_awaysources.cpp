@@ -85,6 +85,7 @@ private:
     std::optional<timecalc::TestClock> m_clock;
     std::optional<Tracking> m_parts;
     Task *m_task = nullptr;
+    int m_heard = 0;
     const double t0 = 1.78e9;
 
     void send(const QString &path, const char *interface, const char *name, const QVariantList &arguments = {})
@@ -94,6 +95,10 @@ private:
         QVERIFY(m_desktop.send(signal));
     }
     void start() { m_parts->manager.start(m_task, m_parts->store->tasks(), m_parts->store.get()); }
+
+public slots:
+    void heard() { ++m_heard; }
+    void heard(bool) { ++m_heard; }
 
 private slots:
     void initTestCase()
@@ -110,6 +115,7 @@ private slots:
     {
         m_clock.emplace(t0);
         m_fake.reset();
+        m_heard = 0;
         m_dir.emplace();
         // Our side uses its own connection for both buses: logind's system bus is played here.
         QDBusConnection ours = QDBusConnection::connectToBus(m_address, QStringLiteral("ours"));
@@ -153,19 +159,21 @@ private slots:
         QVERIFY(!m_parts->sources.isPollingIdle());
         start();
         m_clock->advance(60);
-        const auto spell = [&](bool on) {
-            if (source == u"sleep")
-                send(QStringLiteral("/org/freedesktop/login1"), "org.freedesktop.login1.Manager", "PrepareForSleep", {on});
-            else if (source == u"lock")
-                send(sessionPath, "org.freedesktop.login1.Session", on ? "Lock" : "Unlock");
-            else
-                send(QStringLiteral("/org/freedesktop/ScreenSaver"), "org.freedesktop.ScreenSaver", "ActiveChanged", {on});
-        };
+        const bool sleep = source == u"sleep", lock = source == u"lock";
+        const QString path = sleep ? "/org/freedesktop/login1" : lock ? sessionPath : "/org/freedesktop/ScreenSaver";
+        const char *interface = sleep ? "org.freedesktop.login1.Manager"
+                                : lock ? "org.freedesktop.login1.Session" : "org.freedesktop.ScreenSaver";
+        const char *begins = sleep ? "PrepareForSleep" : lock ? "Lock" : "ActiveChanged";
         if (source != u"idle") {
-            spell(true);
-            QTest::qWait(50); // nothing shows until the spell ends: give its start time to arrive
+            // Nothing shows until the spell ends; its start has arrived once our own receiver,
+            // on the sources' connection, has heard it.
+            QVERIFY(QDBusConnection(QStringLiteral("ours")).connect({}, path, interface, begins, this,
+                                                                 lock ? SLOT(heard()) : SLOT(heard(bool))));
+            send(path, interface, begins, lock ? QVariantList() : QVariantList{true});
+            QTRY_COMPARE(m_heard, 1);
+            QCoreApplication::processEvents();
             m_clock->advance(900);
-            spell(false);
+            send(path, interface, lock ? "Unlock" : begins, lock ? QVariantList() : QVariantList{false});
         } else {
             m_clock->advance(900);
             m_fake.idle = 900 * 1000; // no input since the minute mark

@@ -46,8 +46,6 @@ const Name Names[] = {
     {"day: another day's cell", "day", "torsdag 6. marts", false, false, false},
     // A closed day: its controls are off, its frozen hours on the strip.
     {"closed: start button", "day, closed", "Dag lukket", true},
-    {"closed: a row's time", "day, closed", "Rediger tid", true},
-    {"closed: a row's code", "day, closed", "Rediger projektkode", true},
     {"closed: the strip", "day, closed", "0.75 timer registreret"},
     {"empty: heading", "day, empty", "Ingen opgaver"},
     {"empty: help", "day, empty", "Tilføj en opgave for at komme i gang"},
