@@ -162,22 +162,6 @@ bool TimeTrackerApp::start()
                                              m_context->preferences());
     connect(m_label.get(), &MenuBarLabel::presentationChanged, this, &TimeTrackerApp::showPresentation);
 
-    // Scripts, shortcuts and bars reach the tracker on the session bus.
-    TrackerService::PopoverControl popover{
-        [this] {
-            if (Popover *p = m_popover->popover(); p && !p->isVisible())
-                p->showAt(popoverAnchor());
-        },
-        [this] {
-            if (m_popover->isLoaded())
-                m_popover->popover()->hide();
-        },
-        [this] { togglePopover(); },
-    };
-    m_service = std::make_unique<TrackerService>(m_context.get(), m_label.get(), std::move(popover));
-    if (QString busError; !m_service->publish(&busError))
-        std::fprintf(stderr, "Scripts cannot reach Timeglas on the session bus: %s\n", qPrintable(busError));
-
     m_statusItem = std::make_unique<StatusItem>(m_tray);
     connect(m_statusItem.get(), &StatusItem::activated, this, [this](QPoint anchor) {
         if (!anchor.isNull())
@@ -194,6 +178,22 @@ bool TimeTrackerApp::start()
         // invisible program.
         m_popover->showAt(QPoint());
     }
+
+    // Scripts, shortcuts and bars reach the tracker on the session bus.
+    TrackerService::PopoverControl popover{
+        [this] {
+            if (Popover *p = m_popover->popover(); p && !p->isVisible())
+                p->showAt(popoverAnchor());
+        },
+        [this] {
+            if (m_popover->isLoaded())
+                m_popover->popover()->hide();
+        },
+        [this] { togglePopover(); },
+    };
+    m_service = std::make_unique<TrackerService>(m_context.get(), m_label.get(), std::move(popover));
+    if (QString busError; !m_service->publish(&busError))
+        std::fprintf(stderr, "Scripts cannot reach Timeglas on the session bus: %s\n", qPrintable(busError));
     return true;
 }
 

@@ -19,14 +19,18 @@ constexpr int misused = 2;
 // A start under a sanitizer or on a busy machine takes seconds; a panel at login more.
 constexpr int programStartTimeoutMs = 20000;
 
-std::string ownDirectory()
+std::string ownPath()
 {
     char path[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0)
-        return ".";
-    const std::string exe(path, std::size_t(n));
-    return exe.substr(0, exe.rfind('/'));
+    return n > 0 ? std::string(path, std::size_t(n)) : std::string("timeglas");
+}
+
+std::string ownDirectory()
+{
+    const std::string exe = ownPath();
+    const auto slash = exe.rfind('/');
+    return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
 }
 
 int runProgram(std::vector<char *> &arguments)
@@ -60,7 +64,9 @@ bool launchProgram(BusClient &bus)
         const int null = open("/dev/null", O_RDWR);
         for (int fd = 0; fd <= 2; ++fd)
             dup2(null, fd);
-        execl("/proc/self/exe", "timeglas", static_cast<char *>(nullptr));
+        // By its path, not /proc/self/exe: the process is named after the file it runs.
+        const std::string program = ownPath();
+        execl(program.c_str(), "timeglas", static_cast<char *>(nullptr));
         _exit(127);
     }
     return bus.waitForProgram(child, programStartTimeoutMs);

@@ -7,6 +7,7 @@
 #include "records/Store.h"
 
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
@@ -96,8 +97,9 @@ bool TrackerService::publish(QString *error)
     m_writes = new QSocketNotifier(sd_bus_get_fd(m_bus), QSocketNotifier::Write, this);
     m_writes->setEnabled(false);
     connect(m_writes, &QSocketNotifier::activated, this, &TrackerService::serve);
-    // What arrived while the name was asked for is read now.
-    serve();
+    // Calls that came in while the name was asked for wait in sd-bus's queue, where the socket
+    // does not show them: they are served once the event loop runs, when the program is whole.
+    QTimer::singleShot(0, this, &TrackerService::serve);
     return true;
 }
 

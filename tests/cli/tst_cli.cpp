@@ -41,6 +41,7 @@ private:
     QTemporaryDir m_dir;
     QProcess m_program;
     QList<QVariantMap> m_changes; // PropertiesChanged as the program sent them
+    QString m_owner;              // the program's own connection (a quitting one may still speak)
 
     QString storePath() const { return m_dir.filePath(QStringLiteral("data/timeglas/timeglas.sqlite")); }
     QProcessEnvironment environment() const
@@ -69,7 +70,10 @@ private:
     bool startProgram()
     {
         startCommand(m_program, {});
-        return m_program.waitForStarted() && QTest::qWaitFor(onBus, 30000);
+        if (!m_program.waitForStarted() || !QTest::qWaitFor(onBus, 30000))
+            return false;
+        m_owner = QDBusConnection::sessionBus().interface()->serviceOwner(service);
+        return true;
     }
     // Ends the program that owns the name, whoever started it.
     static bool endProgram()
@@ -117,7 +121,7 @@ private slots:
     {
         QVERIFY(QDBusConnection::sessionBus().connect(service, objectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                                       QStringLiteral("PropertiesChanged"), this,
-                                                      SLOT(propertiesChanged(QString, QVariantMap, QStringList))));
+                                                      SLOT(propertiesChanged(QDBusMessage))));
     }
     void init()
     {
@@ -314,7 +318,11 @@ private slots:
     }
 
 public slots:
-    void propertiesChanged(const QString &, const QVariantMap &changed, const QStringList &) { m_changes.append(changed); }
+    void propertiesChanged(const QDBusMessage &message)
+    {
+        if (message.service() == m_owner)
+            m_changes.append(qdbus_cast<QVariantMap>(message.arguments().value(1)));
+    }
 };
 
 int main(int argc, char *argv[])
