@@ -45,6 +45,10 @@ private slots:
     void isAWellBehavedModel()
     {
         QAbstractItemModelTester tester(strip.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy picked(tm.get(), &TimerManager::selectedDateChanged);
+        strip->selectDay(-1); // outside the week: ignored
+        strip->selectDay(7);
+        QCOMPARE(picked.count(), 0);
         tm->nextWeek();
         strip->selectDay(4);
         strip->setTimerManager(nullptr);
@@ -77,7 +81,6 @@ private slots:
         for (int i = 0; i < 7; ++i) {
             const QDate expected = monday.addDays(i);
             QCOMPARE(strip->cellDates().at(i), expected);
-            QCOMPARE(expected.dayOfWeek(), i + 1);
             QCOMPARE(role(i, DayStripViewModel::LabelRole).toString(), labels.at(i));
             QCOMPARE(role(i, DayStripViewModel::NumberRole).toInt(), expected.day());
             QCOMPARE(role(i, DayStripViewModel::IsSelectedRole).toBool(), i == selectedIndex);
@@ -143,14 +146,6 @@ private slots:
         QCOMPARE(strip->todayIndex(), 3);
         QVERIFY(role(3, DayStripViewModel::IsTodayRole).toBool());
         QVERIFY(!role(2, DayStripViewModel::IsTodayRole).toBool());
-    }
-
-    void pickingOutsideTheWeekIsIgnored()
-    {
-        QSignalSpy spy(tm.get(), &TimerManager::selectedDateChanged);
-        strip->selectDay(-1);
-        strip->selectDay(7);
-        QCOMPARE(spy.count(), 0);
     }
 };
 

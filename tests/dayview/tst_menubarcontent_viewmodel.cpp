@@ -61,8 +61,6 @@ const Delete Deletes[] = {
 // hours shown; then the hours frozen, the question's line and the strip's text.
 struct Closing { const char *title; QList<qint64> seconds; QString key; bool showBillable; double hours; QString footerHours, confirmLine, closedText; };
 const Closing Closings[] = {
-    {"7 and 20 minutes give 0.50, no key", {7 * 60, 20 * 60}, "", true, 0.5, "0.50",
-     "2 opgaver • 0.50 timer registreres", "0.50 timer registreret"},
     // The footer follows the switch, but closing always freezes billable hours.
     {"actual hours shown", {7 * 60, 20 * 60}, "", false, 0.5, "0.45", "2 opgaver • 0.50 timer registreres",
      "0.50 timer registreret"},
@@ -96,10 +94,6 @@ class MenuBarContentViewModelTest : public QObject
             if (t->name() == name)
                 return t;
         return nullptr;
-    }
-    void startRunning(Task *t)
-    {
-        f->timerManager()->start(t, f->store()->tasks(), f->store());
     }
     void select(double day) { f->timerManager()->setSelectedDateSeconds(timecalc::startOfDay(day)); }
     QList<ClosedDay *> closedOn(double day) const
@@ -149,7 +143,7 @@ private slots:
         else if (!selection.isEmpty())
             vm->selectTask(task(selection));
         if (!running.isEmpty())
-            startRunning(named(running));
+            f->timerManager()->start(named(running), f->store()->tasks(), f->store());
         if (day == "empty")
             f->timerManager()->setSelectedDateSeconds(timecalc::startOfDay(Now + 86400));
 
@@ -165,31 +159,6 @@ private slots:
         QCOMPARE(f->preferences()->selectedTaskID(), selectedBefore);
     }
 
-    void rowToggleSelectsOnlyWhenStarting()
-    {
-        Task *a = add("A");
-        Task *b = add("B");
-        vm->rowToggle(a);
-        QVERIFY(a->isRunning());
-        QCOMPARE(vm->selectedTask(), a);
-        vm->selectTask(b);
-        vm->rowToggle(a); // stopping leaves the selection alone
-        QVERIFY(!a->isRunning());
-        QCOMPARE(vm->selectedTask(), b);
-    }
-
-    void dayTasksSortByOrderKeepingStoreOrderForTies()
-    {
-        add("C", Now, 0, 2);
-        add("A", Now, 0, 0);
-        add("B1", Now, 0, 1);
-        add("Y", Yesterday, 0, 0);
-        add("B2", Now, 0, 1);
-        QCOMPARE(names(vm->dayTasks()), QStringList({"A", "B1", "B2", "C"}));
-        f->timerManager()->setSelectedDateSeconds(timecalc::startOfDay(Yesterday));
-        QCOMPARE(names(vm->dayTasks()), QStringList({"Y"}));
-    }
-
     void wakeAdvancesTickAndAdoptsRunningTask()
     {
         Task *a = add("A");
@@ -200,34 +169,56 @@ private slots:
         QCOMPARE(f->timerManager()->activeTaskID(), std::optional<QString>(a->id()));
     }
 
+    // Typed or from a template, a new task goes last on the selected day, stopped and not selected.
     void addedTaskGoesToTheEnd_data()
     {
+        QTest::addColumn<bool>("fromTemplate");
+        QTest::addColumn<bool>("thursday"); // the selected day, else today
         QTest::addColumn<QList<qint64>>("existing");
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<OptionalCode>("code");
         QTest::addColumn<qint64>("expected");
 
-        QTest::newRow("empty day, only blanks") << QList<qint64>{} << " \t\n " << qint64(0);
+        QTest::newRow("empty day, only blanks") << false << false << QList<qint64>{} << " \t\n " << OptionalCode() << qint64(0);
         // The count alone (3) would put the new task before the one at 5.
-        QTest::newRow("gaps after deletions") << QList<qint64>{0, 2, 5} << "  Kundemøde \t" << qint64(6);
-        QTest::newRow("equal values") << QList<qint64>{0, 0} << "x" << qint64(2);
+        QTest::newRow("gaps after deletions") << false << false << QList<qint64>{0, 2, 5} << "  Kundemøde \t" << OptionalCode()
+                                              << qint64(6);
+        QTest::newRow("equal values") << false << false << QList<qint64>{0, 0} << "x" << OptionalCode() << qint64(2);
+        QTest::newRow("template: first of the selected, empty day") << true << true << QList<qint64>{0} << " Support "
+                                                                    << OptionalCode("ABC") << qint64(0);
+        QTest::newRow("template: gaps after deletions") << true << false << QList<qint64>{0, 2, 5} << " Support "
+                                                        << OptionalCode() << qint64(6);
     }
 
     void addedTaskGoesToTheEnd()
     {
+        QFETCH(bool, fromTemplate);
+        QFETCH(bool, thursday);
         QFETCH(QList<qint64>, existing);
         QFETCH(QString, typed);
+        QFETCH(OptionalCode, code);
         QFETCH(qint64, expected);
         for (qint64 order : existing)
             add("old", Now, 0, order);
         add("other day", Yesterday, 0, 99);
+        if (thursday)
+            select(Thursday);
+        TaskTemplate *tpl = f->addTemplate(typed, code);
+        if (fromTemplate)
+            QVERIFY(vm->quickAdd()->addTaskFromTemplate(tpl));
+        else
+            vm->commitNewTask(typed);
 
-        vm->commitNewTask(typed);
         Task *t = vm->dayTasks().constLast();
-        QCOMPARE(t->name(), typed.trimmed());
+        QCOMPARE(t->name(), fromTemplate ? typed : typed.trimmed()); // a template's copied unchanged
+        QCOMPARE(t->projectCode(), code);
         QCOMPARE(t->sortOrder(), expected);
-        QCOMPARE(t->dateSeconds(), timecalc::startOfDay(Now));
+        QCOMPARE(t->dateSeconds(), f->timerManager()->selectedDateSeconds());
         QVERIFY(!t->isRunning());
-        QVERIFY(f->preferences()->selectedTaskID().isEmpty()); // not selected
+        QVERIFY(f->preferences()->selectedTaskID().isEmpty());
+        f->store()->remove(tpl); // a deleted template, or none, adds nothing
+        QVERIFY(!vm->quickAdd()->addTaskFromTemplate(tpl) && !vm->quickAdd()->addTaskFromTemplate(nullptr));
+        QCOMPARE(vm->dayTasks().constLast(), t);
     }
 
     void requestDeleteAsksOnlyForRecordedTime_data()
@@ -246,7 +237,7 @@ private slots:
         vm->selectTask(selected ? t : other);
         const QString selectedId = f->preferences()->selectedTaskID();
         if (running)
-            startRunning(t);
+            f->timerManager()->start(t, f->store()->tasks(), f->store());
         m_clock->set(Now + 50);
 
         const bool asks = vm->requestDelete(t);
@@ -275,8 +266,8 @@ private slots:
         QTest::addColumn<QStringList>("expected");
 
         QTest::newRow("down") << QList<qint64>{0, 2, 5} << 0 << 1 << QStringList{"B", "A", "C"};
-        QTest::newRow("up") << QList<qint64>{0, 2, 5} << 2 << -1 << QStringList{"A", "C", "B"};
-        QTest::newRow("first cannot go up") << QList<qint64>{0, 1} << 0 << -1 << QStringList{"A", "B"};
+        // The day sorts by order, ties in store order; the first cannot go up.
+        QTest::newRow("sorted; first cannot go up") << QList<qint64>{2, 0, 1, 1} << 0 << -1 << QStringList{"B", "C", "D", "A"};
         QTest::newRow("last cannot go down") << QList<qint64>{0, 1} << 1 << 1 << QStringList{"A", "B"};
         // An exchange of equal values alone would leave the order as it was.
         QTest::newRow("equal values still move") << QList<qint64>{3, 3} << 1 << -1 << QStringList{"B", "A"};
@@ -296,10 +287,18 @@ private slots:
         QCOMPARE(names(vm->dayTasks()), expected);
     }
 
-    void closedDayIsReadOnly()
+    // A row's toggle selects only when it starts; on a closed day nothing changes.
+    void rowToggleAndTheClosedDay()
     {
         Task *a = add("A", Now, 0, 0);
         Task *b = add("B", Now, 60, 1);
+        vm->rowToggle(a);
+        QVERIFY(a->isRunning());
+        QCOMPARE(vm->selectedTask(), a);
+        vm->selectTask(b);
+        vm->rowToggle(a);
+        QVERIFY(!a->isRunning());
+        QCOMPARE(vm->selectedTask(), b);
         QVERIFY(!vm->isDayClosed());
         ClosedDay *closed = f->store()->insert(ClosedDay::create(Now + 3600, 0.25)); // any time of the same day
         QVERIFY(vm->isDayClosed());
@@ -451,93 +450,24 @@ private slots:
         QVERIFY(lines.isEmpty());
     }
 
-    void chipClick_data()
+    // A chip fills the field, another replaces it, the chosen one (exact text only) clears it;
+    // saving trims, blanks remove the code, and a removed task is left alone.
+    void codeEditor()
     {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("chip");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("a chip fills an empty field") << "" << "ABC" << "ABC";
-        QTest::newRow("another chip replaces the choice") << "ABC" << "INT" << "INT";
-        QTest::newRow("the chosen chip again clears it") << "ABC" << "ABC" << "";
-        QTest::newRow("only the exact text is the chosen chip") << "abc" << "ABC" << "ABC";
-    }
-    void chipClick()
-    {
-        QFETCH(QString, field);
-        QFETCH(QString, chip);
-        QFETCH(QString, after);
-        QCOMPARE(vm->codeEditor()->afterChipClick(field, chip), after);
-    }
-
-    void savingACode_data()
-    {
-        QTest::addColumn<OptionalCode>("before");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<OptionalCode>("after");
-        QTest::newRow("blanks around are trimmed") << OptionalCode() << " \t Kunde-Ø 7 \n" << OptionalCode("Kunde-Ø 7");
-        QTest::newRow("only blanks removes the code") << OptionalCode("ABC") << "   " << OptionalCode();
-    }
-    void savingACode()
-    {
-        QFETCH(OptionalCode, before);
-        QFETCH(QString, typed);
-        QFETCH(OptionalCode, after);
-        Task *task = f->addTask("t", Now, 0, before);
-        vm->codeEditor()->saveCode(task, typed);
-        QCOMPARE(task->projectCode(), after);
-    }
-
-    void aRemovedTaskIsLeftAlone()
-    {
+        CodeEditorModel *editor = vm->codeEditor();
+        QCOMPARE(editor->afterChipClick("", "ABC"), "ABC");
+        QCOMPARE(editor->afterChipClick("ABC", "INT"), "INT");
+        QCOMPARE(editor->afterChipClick("ABC", "ABC"), "");
+        QCOMPARE(editor->afterChipClick("abc", "ABC"), "ABC");
         Task *task = f->addTask("t", Now, 0, QString("OLD"));
+        editor->saveCode(task, "   ");
+        QCOMPARE(task->projectCode(), OptionalCode());
+        editor->saveCode(task, " \t Kunde-Ø 7 \n");
+        QCOMPARE(task->projectCode(), OptionalCode("Kunde-Ø 7"));
         f->store()->remove(task);
-        vm->codeEditor()->saveCode(task, "NEW");
-        vm->codeEditor()->removeCode(task);
-        QCOMPARE(task->projectCode(), OptionalCode("OLD"));
-    }
-
-    void addingFromATemplate_data()
-    {
-        QTest::addColumn<bool>("tomorrow"); // the selected day, else today
-        QTest::addColumn<QList<qint64>>("todayOrders");
-        QTest::addColumn<OptionalCode>("code");
-        QTest::addColumn<qint64>("expectedOrder");
-        QTest::newRow("first of the selected, empty day") << true << QList<qint64>{0} << OptionalCode("ABC") << qint64(0);
-        // The count would be 3 and place it before the task ordered 5.
-        QTest::newRow("at the end after deletions left gaps") << false << QList<qint64>{0, 2, 5} << OptionalCode()
-                                                              << qint64(6);
-    }
-    void addingFromATemplate()
-    {
-        QFETCH(bool, tomorrow);
-        QFETCH(QList<qint64>, todayOrders);
-        QFETCH(OptionalCode, code);
-        QFETCH(qint64, expectedOrder);
-        for (qint64 order : todayOrders)
-            f->addTask("eksisterende", Now)->setSortOrder(order);
-        f->addTask("anden dag", Now - 86400)->setSortOrder(99);
-        if (tomorrow)
-            f->timerManager()->setSelectedDateSeconds(timecalc::startOfDay(Now + 86400));
-        TaskTemplate *tpl = f->addTemplate(" Support ", code);
-
-        QVERIFY(vm->quickAdd()->addTaskFromTemplate(tpl));
-        Task *task = f->store()->tasks().last();
-        QCOMPARE(task->name(), " Support "); // copied unchanged
-        QCOMPARE(task->projectCode(), code);
-        QCOMPARE(task->sortOrder(), expectedOrder);
-        QCOMPARE(task->dateSeconds(), f->timerManager()->selectedDateSeconds());
-        QVERIFY(!task->isRunning());
-        QCOMPARE(vm->dayTasks().last(), task);
-        QCOMPARE(vm->selectedTask(), nullptr);
-    }
-
-    void deletedTemplateAddsNothing()
-    {
-        TaskTemplate *tpl = f->addTemplate("x");
-        f->store()->remove(tpl);
-        QVERIFY(!vm->quickAdd()->addTaskFromTemplate(tpl));
-        QVERIFY(!vm->quickAdd()->addTaskFromTemplate(nullptr));
-        QCOMPARE(f->store()->tasks().size(), 0);
+        editor->saveCode(task, "NEW");
+        editor->removeCode(task);
+        QCOMPARE(task->projectCode(), OptionalCode("Kunde-Ø 7"));
     }
 };
 

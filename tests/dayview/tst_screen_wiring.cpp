@@ -15,14 +15,10 @@
 #include <QtQuickTest/quicktest.h>
 #include <QtTest>
 #include <functional>
-#include <memory>
-
-using OptionalCode = std::optional<QString>;
 
 namespace {
 // Wednesday 5 March 2025, 16:00.
 const double Now = timecalc::toSeconds(QDateTime(QDate(2025, 3, 5), QTime(16, 0)));
-const double Today = timecalc::startOfDay(Now);
 
 struct Screen
 {
@@ -48,18 +44,6 @@ struct Screen
             return false;
         f.window()->requestActivate();
         return QTest::qWaitForWindowActive(f.window());
-    }
-    void retype(const QString &text) const
-    {
-        QTest::keyClick(window(), Qt::Key_A, Qt::ControlModifier);
-        if (text.isEmpty())
-            QTest::keyClick(window(), Qt::Key_Delete);
-        else
-            a11y::type(window(), text);
-    }
-    qint64 daysMoved() const
-    {
-        return timecalc::localDate(Today).daysTo(timecalc::localDate(f.timerManager()->selectedDateSeconds()));
     }
     // The row menu's visible entries as one line, "|" for a separator; "" while it is closed.
     QString menuLine(int row) const
@@ -126,7 +110,8 @@ struct Screen
                 return flag;
         if (!f.timerManager()->showBillableTime())
             return "actual";
-        return daysMoved() ? QString::number(daysMoved()) + " days" : QString();
+        const qint64 days = timecalc::localDate(Now).daysTo(timecalc::localDate(f.timerManager()->selectedDateSeconds()));
+        return days ? QString::number(days) + " days" : QString();
     }
     // The loaded view of a module type below the root, e.g. "TemplateListView".
     QQuickItem *viewOf(const QString &type) const
@@ -180,14 +165,11 @@ private slots:
                               Edit{"add: Annuller adds nothing", "add", "Plan", "addCancelButton", "-", false},
                               Edit{"add: Escape neither closes nor adds", "add", "Plan", "escape", "-", true},
                               Edit{"row name: commits on Return", "name", "Omdøbt", "return", "Omdøbt", false},
-                              Edit{"row name: commits on empty space", "name", "Omdøbt", "empty", "Omdøbt", false},
                               // The other row's editor opens; the edited row's own area is hidden.
                               Edit{"row name: commits on another row", "name", "Omdøbt", "other", "Omdøbt", true},
-                              Edit{"row time: valid, Return", "time", "1:30", "return", "5400", false},
                               Edit{"row time: valid, click on empty space", "time", "90", "empty", "5400", false},
                               Edit{"row time: invalid, Return stays open", "time", "1:60", "return", "60", true},
                               Edit{"code: Return saves what was typed", "code", "NY-7", "return", "NY-7", false},
-                              Edit{"code: Gem saves what was typed", "code", "NY-7", "codeSaveButton", "NY-7", false},
                               Edit{"code: a click on empty space saves", "code", "NY-7", "empty", "NY-7", false},
                               Edit{"code: Annuller keeps the old code", "code", "NY-7", "codeCancelButton", "OLD", false},
                               Edit{"code: Fjern removes the code", "code", "", "codeRemoveButton", "-", false},
@@ -213,18 +195,18 @@ private slots:
                     s.f.click(s.f.all("codeChip").value(1));
                     QCOMPARE(s.f.textOf("codeField"), "INT");
                     QVERIFY(s.f.all("codeChip").value(1)->property("isChosen").toBool());
-                    QCOMPARE(first->projectCode(), OptionalCode("OLD")); // a chip is no leaving of the field
-                } else if (editor == "add") {
-                    a11y::type(s.window(), e.typed);
+                    QCOMPARE(first->projectCode(), std::optional<QString>("OLD")); // a chip is no leaving of the field
                 } else {
-                    s.retype(e.typed);
+                    if (editor != "add") // over what the field shows
+                        QTest::keyClick(s.window(), Qt::Key_A, Qt::ControlModifier);
+                    e.typed.isEmpty() ? QTest::keyClick(s.window(), Qt::Key_Delete) : a11y::type(s.window(), e.typed);
                 }
                 if (how == "return")
                     QTest::keyClick(s.window(), Qt::Key_Return);
                 else if (how == "escape")
                     QTest::keyClick(s.window(), Qt::Key_Escape);
                 else if (how == "empty")
-                    s.f.clickEmptySpace();
+                    QTest::mouseClick(s.window(), Qt::LeftButton, {}, QPoint(400, 100)); // the clock card's free part
                 else if (how == "other")
                     s.f.click(s.f.all("rowNameArea").constLast());
                 else
@@ -276,6 +258,7 @@ private slots:
                     QTRY_COMPARE(s.vm()->dayTasks().at(1), task);
                 }
                 if (QLatin1String(m.entry) == "Rediger projektkode") { // the editor closes when its task goes
+                    QVERIFY(!s.f.named("codeRemoveButton")); // no Fjern without a code
                     s.vm()->deleteTask(task);
                     QVERIFY(s.f.banners()->property("codeTask").value<QObject *>() == nullptr);
                     QTRY_VERIFY(!s.f.named("codeEditorBanner"));
@@ -335,36 +318,6 @@ private slots:
                 }
             });
         }
-        add("closed day: the row is read-only and has no menu", [](Screen &s) {
-            Task *task = s.f.addTask("Lukket", Now, 60);
-            s.f.store()->insert(ClosedDay::create(Now, 0.25));
-            QVERIFY(s.show());
-            s.f.click(s.f.named("rowNameArea"), Qt::RightButton); // a menu would open on the click
-            QCOMPARE(s.menuLine(0), QString());
-            s.f.click(s.f.named("rowNameArea")); // selects, opens nothing
-            s.f.click(s.f.named("rowTimeArea"));
-            s.f.click(s.f.named("rowToggleButton"));
-            QCOMPARE(s.f.all("rowNameField").size() + s.f.all("rowTimeField").size(), 0);
-            QVERIFY(!task->isRunning());
-            QCOMPARE(s.f.preferences()->selectedTaskID(), task->idString());
-        });
-        add("closed day: rows added with animation dim when the day closes", [](Screen &s) {
-            s.f.addTask("Før", Now, 60);
-            QVERIFY(s.show());
-            QVERIFY(s.vm()->addTask("Ny"));
-            QTRY_COMPARE(s.f.all("rowNameArea").size(), 2);
-            QList<QQuickItem *> rows;
-            for (QQuickItem *row : s.f.all("rowNameArea")) {
-                while (row && !QByteArray(row->metaObject()->className()).startsWith("TaskRowView"))
-                    row = row->parentItem();
-                rows.append(row);
-            }
-            for (QQuickItem *row : rows)
-                QTRY_COMPARE(row->opacity(), 1.0);
-            s.f.store()->insert(ClosedDay::create(Now, 0.25));
-            for (QQuickItem *row : rows)
-                QCOMPARE(row->opacity(), 0.5);
-        });
 
         // ---- the bottom bar and the week strip, open and closed days, by click or spoken -----
         // A spoken press names the control as assistive technology does; its handler is its own.
@@ -405,10 +358,21 @@ private slots:
             });
         }
         // ---- closing the day --------------------------------------------------------------
-        // The wording and the hours are the model's; here the buttons reach it, and the day shows closed.
+        // The wording and the hours are the model's; here the buttons reach it, and the day shows
+        // closed: its rows, one added with animation too, dim and are read-only, with no menu.
         add("close: Annuller closes nothing, Luk dag closes and stops", [](Screen &s) {
             Task *running = s.f.addTask("a", Now, 7 * 60);
             QVERIFY(s.show());
+            QVERIFY(s.vm()->addTask("Ny"));
+            QTRY_COMPARE(s.f.all("rowNameArea").size(), 2);
+            QList<QQuickItem *> rows;
+            for (QQuickItem *row : s.f.all("rowNameArea")) {
+                while (row && !QByteArray(row->metaObject()->className()).startsWith("TaskRowView"))
+                    row = row->parentItem();
+                rows.append(row);
+            }
+            for (QQuickItem *row : rows)
+                QTRY_COMPARE(row->opacity(), 1.0);
             for (const char *button : {"closeDayCancelButton", "closeDayConfirmButton"}) {
                 QVERIFY(s.f.store()->closedDays().isEmpty());
                 s.f.timerManager()->start(running, s.f.store()->tasks(), s.f.store());
@@ -419,20 +383,15 @@ private slots:
             QVERIFY(!running->isRunning());
             QCOMPARE(s.f.textOf("closedHoursText"), "0.25 timer registreret");
             QVERIFY(!s.f.named("totalsLine") && !s.f.named("bottomAddButton")->isEnabled());
-        });
-        // ---- the code editor --------------------------------------------------------------
-        add("code: no chip for a hand-typed code, no Fjern without a code", [](Screen &s) {
-            s.f.addTask("Møde", Now, 60, QString("abc"));
-            s.f.addTask("Uden", Now, 60);
-            s.f.store()->insert(ProjectCode::create("ABC", "Kunde A", 0));
-            QVERIFY(s.show());
-            s.f.click(s.f.all("rowCodeButton").at(0));
-            QTRY_VERIFY(s.f.named("codeRemoveButton"));
-            QVERIFY(!s.f.named("codeChip")->property("isChosen").toBool());
-            s.f.click(s.f.all("rowCodeButton").at(1)); // a second task's code drops what was typed
-            QTRY_COMPARE(s.f.textOf("codeEditorTaskName"), "Uden");
-            QCOMPARE(s.f.textOf("codeField"), QString());
-            QVERIFY(!s.f.named("codeRemoveButton"));
+            for (QQuickItem *row : rows)
+                QCOMPARE(row->opacity(), 0.5);
+            s.f.click(s.f.named("rowNameArea"), Qt::RightButton); // a menu would open on the click
+            QCOMPARE(s.menuLine(0), QString());
+            for (const char *area : {"rowNameArea", "rowTimeArea", "rowToggleButton"}) // selects, opens nothing
+                s.f.click(s.f.named(area));
+            QCOMPARE(s.f.all("rowNameField").size() + s.f.all("rowTimeField").size(), 0);
+            QVERIFY(!running->isRunning());
+            QCOMPARE(s.f.preferences()->selectedTaskID(), running->idString());
         });
 
         // Lists and scroll views take presses for scrolling; one on their free part must still
@@ -445,11 +404,17 @@ private slots:
                 const bool chips = QLatin1String(where) == "code chips";
                 s.f.click(s.f.named(chips ? "rowCodeButton" : "bottomSettingsButton"));
                 QVERIFY(s.f.settled(chips ? "codeSaveButton" : "settingsLoader"));
-                QQuickItem *field = chips ? s.f.named("codeField") : a11y::item(s.window(), "API-nøgle");
+                QAccessibleInterface *key = a11y::find(s.window(), "API-nøgle");
+                QQuickItem *field = chips ? s.f.named("codeField") : key ? qobject_cast<QQuickItem *>(key->object()) : nullptr;
                 QQuickItem *view = chips ? s.f.named("codeChips") : s.viewOf("GeneralSettingsTab");
                 QVERIFY(field && view);
                 field->forceActiveFocus();
                 QVERIFY(field->hasActiveFocus());
+                if (!chips) { // the API key reaches the preferences masked
+                    a11y::type(s.window(), "k3y");
+                    QCOMPARE(s.f.preferences()->workbookAPIKey(), "k3y");
+                    QVERIFY(!field->property("displayText").toString().contains("k3y"));
+                }
                 s.f.click(view, Qt::LeftButton, QPointF(chips ? view->width() - 4 : 8, view->height() / 2));
                 QVERIFY(!field->hasActiveFocus());
             });
@@ -457,17 +422,14 @@ private slots:
 
         // ---- the quick-add picker ---------------------------------------------------------
         add("picker: a template becomes the day's last task", [](Screen &s) {
-            s.f.addTask("Først", Now, 60)->setSortOrder(4);
-            s.f.addTemplate("Daglig standup", QString("INT"));
+            s.f.addTask("Først", Now, 60);
+            s.f.addTemplate("Daglig standup");
             s.f.addTemplate("Support");
             QVERIFY(s.show());
             s.f.click(s.f.named("bottomTemplatesButton"));
             QVERIFY(s.f.settled("quickAddRow"));
             s.f.click(s.f.all("quickAddRow").at(0));
-            Task *added = s.vm()->dayTasks().last();
-            QCOMPARE(added->name(), "Daglig standup");
-            QCOMPARE(added->projectCode(), OptionalCode("INT"));
-            QCOMPARE(added->sortOrder(), 5);
+            QCOMPARE(s.vm()->dayTasks().last()->name(), "Daglig standup"); // where it goes is the model's
             QTRY_VERIFY(!s.f.named("quickAddPicker"));
         });
 
@@ -479,14 +441,6 @@ private slots:
             QVERIFY(a11y::press(s.window(), "Tilføj opgave fra skabelon Support"));
             QCoreApplication::processEvents();
             QVERIFY(s.f.store()->tasks().isEmpty());
-        });
-        add("settings: the API key reaches the preferences masked", [](Screen &s) {
-            QVERIFY(s.show("InlineSettingsView"));
-            QQuickItem *field = a11y::item(s.window(), "API-nøgle");
-            field->forceActiveFocus();
-            a11y::type(s.window(), "k3y");
-            QCOMPARE(s.f.preferences()->workbookAPIKey(), "k3y");
-            QVERIFY(!field->property("displayText").toString().contains("k3y"));
         });
     }
 
@@ -502,28 +456,22 @@ private slots:
     void userTextIsDrawnAsWritten_data()
     {
         QTest::addColumn<QString>("screen");
-        QTest::addColumn<QString>("markup");
         QTest::addColumn<int>("texts");      // at least this many texts show the markup
         QTest::addColumn<QString>("spoken"); // an accessible name that quotes it, %1 for the markup
-        for (const QString m : {"<b>x</b>", "<img src=\"http://127.0.0.1:1/x.png\">"}) {
-            const QString kind = m.startsWith("<b") ? " (bold)" : " (image)";
-            auto row = [&](const char *what, const char *screen, int texts, const char *spoken) {
-                QTest::newRow(qPrintable(what + kind)) << screen << m << texts << spoken;
-            };
-            row("task name and code in the row and the clock card", "day", 4, "%1");
-            row("delete banner quoting the task name", "askDelete", 1, "Slet \"%1\"?");
-            row("code and description on the editor's chip", "editCode", 2, "%1 – %1");
-            row("template name and code in the picker", "toggleTemplates", 2, "%1");
-            row("code and description in the catalogue", "ProjectCodeListView", 2, "Rediger projektkode %1 – %1");
-            row("template name and code in the catalogue", "TemplateListView", 2, "Rediger skabelon %1");
-        }
+        QTest::newRow("task name and code in the row and the clock card") << "day" << 4 << "%1";
+        QTest::newRow("delete banner quoting the task name") << "askDelete" << 1 << "Slet \"%1\"?";
+        QTest::newRow("code and description on the editor's chip") << "editCode" << 2 << "%1 – %1";
+        QTest::newRow("template name and code in the picker") << "toggleTemplates" << 2 << "%1";
+        QTest::newRow("code and description in the catalogue") << "ProjectCodeListView" << 2
+                                                               << "Rediger projektkode %1 – %1";
+        QTest::newRow("template name and code in the catalogue") << "TemplateListView" << 2 << "Rediger skabelon %1";
     }
     void userTextIsDrawnAsWritten()
     {
         QFETCH(QString, screen);
-        QFETCH(QString, markup);
         QFETCH(int, texts);
         QFETCH(QString, spoken);
+        const QString markup = "<b>x</b>";
         Screen s;
         s.f.store()->insert(ProjectCode::create(markup, markup, 0));
         s.f.addTemplate(markup, markup);

@@ -23,16 +23,7 @@ const double Today = timecalc::startOfDay(Now);
 // A state not asked about.
 constexpr int Any = -1;
 
-struct Name
-{
-    const char *title;
-    const char *screen;
-    QString name;
-    int disabled = Any;
-    int checked = Any;
-    int selected = Any;
-    bool showsMenu = false;
-};
+struct Name { const char *title, *screen; QString name; int disabled = Any, checked = Any, selected = Any; bool showsMenu = false; };
 const Name Names[] = {
     // The day: clock card, column header, rows, totals, week strip and bar.
     {"day: clock", "day", "00:15:00"},
@@ -48,7 +39,6 @@ const Name Names[] = {
     {"closed: start button", "day, closed", "Dag lukket", true},
     {"closed: the strip", "day, closed", "0.75 timer registreret"},
     {"empty: heading", "day, empty", "Ingen opgaver"},
-    {"empty: help", "day, empty", "Tilføj en opgave for at komme i gang"},
     {"empty: Ny opgave", "day, empty", "Ny opgave", false},
     // Statistics: the closed days, and the texts of the chart of many days.
     {"stats: period", "stats, week", "Uge", Any, true},

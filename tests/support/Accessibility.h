@@ -26,21 +26,14 @@ inline QAccessibleInterface *find(QQuickWindow *window, const QString &name)
     return find(QAccessible::queryAccessibleInterface(window), name);
 }
 
-inline QQuickItem *item(QQuickWindow *window, const QString &name)
-{
-    QAccessibleInterface *iface = find(window, name);
-    return iface ? qobject_cast<QQuickItem *>(iface->object()) : nullptr;
-}
-
 // Runs the control's press action; false when no visible control has that name or it cannot be pressed.
 inline bool press(QQuickWindow *window, const QString &name)
 {
     QAccessibleInterface *iface = find(window, name);
-    if (!iface || !iface->actionInterface())
+    QAccessibleActionInterface *actions = iface ? iface->actionInterface() : nullptr;
+    if (!actions || !actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
         return false;
-    if (!iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()))
-        return false;
-    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    actions->doAction(QAccessibleActionInterface::pressAction());
     return true;
 }
 

@@ -141,11 +141,6 @@ void UiFixture::click(QQuickItem *item, Qt::MouseButton button, QPointF at)
     QTest::mouseClick(m_window.get(), button, {}, item->mapToScene(local).toPoint());
 }
 
-void UiFixture::clickEmptySpace()
-{
-    QTest::mouseClick(m_window.get(), Qt::LeftButton, {}, QPoint(400, 100));
-}
-
 QObject *UiFixture::banners() const
 {
     QList<QObject *> items = m_root ? m_root->findChildren<QObject *>() : QList<QObject *>();

@@ -40,7 +40,6 @@ public:
     // every QML warning is collected in warnings().
     QQuickItem *show(const QString &typeName, QSize size = {420, 600}, const QVariantMap &properties = {});
     QQuickWindow *window() const { return m_window.get(); }
-    QQmlEngine *engine() const { return m_engine.get(); }
     const QStringList &warnings() const { return m_warnings; }
 
     // The shown view's items by objectName. List delegates are not QObject children of
@@ -59,8 +58,6 @@ public:
     QObject *banners() const;
     // The context menu of the day's row at `row`.
     QObject *rowMenu(int row) const;
-    // A click on the empty part of the clock card, which holds no control.
-    void clickEmptySpace();
 
 private:
     QTemporaryDir m_dir;
