@@ -53,13 +53,6 @@ private:
 
     QString storePath() const { return m_dir.filePath(QStringLiteral("data/timeglas/timeglas.sqlite")); }
 
-    // The store is open once SQLite's shared-memory file exists.
-    bool waitUntilStoreOpen(QProcess &p) const
-    {
-        const QString shm = storePath() + QStringLiteral("-shm");
-        return QTest::qWaitFor([&] { return QFile::exists(shm) || p.state() != QProcess::Running; }, 15000)
-            && QFile::exists(shm);
-    }
     void start(QProcess &p, const QProcessEnvironment &env) const
     {
         p.setProcessEnvironment(env);
@@ -101,10 +94,9 @@ private slots:
             store->insert(TaskTemplate::create(beacon, beacon, 0));
             QVERIFY(!store->save().has_value());
         }
-        if (saveRefused) {
+        if (saveRefused)
             QVERIFY(SqlPeek(storePath()).exec("CREATE TRIGGER cap BEFORE UPDATE ON Task WHEN NEW.accumulatedSeconds > 100"
                                               " BEGIN SELECT RAISE(ABORT, 'no more than 100 seconds'); END"));
-        }
 
         QProcessEnvironment env = programEnvironment(QDir(m_dir.path()));
         std::optional<PrivateBus> bus;
@@ -122,7 +114,8 @@ private slots:
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         start(p, env);
         QVERIFY(p.waitForStarted());
-        QVERIFY(waitUntilStoreOpen(p));
+        // The store is open once SQLite's shared-memory file exists.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(storePath() + QStringLiteral("-shm")), 15000);
         const auto noConnectionFor = [&](int ms) {
             // A fetch starts as soon as the text is laid out; watch for a while after.
             return !QTest::qWaitFor([&] { return !foreignSockets(p).isEmpty(); }, ms);
