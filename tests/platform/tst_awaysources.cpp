@@ -28,12 +28,6 @@ public:
     int asked = 0;
     QStringList bodies;
 
-    void reset()
-    {
-        idle = 0;
-        asked = 0;
-        bodies.clear();
-    }
     QString introspect(const QString &) const override { return {}; }
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &bus) override
     {
@@ -114,7 +108,9 @@ private slots:
     void init()
     {
         m_clock.emplace(t0);
-        m_fake.reset();
+        m_fake.idle = 0;
+        m_fake.asked = 0;
+        m_fake.bodies.clear();
         m_heard = 0;
         m_dir.emplace();
         // Our side uses its own connection for both buses: logind's system bus is played here.
