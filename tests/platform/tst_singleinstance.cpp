@@ -96,10 +96,9 @@ private slots:
         }
         // And the new primary is reachable, through any socket left behind.
         QSignalSpy toggles(&primary, &SingleInstance::toggleRequested);
-        std::vector<std::unique_ptr<QProcess>> helpers;
-        for (int i = 0; i < 2; ++i)
-            helpers.push_back(startHelper({QStringLiteral("--claim")}));
-        for (auto &helper : helpers) {
+        const std::unique_ptr<QProcess> helpers[] = {startHelper({QStringLiteral("--claim")}),
+                                                     startHelper({QStringLiteral("--claim")})};
+        for (const auto &helper : helpers) {
             // Waited for with our loop running: the primary answers from it.
             QTRY_COMPARE_WITH_TIMEOUT(helper->state(), QProcess::NotRunning, 10000);
             QCOMPARE(helper->exitStatus(), QProcess::NormalExit);
