@@ -17,7 +17,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-
 namespace {
 const QString sessionPath = QStringLiteral("/org/freedesktop/login1/session/_31");
 
