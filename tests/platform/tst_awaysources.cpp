@@ -13,10 +13,9 @@
 #include <QDBusConnectionInterface>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <optional>
 
 namespace {
 const QString sessionPath = QStringLiteral("/org/freedesktop/login1/session/_31");
@@ -28,12 +27,6 @@ public:
     int asked = 0;
     QStringList bodies;
 
-    void reset()
-    {
-        idle = 0;
-        asked = 0;
-        bodies.clear();
-    }
     QString introspect(const QString &) const override { return {}; }
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &bus) override
     {
@@ -81,10 +74,6 @@ private:
     QString m_address;
     QDBusConnection m_desktop{QString()};
     FakeDesktop m_fake;
-    std::optional<QTemporaryDir> m_dir;
-    std::optional<timecalc::TestClock> m_clock;
-    std::optional<Tracking> m_parts;
-    Task *m_task = nullptr;
     int m_heard = 0;
     const double t0 = 1.78e9;
 
@@ -94,7 +83,6 @@ private:
         signal.setArguments(arguments);
         QVERIFY(m_desktop.send(signal));
     }
-    void start() { m_parts->manager.start(m_task, m_parts->store->tasks(), m_parts->store.get()); }
 
 public slots:
     void heard() { ++m_heard; }
@@ -109,31 +97,6 @@ private slots:
                                  "org.freedesktop.Notifications"})
             QVERIFY(m_desktop.registerService(QLatin1String(name)));
         QVERIFY(m_desktop.registerVirtualObject(QStringLiteral("/org"), &m_fake, QDBusConnection::SubPath));
-    }
-
-    void init()
-    {
-        m_clock.emplace(t0);
-        m_fake.reset();
-        m_heard = 0;
-        m_dir.emplace();
-        // Our side uses its own connection for both buses: logind's system bus is played here.
-        QDBusConnection ours = QDBusConnection::connectToBus(m_address, QStringLiteral("ours"));
-        m_parts.emplace(m_dir->path(), ours);
-        QVERIFY(m_parts->store);
-        m_parts->sources.setIdlePollInterval(20);
-        m_task = m_parts->store->insert(Task::create(QStringLiteral("Møde <b>"), t0, 0, std::nullopt));
-        QVERIFY(m_parts->sources.isAvailable());
-        QTRY_VERIFY(m_parts->sources.hasLookedForSession());
-        // A round trip to the bus: it has taken every signal subscription sent before it.
-        QVERIFY(ours.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.login1")));
-    }
-
-    void cleanup()
-    {
-        m_parts.reset();
-        m_dir.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("ours"));
     }
 
     // Each source makes a spell of 15 minutes; the answer comes from the notification. The
@@ -156,9 +119,27 @@ private slots:
         QFETCH(QString, action);
         QFETCH(qint64, accumulated);
         QFETCH(bool, running);
-        QVERIFY(!m_parts->sources.isPollingIdle());
-        start();
-        m_clock->advance(60);
+        timecalc::TestClock clock(t0);
+        m_fake.idle = 0;
+        m_fake.asked = 0;
+        m_fake.bodies.clear();
+        m_heard = 0;
+        QTemporaryDir dir;
+        const auto leave = qScopeGuard([] { QDBusConnection::disconnectFromBus(QStringLiteral("ours")); });
+        // Our side uses its own connection for both buses: logind's system bus is played here.
+        QDBusConnection ours = QDBusConnection::connectToBus(m_address, QStringLiteral("ours"));
+        Tracking parts(dir.path(), ours);
+        QVERIFY(parts.store);
+        parts.sources.setIdlePollInterval(20);
+        Task *task = parts.store->insert(Task::create(QStringLiteral("Møde <b>"), t0, 0, std::nullopt));
+        QVERIFY(parts.sources.isAvailable());
+        QTRY_VERIFY(parts.sources.hasLookedForSession());
+        // A round trip to the bus: it has taken every signal subscription sent before it.
+        QVERIFY(ours.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.login1")));
+
+        QVERIFY(!parts.sources.isPollingIdle());
+        parts.manager.start(task, parts.store->tasks(), parts.store.get());
+        clock.advance(60);
         const bool sleep = source == u"sleep", lock = source == u"lock";
         const QString path = sleep ? "/org/freedesktop/login1" : lock ? sessionPath : "/org/freedesktop/ScreenSaver";
         const char *interface = sleep ? "org.freedesktop.login1.Manager"
@@ -172,29 +153,29 @@ private slots:
             send(path, interface, begins, lock ? QVariantList() : QVariantList{true});
             QTRY_COMPARE(m_heard, 1);
             QCoreApplication::processEvents();
-            m_clock->advance(900);
+            clock.advance(900);
             send(path, interface, lock ? "Unlock" : begins, lock ? QVariantList() : QVariantList{false});
         } else {
-            m_clock->advance(900);
+            clock.advance(900);
             m_fake.idle = 900 * 1000; // no input since the minute mark
             QTRY_VERIFY(m_fake.asked > 0);
             m_fake.asked = 0;
             QTRY_VERIFY(m_fake.asked > 0);
-            m_clock->advance(30);
+            clock.advance(30);
             m_fake.idle = 2000; // back
         }
-        QTRY_VERIFY(m_parts->tracker.hasQuestion());
+        QTRY_VERIFY(parts.tracker.hasQuestion());
         const QString expected = QStringLiteral("Du var væk i 0:15, mens «Møde <b>» kørte");
-        QCOMPARE(m_parts->tracker.questionText(), expected);
+        QCOMPARE(parts.tracker.questionText(), expected);
         QTRY_COMPARE(m_fake.bodies, QStringList{expected.toHtmlEscaped()});
 
-        m_clock->advance(10);
+        clock.advance(10);
         send(QStringLiteral("/org/freedesktop/Notifications"), "org.freedesktop.Notifications", "ActionInvoked", {1u, action});
-        QTRY_VERIFY(!m_parts->tracker.hasQuestion());
-        QCOMPARE(m_task->accumulatedSeconds(), accumulated);
-        QCOMPARE(m_task->isRunning(), running);
-        QCOMPARE(m_parts->sources.isPollingIdle(), running);
-        QVERIFY(!m_parts->store->hasPendingChanges());
+        QTRY_VERIFY(!parts.tracker.hasQuestion());
+        QCOMPARE(task->accumulatedSeconds(), accumulated);
+        QCOMPARE(task->isRunning(), running);
+        QCOMPARE(parts.sources.isPollingIdle(), running);
+        QVERIFY(!parts.store->hasPendingChanges());
     }
 };
 
