@@ -260,21 +260,14 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("hours");
         QTest::addColumn<qint64>("seconds");
-        QString control;
-        for (char16_t c = 0; c < 0x20; ++c)
-            control += QChar(c);
         QString ascii;
-        for (char16_t c = 0x20; c < 0x80; ++c)
+        for (char16_t c = 0; c < 0x80; ++c)
             ascii += QChar(c);
-        QTest::newRow("control characters") << control << 0.25 << qint64(0);
-        QTest::newRow("printable ASCII, quote and backslash") << ascii << 1.5 << qint64(-1);
-        QTest::newRow("the first code point of each UTF-8 length")
-            << QStringLiteral("\u0080 \u0800 \U00010000") << 0.5 << qint64(1800);
-        QTest::newRow("Danish and a line separator") << QStringLiteral("Møde på kontoret\u2028æøå") << 0.33 << qint64(1200);
-        QTest::newRow("emoji as a surrogate pair") << QStringLiteral("\U0001F600 pause") << 2.0 << qint64(7200);
-        QTest::newRow("half surrogate pairs")
-            << (QString(QChar(0xD800)) + "a" + QChar(0xDC00) + QChar(0xD83D)) << 0.0 << qint64(0);
-        QTest::newRow("negative hours round to minus zero") << "x" << -0.001 << qint64(-4);
+        QTest::newRow("every ASCII character") << ascii << 0.25 << qint64(-1);
+        QTest::newRow("the first code point of each UTF-8 length, Danish, a line separator, an emoji")
+            << QStringLiteral("\u0080 \u0800 \U00010000 Møde på kontoret\u2028æøå \U0001F600 pause") << 0.5 << qint64(1800);
+        QTest::newRow("half surrogate pairs, negative hours round to minus zero")
+            << (QString(QChar(0xD800)) + "a" + QChar(0xDC00) + QChar(0xD83D)) << -0.001 << qint64(-4);
         QTest::newRow("largest seconds") << "x" << 2562047788015215.0 << std::numeric_limits<qint64>::max();
         QTest::newRow("smallest seconds") << "x" << -2562047788015215.0 << std::numeric_limits<qint64>::min();
         QTest::newRow("integral beyond 2^53") << "x" << 1e17 << qint64(0);
