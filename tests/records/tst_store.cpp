@@ -267,14 +267,17 @@ private slots:
 
     void refusesWhatIsNotItsStore_data()
     {
-        QTest::addColumn<QString>("what");
-        QTest::addColumn<QByteArray>("schema"); // for a store that looks like ours but cannot be written
+        QTest::addColumn<QString>("what"); // "sql": a database that `sql` makes
+        QTest::addColumn<QByteArray>("sql");
+        const QByteArray foreign = "CREATE TABLE Task (id TEXT PRIMARY KEY, name TEXT); INSERT INTO Task VALUES ('x', 'y');";
         QTest::newRow("random bytes") << "random" << QByteArray();
         QTest::newRow("short text file") << "short" << QByteArray();
-        QTest::newRow("newer patch version") << "10001" << QByteArray();
-        QTest::newRow("newer version with a WAL") << "20000 wal" << QByteArray();
-        QTest::newRow("newer version with a hot journal") << "20000 journal" << QByteArray();
-        QTest::newRow("another program's database") << "foreign" << QByteArray();
+        QTest::newRow("newer patch version") << "sql" << foreign + "PRAGMA user_version = 10001";
+        QTest::newRow("newer version with a WAL")
+            << "sql wal" << QByteArray("PRAGMA journal_mode = WAL; CREATE TABLE Task (id TEXT PRIMARY KEY, name TEXT);"
+                                       "PRAGMA user_version = 20000; PRAGMA wal_autocheckpoint = 0; INSERT INTO Task VALUES ('x', 'y')");
+        QTest::newRow("newer version with a hot journal") << "journal" << QByteArray();
+        QTest::newRow("another program's database") << "sql" << foreign;
         QTest::newRow("a folder") << "folder" << QByteArray();
 
         const QByteArray others = "CREATE TABLE TaskTemplate (id TEXT PRIMARY KEY NOT NULL, name TEXT NOT NULL, "
@@ -286,48 +289,43 @@ private slots:
         const QByteArray taskColumns = "name TEXT NOT NULL, date REAL NOT NULL, accumulatedSeconds INTEGER NOT NULL, "
                                        "lastStartTime REAL, sortOrder INTEGER NOT NULL, createdAt REAL NOT NULL, "
                                        "projectCode TEXT";
-        QTest::newRow("no key constraint") << "ours" << "CREATE TABLE Task (id TEXT, " + taskColumns + ");" + others;
-        QTest::newRow("an integer id key") << "ours" << "CREATE TABLE Task (id INTEGER PRIMARY KEY, " + taskColumns + ");" + others;
+        // A store that looks like ours but cannot be written.
+        const auto ours = [&](const QByteArray &task, const QByteArray &rows = {}, const QByteArray &mode = "WAL") {
+            return "PRAGMA journal_mode = " + mode + ";" + task + others + rows + "PRAGMA user_version = 10000";
+        };
+        QTest::newRow("no key constraint") << "sql" << ours("CREATE TABLE Task (id TEXT, " + taskColumns + ");");
+        QTest::newRow("an integer id key") << "sql" << ours("CREATE TABLE Task (id INTEGER PRIMARY KEY, " + taskColumns + ");");
         QTest::newRow("an extra NOT NULL column")
-            << "ours" << "CREATE TABLE Task (id TEXT PRIMARY KEY, " + taskColumns + ", extra TEXT NOT NULL);" + others;
+            << "sql" << ours("CREATE TABLE Task (id TEXT PRIMARY KEY, " + taskColumns + ", extra TEXT NOT NULL);");
         QTest::newRow("Task as a view")
-            << "ours" << "CREATE TABLE T (id TEXT PRIMARY KEY, " + taskColumns + ");"
-                         "CREATE VIEW Task AS SELECT * FROM T;" + others;
+            << "sql" << ours("CREATE TABLE T (id TEXT PRIMARY KEY, " + taskColumns + "); CREATE VIEW Task AS SELECT * FROM T;");
         // Written back as text, such an id would become a second row: the day's hours counted twice.
-        const QByteArray sound = "CREATE TABLE Task (id TEXT PRIMARY KEY NOT NULL, " + taskColumns + ");" + others;
+        const QByteArray task = "CREATE TABLE Task (id TEXT PRIMARY KEY NOT NULL, " + taskColumns + ");";
         QTest::newRow("a Task id of 16 bytes")
-            << "ours" << sound + "INSERT INTO Task VALUES (x'0f8fad5bd9cb469fa16570867728950e', 'a', 0, 10, NULL, 0, 0, NULL);";
+            << "sql" << ours(task, "INSERT INTO Task VALUES (x'0f8fad5bd9cb469fa16570867728950e', 'a', 0, 10, NULL, 0, 0, NULL);");
         QTest::newRow("a ClosedDay id that is not UTF-8")
-            << "ours" << sound + "INSERT INTO ClosedDay VALUES (CAST(x'ff' AS TEXT), 0, 0, 0);";
+            << "sql" << ours(task, "INSERT INTO ClosedDay VALUES (CAST(x'ff' AS TEXT), 0, 0, 0);");
         QTest::newRow("in rollback mode, a column missing")
-            << "ours delete" << "CREATE TABLE Task (id TEXT PRIMARY KEY, name TEXT NOT NULL);" + others;
-        QTest::newRow("a FIFO as its -wal") << "ours fifo" << QByteArray();
-        QTest::newRow("a folder as its -shm") << "ours shmdir" << QByteArray();
+            << "sql" << ours("CREATE TABLE Task (id TEXT PRIMARY KEY, name TEXT NOT NULL);", {}, "DELETE");
+        QTest::newRow("a FIFO as its -wal") << "fifo" << QByteArray();
+        QTest::newRow("a folder as its -shm") << "shmdir" << QByteArray();
     }
     void refusesWhatIsNotItsStore()
     {
         QFETCH(QString, what);
-        QFETCH(QByteArray, schema);
+        QFETCH(QByteArray, sql);
         QDir().mkpath(QFileInfo(path()).absolutePath());
-        if (what.startsWith("ours")) {
-            if (schema.isEmpty()) {
-                QVERIFY(open()); // a sound store, spoilt by what lies beside it
-                if (what.endsWith("fifo"))
-                    QCOMPARE(::mkfifo(QFile::encodeName(path() + "-wal").constData(), 0600), 0);
-                else
-                    QVERIFY(QDir().mkpath(path() + "-shm"));
-            } else {
-                SqlPeek db(path(), true);
-                QVERIFY(db.exec(what.endsWith("delete") ? "PRAGMA journal_mode = DELETE" : "PRAGMA journal_mode = WAL"));
-                QVERIFY(db.exec(schema.constData()));
-                QVERIFY(db.exec("PRAGMA user_version = 10000"));
-            }
-        } else if (what.endsWith("wal")) {
+        if (what.startsWith("sql")) {
             SqlPeek db(path(), true);
-            QVERIFY(db.exec("PRAGMA journal_mode = WAL"));
-            QVERIFY(db.exec("CREATE TABLE Task (id TEXT PRIMARY KEY, name TEXT); PRAGMA user_version = 20000"));
-            QVERIFY(db.exec("PRAGMA wal_autocheckpoint = 0; INSERT INTO Task VALUES ('x', 'y')"));
-            db.keepWalOnClose();
+            QVERIFY(db.exec(sql.constData()));
+            if (what.endsWith("wal"))
+                db.keepWalOnClose();
+        } else if (what == "fifo" || what == "shmdir") {
+            QVERIFY(open()); // a sound store, spoilt by what lies beside it
+            if (what == "fifo")
+                QCOMPARE(::mkfifo(QFile::encodeName(path() + "-wal").constData(), 0600), 0);
+            else
+                QVERIFY(QDir().mkpath(path() + "-shm"));
         } else if (what.endsWith("journal")) {
             // A transaction caught half-way: the database and its journal as a crash leaves them.
             const QString live = m_dir->filePath("live.sqlite");
@@ -341,7 +339,7 @@ private slots:
             QVERIFY(db.exec("ROLLBACK"));
         } else if (what == "folder") {
             QVERIFY(QDir().mkpath(path()));
-        } else if (what == "random" || what == "short") {
+        } else { // random bytes or a short text
             QByteArray bytes = "hej\n";
             if (what == "random")
                 for (int i = 0; i < 8192; ++i)
@@ -349,15 +347,9 @@ private slots:
             QFile f(path());
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(bytes);
-        } else {
-            SqlPeek db(path(), true);
-            QVERIFY(db.exec("CREATE TABLE Task (id TEXT PRIMARY KEY, name TEXT)"));
-            QVERIFY(db.exec("INSERT INTO Task VALUES ('x', 'y')"));
-            if (what != "foreign")
-                QVERIFY(db.exec(QByteArray("PRAGMA user_version = " + what.toLatin1()).constData()));
         }
         const QByteArray before = bytesOf(path());
-        const bool fifo = what.endsWith("fifo"); // reading it would wait for a writer
+        const bool fifo = what == "fifo"; // reading it would wait for a writer
         const QByteArray sidecarsBefore = fifo ? QByteArray() : bytesOf(path() + "-wal") + bytesOf(path() + "-journal");
         const QStringList siblings = QDir(QFileInfo(path()).absolutePath()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System);
 
