@@ -74,30 +74,26 @@ private slots:
         m_fixture.reset();
     }
 
-    void billableSwitchReachesTheLabelAndTheFile()
-    {
-        auto &model = openModel<GeneralSettingsTabModel>();
-        QVERIFY(model.defaultShowBillableTime()); // a fresh installation
-        // The label binds to the preferences; their change signal is what it redraws on.
-        QSignalSpy labelSees(m_fixture->preferences(), &Preferences::defaultShowBillableTimeChanged);
-        model.setDefaultShowBillableTime(false);
-        QCOMPARE(labelSees.count(), 1);
-        QVERIFY(!Preferences(m_fixture->preferences()->filePath()).defaultShowBillableTime());
-    }
-
-    void apiKeyStoresEveryKeystrokeAndNeverLogsIt()
+    // The label and the day view bind to the preferences; their change signals are what they redraw on.
+    void writesReachThePreferencesAtOnceAndTheKeyNeverTheLog()
     {
         static QStringList messages;
         messages.clear();
         const QtMessageHandler previous = qInstallMessageHandler(
             [](QtMsgType, const QMessageLogContext &, const QString &message) { messages.append(message); });
-
         auto &model = openModel<GeneralSettingsTabModel>();
+        const auto saved = [this] { return Preferences(m_fixture->preferences()->filePath()); };
+        QVERIFY(model.defaultShowBillableTime()); // a fresh installation
+        QSignalSpy labelSees(m_fixture->preferences(), &Preferences::defaultShowBillableTimeChanged);
+        model.setDefaultShowBillableTime(false);
+        QCOMPARE(labelSees.count(), 1);
+        QVERIFY(!saved().defaultShowBillableTime());
+
         QSignalSpy dayViewSees(m_fixture->preferences(), &Preferences::workbookAPIKeyChanged);
         const QStringList typed = {"s", "se", "sec", "secr3t-KEY", ""};
         for (const QString &text : typed) {
             model.setWorkbookAPIKey(text);
-            QCOMPARE(Preferences(m_fixture->preferences()->filePath()).workbookAPIKey(), text);
+            QCOMPARE(saved().workbookAPIKey(), text);
         }
         QCOMPARE(dayViewSees.count(), typed.size());
         qInstallMessageHandler(previous);
