@@ -212,11 +212,8 @@ private slots:
         {
             QVERIFY(open());
             SqlPeek db(path());
-            for (const QString &id : ids) {
-                const QByteArray sql = "INSERT INTO Task VALUES ('" + id.toUtf8()
-                                       + "', 'før', 0, 10, 5, 0, 0, NULL)"; // running since second 5
-                QVERIFY(db.exec(sql.constData()));
-            }
+            for (const QString &id : ids) // running since second 5
+                QVERIFY(db.exec(("INSERT INTO Task VALUES ('" + id.toUtf8() + "', 'før', 0, 10, 5, 0, 0, NULL)").constData()));
         }
         {
             auto store = open();
