@@ -85,6 +85,7 @@ QStringList namesIn(const QList<Task *> &tasks)
 Q_DECLARE_METATYPE(Period)
 Q_DECLARE_METATYPE(Figures)
 Q_DECLARE_METATYPE(Breakdown)
+Q_DECLARE_METATYPE(QList<SampleTask>)
 
 class TestReports : public QObject
 {
@@ -149,39 +150,31 @@ private slots:
         }
     }
 
-    void dailyHoursAscendingByDay()
+    // Days ascending; the longest day is full height, an empty or negative day stays at the floor.
+    void dailyHoursAndBars_data()
     {
-        TaskFixtures tasks;
-        tasks.add("a", QDate(2025, 3, 5), 3600);
-        tasks.add("b", QDate(2025, 3, 3), 1800);
-        tasks.add("c", QDate(2025, 3, 5), 1800);
-        tasks.add("d", QDate(2025, 3, 30), 7200); // a 23-hour day where summer time begins that night
-        tasks.add("e", QDate(2025, 3, 4), 0);
-        QStringList days;
-        for (const DayHours &d : dailyHours(tasks.all()))
-            days << timecalc::toDateTime(d.day).toString(Qt::ISODate) + " " + QString::number(d.hours);
-        QCOMPARE(days, QStringList({"2025-03-03T00:00:00 0.5", "2025-03-04T00:00:00 0", "2025-03-05T00:00:00 1.5",
-                                    "2025-03-30T00:00:00 2"}));
-    }
-
-    void dayBars_data()
-    {
-        QTest::addColumn<QList<double>>("hours");
-        QTest::addColumn<QList<double>>("heights");
-        QTest::newRow("longest day is full height, empty day at the floor")
-            << QList<double>{2.0, 4.0, 0.0} << QList<double>{40.0, 80.0, 4.0};
+        QTest::addColumn<QList<SampleTask>>("samples");
+        QTest::addColumn<QStringList>("days"); // date, hours, bar height
+        // 30 March is a 23-hour day where summer time begins that night.
+        QTest::newRow("ascending by day")
+            << QList<SampleTask>{{5, 3600, "-"}, {3, 1800, "-"}, {5, 1800, "-"}, {30, 7200, "-"}, {4, 0, "-"}}
+            << QStringList{"03-03 00:00 0.5 20", "03-04 00:00 0 4", "03-05 00:00 1.5 60", "03-30 00:00 2 80"};
         QTest::newRow("negative days do not outgrow the chart")
-            << QList<double>{-1.0, -2.0} << QList<double>{4.0, 4.0};
+            << QList<SampleTask>{{3, -3600, "-"}, {4, -7200, "-"}} << QStringList{"03-03 00:00 -1 4", "03-04 00:00 -2 4"};
     }
-
-    void dayBars()
+    void dailyHoursAndBars()
     {
-        QFETCH(QList<double>, hours);
-        QFETCH(QList<double>, heights);
-        QList<DayHours> days;
-        for (qsizetype i = 0; i < hours.size(); ++i)
-            days.append(DayHours{double(i) * 86400.0, hours[i]});
-        QCOMPARE(dayBarHeights(days), heights);
+        QFETCH(QList<SampleTask>, samples);
+        QFETCH(QStringList, days);
+        TaskFixtures tasks;
+        addAll(tasks, samples);
+        const QList<DayHours> daily = dailyHours(tasks.all());
+        const QList<double> heights = dayBarHeights(daily);
+        QStringList out;
+        for (qsizetype i = 0; i < daily.size(); ++i)
+            out << timecalc::toDateTime(daily[i].day).toString("MM-dd hh:mm") + ' ' + QString::number(daily[i].hours) + ' '
+                       + QString::number(heights.value(i));
+        QCOMPARE(out, days);
     }
 
     void periods_data()
