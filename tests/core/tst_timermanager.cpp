@@ -206,7 +206,7 @@ private slots:
     // banked seconds after the choice, whether it runs, and the seconds it shows right after.
     void choices_data()
     {
-        QTest::addColumn<Answer>("a");
+        QTest::addColumn<Answer>("answer");
         const int remove = int(Choice::RemoveTime), stop = int(Choice::RemoveAndStop);
         QTest::newRow("fractions count whole seconds") << Answer{600.4, 1800.9, 2000.5, remove, 900, true, 900};
         QTest::newRow("spell began before the start") << Answer{-300, 1200, 1500, remove, 400, true, 400};
@@ -217,17 +217,16 @@ private slots:
     }
     void choices()
     {
-        QFETCH(Answer, a);
+        QFETCH(Answer, answer);
         const double t = lateEvening;
         m_clock->set(t);
-        Task *task = m_store->insert(Task::create("Møde", t, 0, std::nullopt));
-        task->setAccumulatedSeconds(100);
-        task->start();
-        m_clock->set(t + a.now);
-        away::apply(*task, {t + a.begin, t + a.end}, Choice(a.choice));
-        QCOMPARE(task->accumulatedSeconds(), a.accumulated);
-        QCOMPARE(task->isRunning(), a.running);
-        QCOMPARE(task->currentSeconds(), a.current);
+        a->setAccumulatedSeconds(100);
+        a->start();
+        m_clock->set(t + answer.now);
+        away::apply(*a, {t + answer.begin, t + answer.end}, Choice(answer.choice));
+        QCOMPARE(a->accumulatedSeconds(), answer.accumulated);
+        QCOMPARE(a->isRunning(), answer.running);
+        QCOMPARE(a->currentSeconds(), answer.current);
     }
 
     // Each step is "source on|off at" (seconds from the task's start); "stop", "delete" and
