@@ -75,11 +75,6 @@ QStringList labels(const RecordListModel &model)
     }
     return out;
 }
-std::unique_ptr<Task> storedTask(qint64 accumulated, std::optional<double> lastStartTime)
-{
-    return std::make_unique<Task>(Record::newId(), "Opgave", startOfDay(t0), accumulated, lastStartTime, 0,
-                                  t0 - 3600, std::nullopt);
-}
 struct Timing { qint64 accumulated; bool running; double startedAgo; qint64 current; };
 QByteArray bytesOf(const QString &path)
 {
@@ -428,7 +423,9 @@ private slots:
     void currentAndStop()
     {
         QFETCH(Timing, t);
-        const auto task = storedTask(t.accumulated, t.running ? std::optional(t0 - t.startedAgo) : std::nullopt);
+        const auto task = std::make_unique<Task>(Record::newId(), "Opgave", startOfDay(t0), t.accumulated,
+                                                 t.running ? std::optional(t0 - t.startedAgo) : std::nullopt, 0, 0.0,
+                                                 std::nullopt);
         QSignalSpy banked(task.get(), &Task::accumulatedSecondsChanged);
         QSignalSpy started(task.get(), &Task::lastStartTimeChanged);
         if (t.running)

@@ -198,13 +198,12 @@ private slots:
         QTest::newRow("stats week under a Sunday locale") << Period{true, "thisWeek", wednesday, american, fromSunday};
         QTest::newRow("stats month on its last day includes the next month")
             << Period{true, "thisMonth", localTime(2025, 2, 28, 23, 30), danish, all};
-        QTest::newRow("stats all time") << Period{true, "allTime", wednesday, danish, all};
         // A clock outside the calendar has no today, week or month; all time still holds every task.
         const double broken = qQNaN();
         QTest::newRow("export today, broken clock") << Period{false, "today", broken, danish, {}};
         QTest::newRow("export week, broken clock") << Period{false, "thisWeek", broken, danish, {}};
         QTest::newRow("stats month, broken clock") << Period{true, "thisMonth", broken, danish, {}};
-        QTest::newRow("stats all time, broken clock") << Period{true, "allTime", broken, danish, all};
+        QTest::newRow("stats all time, whatever the clock") << Period{true, "allTime", broken, danish, all};
     }
     void periods()
     {
