@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <numeric>
 #include <limits>
 #include <sys/stat.h>
 
@@ -50,14 +51,6 @@ QStringList snapshot(const Store &store)
     for (const Record *r : store.templates()) out << fields(r);
     for (const Record *r : store.projectCodes()) out << fields(r);
     for (const Record *r : store.closedDays()) out << fields(r);
-    return out;
-}
-template<class R>
-QStringList names(const QList<R *> &records)
-{
-    QStringList out;
-    for (const R *r : records)
-        out << r->name();
     return out;
 }
 Task *addTask(Store &store, const QString &name, double date, std::optional<double> lastStartTime = std::nullopt)
@@ -384,6 +377,10 @@ private slots:
         store->insert(Task::create("b2", at(2026, 10, 25, 2, 30), 0, std::nullopt));
         store->remove(store->tasks().at(2));
 
+        const auto names = [](const QList<Task *> &tasks) {
+            return std::accumulate(tasks.begin(), tasks.end(), QStringList(),
+                                   [](QStringList out, const Task *t) { return out << t->name(); });
+        };
         for (int pass = 0; pass < 2; ++pass) { // the index is rebuilt on loading
             QCOMPARE(names(store->tasksOnDay(day)), onDay);
             QCOMPARE(names(store->tasksDatedExactly(startOfDay(day))), datedExactly);
