@@ -141,29 +141,45 @@ private slots:
         QCOMPARE(!model.startAtLoginError().isEmpty(), errorShown);
     }
 
-    // The summary is read again once, a while after the store's changes.
-    void exportSummary_data()
+    // Each tab's figures for its period. The week begins on the system locale's first day (CTest
+    // runs this under Monday and Sunday locales). The export summary is read again once, a while
+    // after the store's changes.
+    void periods_data()
     {
-        QTest::addColumn<QString>("range");
-        QTest::addColumn<QString>("summary"); // count, hours, billable hours
-        // Tasks: 4 March 7 min, 5 March 7 min and 20 min, 10 March 1 h, 28 February 30 min.
-        QTest::newRow("today, billable summed per task") << "today" << "2 0.45 0.50";
-        QTest::newRow("month leaves February out, takes later weeks") << "thisMonth" << "4 1.57 1.75";
+        QTest::addColumn<bool>("stats");
+        QTest::addColumn<QString>("period");
+        QTest::addColumn<QString>("shown"); // export: count, hours, billable hours; statistics: work days
+        const bool sundayFirst = QLocale::system().firstDayOfWeek() == Qt::Sunday;
+        QTest::newRow("export today, billable summed per task") << false << "today" << "2 0.45 0.50";
+        QTest::newRow("export month leaves February out, takes later weeks") << false << "thisMonth" << "6 1.80 2.25";
+        QTest::newRow("statistics week from its first day, later weeks too") << true << "thisWeek" << (sundayFirst ? "5" : "4");
+        QTest::newRow("statistics month") << true << "thisMonth" << "5";
+        QTest::newRow("statistics all time") << true << "allTime" << "6";
     }
-    void exportSummary()
+    void periods()
     {
-        QFETCH(QString, range);
-        QFETCH(QString, summary);
+        QFETCH(bool, stats);
+        QFETCH(QString, period);
+        QFETCH(QString, shown);
+        const auto addTasks = [this] { // 2 March is a Sunday
+            for (const auto &[day, seconds] : QList<std::pair<QDate, qint64>>{
+                     {{2025, 2, 28}, 1800}, {{2025, 3, 2}, 420}, {{2025, 3, 3}, 420}, {{2025, 3, 5}, 420},
+                     {{2025, 3, 5}, 1200}, {{2025, 3, 10}, 3600}, {{2025, 4, 1}, 420}})
+                m_fixture->addTask("T", localTime(day.year(), day.month(), day.day()), seconds);
+        };
+        if (stats) {
+            addTasks();
+            auto &model = openModel<StatsTabModel>();
+            model.setStatsPeriod(period);
+            QCOMPARE(QString::number(model.workDays()), shown);
+            return;
+        }
         auto &model = openModel<ExportSettingsTabModel>();
-        model.setExportRange(range);
+        model.setExportRange(period);
         QSignalSpy spy(&model, &ExportSettingsTabModel::summaryChanged);
-        m_fixture->addTask("a", localTime(2025, 3, 4), 420);
-        m_fixture->addTask("b", localTime(2025, 3, 5), 420);
-        m_fixture->addTask("c", localTime(2025, 3, 5), 1200);
-        m_fixture->addTask("d", localTime(2025, 3, 10), 3600);
-        m_fixture->addTask("e", localTime(2025, 2, 28), 1800);
+        addTasks();
         QCOMPARE(spy.count(), 0);
-        QTRY_COMPARE(model.taskCountText() + " " + model.hoursText() + " " + model.billableHoursText(), summary);
+        QTRY_COMPARE(model.taskCountText() + " " + model.hoursText() + " " + model.billableHoursText(), shown);
         QCOMPARE(spy.count(), 1);
         QVERIFY(model.canExport());
     }
@@ -223,29 +239,6 @@ private slots:
             const QByteArray expected = format == "csv" ? reports::csvText(rows) : reports::jsonText(rows).bytes;
             QCOMPARE(readAll(target), expected);
         }
-    }
-
-    void statsPeriods_data()
-    {
-        QTest::addColumn<QString>("period");
-        QTest::addColumn<int>("workDays");
-        // Tasks on 28 Feb, 2 Mar (Sunday), 3 Mar (Monday), 5 Mar, 1 Apr. The week begins on
-        // the system locale's first day (CTest runs this under Monday and Sunday locales).
-        const bool sundayFirst = QLocale::system().firstDayOfWeek() == Qt::Sunday;
-        QTest::newRow("week from its first day, later weeks too") << "thisWeek" << (sundayFirst ? 4 : 3);
-        QTest::newRow("month") << "thisMonth" << 4;
-        QTest::newRow("all time") << "allTime" << 5;
-    }
-    void statsPeriods()
-    {
-        QFETCH(QString, period);
-        QFETCH(int, workDays);
-        for (const QDate &d : {QDate(2025, 2, 28), QDate(2025, 3, 2), QDate(2025, 3, 3), QDate(2025, 3, 5),
-                               QDate(2025, 4, 1)})
-            m_fixture->addTask("T", localTime(d.year(), d.month(), d.day()), 60);
-        auto &model = openModel<StatsTabModel>();
-        model.setStatsPeriod(period);
-        QCOMPARE(model.workDays(), workDays);
     }
 
     void dayColumnsAndProjectRows()
