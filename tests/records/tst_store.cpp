@@ -176,8 +176,7 @@ private slots:
         QVERIFY(db.exec("BEGIN IMMEDIATE"));
         t->setName("Efter");
         const std::optional<QString> error = store->save();
-        QVERIFY(error);
-        QVERIFY2(error->contains("locked"), qPrintable(*error));
+        QVERIFY2(error && error->contains("locked"), qPrintable(error.value_or("none")));
         QCOMPARE(store->saveError(), *error);
         QVERIFY(store->hasPendingChanges());
         QVERIFY(failed.wait(5000));
@@ -397,7 +396,6 @@ private slots:
         QCOMPARE(task->createdAt(), t0);
         QCOMPARE(day->closedAt(), t0);
         QCOMPARE(day->billableHours(), 7.25);
-        QVERIFY(!task->id().isNull() && day->id() != task->id());
     }
 
     // Also: a second start keeps the first start time, a second stop banks nothing.

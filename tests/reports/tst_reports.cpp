@@ -23,9 +23,8 @@
 using namespace reports;
 
 // Tasks made directly, without a store.
-class TaskFixtures
+struct TaskFixtures
 {
-public:
     // A task dated at the local midnight of `day`; `runningSince` starts its clock.
     Task *add(const QString &name, const QDate &day, qint64 storedSeconds,
               const std::optional<QString> &code = std::nullopt, std::optional<double> runningSince = std::nullopt)
@@ -36,8 +35,6 @@ public:
         return m_all.back();
     }
     const QList<Task *> &all() const { return m_all; }
-
-private:
     std::vector<std::unique_ptr<Task>> m_tasks;
     QList<Task *> m_all;
 };
