@@ -55,21 +55,6 @@ struct SampleTask
 struct Figures { QList<SampleTask> samples; QString totalTime; double billable; int days; double average; };
 struct Breakdown { QList<SampleTask> samples; QStringList codes; QList<double> hours, billable; QList<qint64> counts; };
 namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-QList<Task *> sample(TaskFixtures &tasks)
-{
-    const QList<QPair<QString, QDate>> days{
-        {"today", QDate(2025, 3, 5)}, {"feb28", QDate(2025, 2, 28)}, {"nextMonth", QDate(2025, 4, 15)},
-        {"sun2", QDate(2025, 3, 2)},  {"tomorrow", QDate(2025, 3, 6)}, {"mon3", QDate(2025, 3, 3)},
-    };
-    for (const auto &[name, day] : days)
-        tasks.add(name, day, 60);
-    return tasks.all();
-}
 struct Period { bool stats; QString period; double now; QLocale locale; QStringList expected; };
 QStringList namesIn(const QList<Task *> &tasks)
 {
@@ -204,7 +189,11 @@ private slots:
     {
         QFETCH(Period, p);
         TaskFixtures tasks;
-        const QList<Task *> all = sample(tasks);
+        for (const auto &[name, day] : QList<QPair<QString, QDate>>{
+                 {"today", QDate(2025, 3, 5)}, {"feb28", QDate(2025, 2, 28)}, {"nextMonth", QDate(2025, 4, 15)},
+                 {"sun2", QDate(2025, 3, 2)}, {"tomorrow", QDate(2025, 3, 6)}, {"mon3", QDate(2025, 3, 3)}})
+            tasks.add(name, day, 60);
+        const QList<Task *> &all = tasks.all();
         if (p.stats) {
             QVERIFY(statsPeriodFromRaw(p.period));
             QCOMPARE(namesIn(filteredTasks(all, *statsPeriodFromRaw(p.period), p.now, p.locale)), p.expected);
@@ -329,7 +318,9 @@ private slots:
         ::setfsuid(0);
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(error.has_value() && !error->isEmpty(), situation != "ok");
-        QCOMPARE(readAll(dir.filePath("export.csv")), // UTF-8, no mark of its own
+        QFile target(dir.filePath("export.csv"));
+        QVERIFY(target.open(QIODevice::ReadOnly));
+        QCOMPARE(target.readAll(), // UTF-8, no mark of its own
                  situation == "ok" ? QByteArray("[\"\xC3\xA6\xC3\xB8\xC3\xA5\"]") : QByteArray("gammelt indhold"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"export.csv"});
     }

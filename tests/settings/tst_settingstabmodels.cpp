@@ -27,11 +27,6 @@ double now()
 {
     return localTime(2025, 3, 5, 14, 0);
 }
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 QStringList fields(const QVariantList &maps, const QStringList &keys)
 {
     QStringList out;
@@ -237,7 +232,9 @@ private slots:
                  answer == "unwritable" ? "Eksport mislykkedes: " + model.lastError() : QString());
         if (written) {
             const QByteArray expected = format == "csv" ? reports::csvText(rows) : reports::jsonText(rows).bytes;
-            QCOMPARE(readAll(target), expected);
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), expected);
         }
     }
 
