@@ -22,11 +22,6 @@ double at(int y, int m, int d, int h = 0, int min = 0)
 {
     return toSeconds(QDateTime(QDate(y, m, d), QTime(h, min)));
 }
-// 23:30 local time, so that an hour away runs over midnight.
-double lateEvening()
-{
-    return at(2026, 5, 12, 23, 30);
-}
 struct Steps { QStringList steps; QString active; bool timer; QString running; };
 struct Answer { double begin, end, now; int choice; qint64 accumulated; bool running; qint64 current; };
 // `after`: the task's banked seconds and whether it runs, once all steps are done.
@@ -41,6 +36,7 @@ class TestTimerManager : public QObject
     Q_OBJECT
 
     const double t0 = at(2026, 5, 12, 9);
+    const double lateEvening = at(2026, 5, 12, 23, 30); // so that an hour away runs over midnight
     std::optional<TestClock> m_clock;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Store> m_store;
@@ -87,7 +83,6 @@ private slots:
         QVERIFY(!a->isRunning());
         QCOMPARE(b->lastStartTime(), std::optional(t0 + 100.7));
         QCOMPARE(m_manager->activeTaskID(), std::optional(b->id()));
-        QVERIFY(m_manager->hasTimer());
         QCOMPARE(timers(), 1);
         QVERIFY(saved());
         SqlPeek db(m_store->path());
@@ -102,18 +97,6 @@ private slots:
         m_clock->set(t0 + 121.6);
         QCOMPARE(b->currentSeconds(), 20);
         QCOMPARE(timers(), 1);
-    }
-
-    void stopAllWithNoTasksStillSaves()
-    {
-        m_manager->start(a, m_store->tasks(), m_store.get());
-        b->setName("B omdøbt");
-        m_manager->stopAll({}, m_store.get());
-        QCOMPARE(m_manager->activeTaskID(), std::nullopt);
-        QVERIFY(!m_manager->hasTimer());
-        QVERIFY(a->isRunning()); // not in the list
-        QVERIFY(saved());
-        QCOMPARE(SqlPeek(m_store->path()).value("SELECT name FROM Task WHERE rowid = 2"), "B omdøbt");
     }
 
     // Steps on tasks A and B; then the active task, whether a timer exists and which tasks run.
@@ -152,10 +135,13 @@ private slots:
         QCOMPARE(QString(a->isRunning() ? "A" : "") + (b->isRunning() ? "B" : ""), s.running);
     }
 
-    // The only test that lets real time pass: the timer must fire on its own. The
-    // observer stops the task from inside the tick, which removes the ticking timer.
-    void tickAdvancesAndMayStopFromInside()
+    // The only test that lets real time pass: the timer must fire on its own. The observer
+    // stops the task from inside the tick, which removes the ticking timer. The screens' tick
+    // follows every tick while they are shown, pauses while they are hidden and catches up
+    // once when they show again.
+    void ticks()
     {
+        QSignalSpy views(m_manager.get(), &TimerManager::viewTick);
         m_manager->start(a, m_store->tasks(), m_store.get());
         connect(m_manager.get(), &TimerManager::tickChanged, this, [this] { m_manager->stop(a, m_store.get()); });
         QTRY_COMPARE_WITH_TIMEOUT(m_manager->tick(), 1, 3000);
@@ -163,14 +149,6 @@ private slots:
         QVERIFY(!a->isRunning());
         QCOMPARE(timers(), 0); // so no second tick can come
         QCOMPARE(m_manager->tick(), 1);
-    }
-
-    // The screens' tick follows every tick while they are shown, pauses while they are
-    // hidden and catches up once when they show again.
-    void viewTickPausesWhileHidden()
-    {
-        QSignalSpy views(m_manager.get(), &TimerManager::viewTick);
-        m_manager->advanceTick();
         QCOMPARE(views.count(), 1);
         m_manager->setViewsShown(false);
         m_manager->advanceTick();
@@ -188,38 +166,42 @@ private slots:
         QTest::newRow("start") << "start" << "Failed to save after starting task: ";
         QTest::newRow("stop") << "stop" << "Failed to save after stopping task: ";
         QTest::newRow("stop all") << "stopAll" << "Failed to save after stopping all tasks: ";
+        QTest::newRow("stop all of no tasks still saves") << "stopAll none" << "Failed to save after stopping all tasks: ";
     }
     void saveFailureLines()
     {
         QFETCH(QString, operation);
         QFETCH(QString, prefix);
         if (operation != "start")
-            a->start();
+            m_manager->start(a, m_store->tasks(), m_store.get());
         SqlPeek other(m_store->path());
         QVERIFY(other.exec("BEGIN IMMEDIATE"));
         m_clock->set(t0 + 60);
+        b->setName("B omdøbt"); // waits for the same save
         if (operation == "start") m_manager->start(a, m_store->tasks(), m_store.get());
         else if (operation == "stop") m_manager->stop(a, m_store.get());
-        else m_manager->stopAll(m_store->tasks(), m_store.get());
+        else m_manager->stopAll(operation == "stopAll" ? m_store->tasks() : QList<Task *>(), m_store.get());
         QVERIFY(other.exec("ROLLBACK"));
 
         QCOMPARE(m_lines.size(), 1);
         QVERIFY2(m_lines.first().startsWith(prefix), qPrintable(m_lines.first()));
         QVERIFY(m_lines.first().size() > prefix.size()); // followed by the reason
         QVERIFY(!m_lines.first().contains('\n'));
+        QCOMPARE(m_manager->hasTimer(), operation == "start"); // stopping all ends the timer, listed or not
         // The change stays in memory and the next save writes it.
-        QCOMPARE(a->isRunning(), operation == "start");
+        const bool running = operation == "start" || operation.endsWith("none");
+        QCOMPARE(a->isRunning(), running);
         QVERIFY(!saved());
         QCOMPARE(m_store->save(), std::nullopt);
         QCOMPARE(SqlPeek(m_store->path()).value("SELECT accumulatedSeconds FROM Task WHERE rowid = 1"),
-                 operation == "start" ? "0" : "60");
+                 running ? "0" : "60");
     }
 
     // A task started at T with 100 s banked; the spell and "now" in seconds from T, then the
     // banked seconds after the choice, whether it runs, and the seconds it shows right after.
     void choices_data()
     {
-        QTest::addColumn<Answer>("a");
+        QTest::addColumn<Answer>("answer");
         const int remove = int(Choice::RemoveTime), stop = int(Choice::RemoveAndStop);
         QTest::newRow("fractions count whole seconds") << Answer{600.4, 1800.9, 2000.5, remove, 900, true, 900};
         QTest::newRow("spell began before the start") << Answer{-300, 1200, 1500, remove, 400, true, 400};
@@ -230,17 +212,16 @@ private slots:
     }
     void choices()
     {
-        QFETCH(Answer, a);
-        const double t = lateEvening();
+        QFETCH(Answer, answer);
+        const double t = lateEvening;
         m_clock->set(t);
-        Task *task = m_store->insert(Task::create("Møde", t, 0, std::nullopt));
-        task->setAccumulatedSeconds(100);
-        task->start();
-        m_clock->set(t + a.now);
-        away::apply(*task, {t + a.begin, t + a.end}, Choice(a.choice));
-        QCOMPARE(task->accumulatedSeconds(), a.accumulated);
-        QCOMPARE(task->isRunning(), a.running);
-        QCOMPARE(task->currentSeconds(), a.current);
+        a->setAccumulatedSeconds(100);
+        a->start();
+        m_clock->set(t + answer.now);
+        away::apply(*a, {t + answer.begin, t + answer.end}, Choice(answer.choice));
+        QCOMPARE(a->accumulatedSeconds(), answer.accumulated);
+        QCOMPARE(a->isRunning(), answer.running);
+        QCOMPARE(a->currentSeconds(), answer.current);
     }
 
     // Each step is "source on|off at" (seconds from the task's start); "stop", "delete" and
@@ -274,7 +255,7 @@ private slots:
     {
         QFETCH(Spells, s);
         m_preferences->setAwayMinutes(s.threshold);
-        const double t = lateEvening();
+        const double t = lateEvening;
         m_clock->set(t);
         Task *task = m_store->insert(Task::create("Møde", t, 0, std::nullopt));
         m_manager->start(task, m_store->tasks(), m_store.get());

@@ -41,11 +41,7 @@ public:
         sqlite3_finalize(st);
         return out;
     }
-    QString value(const char *sql)
-    {
-        const QStringList rows = column(sql);
-        return rows.isEmpty() ? QString() : rows.first();
-    }
+    QString value(const char *sql) { return column(sql).value(0); }
 
 private:
     sqlite3 *m_db = nullptr;

@@ -27,15 +27,6 @@ double now()
 {
     return localTime(2025, 3, 5, 14, 0);
 }
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-QString summaryOf(const ExportSettingsTabModel &model)
-{
-    return model.taskCountText() + " " + model.hoursText() + " " + model.billableHoursText();
-}
 QStringList fields(const QVariantList &maps, const QStringList &keys)
 {
     QStringList out;
@@ -60,11 +51,10 @@ class SettingsTabModelsTest : public QObject
     template<class Model>
     Model &openModel()
     {
-        auto model = std::make_unique<Model>();
+        auto *model = new Model;
+        m_model.reset(model);
         model->setServices(m_fixture->services());
-        Model &opened = *model;
-        m_model = std::move(model);
-        return opened;
+        return *model;
     }
 
 private slots:
@@ -79,30 +69,26 @@ private slots:
         m_fixture.reset();
     }
 
-    void billableSwitchReachesTheLabelAndTheFile()
-    {
-        auto &model = openModel<GeneralSettingsTabModel>();
-        QVERIFY(model.defaultShowBillableTime()); // a fresh installation
-        // The label binds to the preferences; their change signal is what it redraws on.
-        QSignalSpy labelSees(m_fixture->preferences(), &Preferences::defaultShowBillableTimeChanged);
-        model.setDefaultShowBillableTime(false);
-        QCOMPARE(labelSees.count(), 1);
-        QVERIFY(!Preferences(m_fixture->preferences()->filePath()).defaultShowBillableTime());
-    }
-
-    void apiKeyStoresEveryKeystrokeAndNeverLogsIt()
+    // The label and the day view bind to the preferences; their change signals are what they redraw on.
+    void writesReachThePreferencesAtOnceAndTheKeyNeverTheLog()
     {
         static QStringList messages;
         messages.clear();
         const QtMessageHandler previous = qInstallMessageHandler(
             [](QtMsgType, const QMessageLogContext &, const QString &message) { messages.append(message); });
-
         auto &model = openModel<GeneralSettingsTabModel>();
+        const auto saved = [this] { return Preferences(m_fixture->preferences()->filePath()); };
+        QVERIFY(model.defaultShowBillableTime()); // a fresh installation
+        QSignalSpy labelSees(m_fixture->preferences(), &Preferences::defaultShowBillableTimeChanged);
+        model.setDefaultShowBillableTime(false);
+        QCOMPARE(labelSees.count(), 1);
+        QVERIFY(!saved().defaultShowBillableTime());
+
         QSignalSpy dayViewSees(m_fixture->preferences(), &Preferences::workbookAPIKeyChanged);
         const QStringList typed = {"s", "se", "sec", "secr3t-KEY", ""};
         for (const QString &text : typed) {
             model.setWorkbookAPIKey(text);
-            QCOMPARE(Preferences(m_fixture->preferences()->filePath()).workbookAPIKey(), text);
+            QCOMPARE(saved().workbookAPIKey(), text);
         }
         QCOMPARE(dayViewSees.count(), typed.size());
         qInstallMessageHandler(previous);
@@ -150,29 +136,45 @@ private slots:
         QCOMPARE(!model.startAtLoginError().isEmpty(), errorShown);
     }
 
-    // The summary is read again once, a while after the store's changes.
-    void exportSummary_data()
+    // Each tab's figures for its period. The week begins on the system locale's first day (CTest
+    // runs this under Monday and Sunday locales). The export summary is read again once, a while
+    // after the store's changes.
+    void periods_data()
     {
-        QTest::addColumn<QString>("range");
-        QTest::addColumn<QString>("summary"); // count, hours, billable hours
-        // Tasks: 4 March 7 min, 5 March 7 min and 20 min, 10 March 1 h, 28 February 30 min.
-        QTest::newRow("today, billable summed per task") << "today" << "2 0.45 0.50";
-        QTest::newRow("month leaves February out, takes later weeks") << "thisMonth" << "4 1.57 1.75";
+        QTest::addColumn<bool>("stats");
+        QTest::addColumn<QString>("period");
+        QTest::addColumn<QString>("shown"); // export: count, hours, billable hours; statistics: work days
+        const bool sundayFirst = QLocale::system().firstDayOfWeek() == Qt::Sunday;
+        QTest::newRow("export today, billable summed per task") << false << "today" << "2 0.45 0.50";
+        QTest::newRow("export month leaves February out, takes later weeks") << false << "thisMonth" << "6 1.80 2.25";
+        QTest::newRow("statistics week from its first day, later weeks too") << true << "thisWeek" << (sundayFirst ? "5" : "4");
+        QTest::newRow("statistics month") << true << "thisMonth" << "5";
+        QTest::newRow("statistics all time") << true << "allTime" << "6";
     }
-    void exportSummary()
+    void periods()
     {
-        QFETCH(QString, range);
-        QFETCH(QString, summary);
+        QFETCH(bool, stats);
+        QFETCH(QString, period);
+        QFETCH(QString, shown);
+        const auto addTasks = [this] { // 2 March is a Sunday
+            for (const auto &[day, seconds] : QList<std::pair<QDate, qint64>>{
+                     {{2025, 2, 28}, 1800}, {{2025, 3, 2}, 420}, {{2025, 3, 3}, 420}, {{2025, 3, 5}, 420},
+                     {{2025, 3, 5}, 1200}, {{2025, 3, 10}, 3600}, {{2025, 4, 1}, 420}})
+                m_fixture->addTask("T", localTime(day.year(), day.month(), day.day()), seconds);
+        };
+        if (stats) {
+            addTasks();
+            auto &model = openModel<StatsTabModel>();
+            model.setStatsPeriod(period);
+            QCOMPARE(QString::number(model.workDays()), shown);
+            return;
+        }
         auto &model = openModel<ExportSettingsTabModel>();
-        model.setExportRange(range);
+        model.setExportRange(period);
         QSignalSpy spy(&model, &ExportSettingsTabModel::summaryChanged);
-        m_fixture->addTask("a", localTime(2025, 3, 4), 420);
-        m_fixture->addTask("b", localTime(2025, 3, 5), 420);
-        m_fixture->addTask("c", localTime(2025, 3, 5), 1200);
-        m_fixture->addTask("d", localTime(2025, 3, 10), 3600);
-        m_fixture->addTask("e", localTime(2025, 2, 28), 1800);
+        addTasks();
         QCOMPARE(spy.count(), 0);
-        QTRY_COMPARE(summaryOf(model), summary);
+        QTRY_COMPARE(model.taskCountText() + " " + model.hoursText() + " " + model.billableHoursText(), shown);
         QCOMPARE(spy.count(), 1);
         QVERIFY(model.canExport());
     }
@@ -194,7 +196,9 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(bool, written);
 
-        m_fixture->addTask("Møde; \"A\"", localTime(2025, 3, 5), 1800, QStringLiteral("ABC"));
+        // Running for 20 minutes when the button is pressed; the file holds the tasks as they were then.
+        m_fixture->addTask("Møde; \"A\"", localTime(2025, 3, 5), 600, QStringLiteral("ABC"))->start();
+        m_clock->advance(1200);
         m_fixture->addTask("Frokost", localTime(2025, 3, 4), 1200);
         QTemporaryDir dir;
         const QString target = answer == "unwritable" ? dir.filePath("mangler/export." + format)
@@ -203,11 +207,12 @@ private slots:
         auto &model = openModel<ExportSettingsTabModel>();
         model.setExportFormat(format);
         QString proposed;
-        bool pinnedWhileAsking = false;
+        bool shownWhileAsking = false;
         model.setFileChooser([&](const QString &proposedPath, reports::ExportFormat,
                                  std::function<void(const QString &)> done) {
             proposed = proposedPath;
-            pinnedWhileAsking = m_fixture->services()->isPopoverPinned();
+            shownWhileAsking = m_fixture->services()->isPopoverPinned() && model.isChoosingFile();
+            m_clock->advance(7200); // the user takes a while in the dialog
             done(answer == "cancel" ? QString() : target);
         });
         model.setScheduler([](int, std::function<void()>) {});
@@ -216,7 +221,7 @@ private slots:
         model.performExport();
 
         QCOMPARE(proposed, QDir::home().filePath("timetracker-export." + format));
-        QVERIFY(pinnedWhileAsking);
+        QVERIFY(shownWhileAsking);
         QVERIFY(!m_fixture->services()->isPopoverPinned());
         QVERIFY(!model.isChoosingFile()); // the button works again
         QCOMPARE(model.showExportSuccess(), written);
@@ -227,79 +232,10 @@ private slots:
                  answer == "unwritable" ? "Eksport mislykkedes: " + model.lastError() : QString());
         if (written) {
             const QByteArray expected = format == "csv" ? reports::csvText(rows) : reports::jsonText(rows).bytes;
-            QCOMPARE(readAll(target), expected);
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), expected);
         }
-    }
-
-    void exportFileIsMadeWhenTheButtonIsPressed()
-    {
-        Task *running = m_fixture->addTask("Kører", now(), 600);
-        running->start();
-        m_clock->advance(1200); // 30 minutes in all when the button is pressed
-
-        auto &model = openModel<ExportSettingsTabModel>();
-        std::function<void(const QString &)> answer;
-        model.setFileChooser([&](const QString &, reports::ExportFormat, std::function<void(const QString &)> done) {
-            answer = std::move(done);
-        });
-        model.setScheduler([](int, std::function<void()>) {});
-        model.performExport();
-        QVERIFY(model.isChoosingFile());
-        QVERIFY(m_fixture->services()->isPopoverPinned());
-
-        m_clock->set(now() + 7200); // the user takes a while in the dialog
-        QTemporaryDir dir;
-        answer(dir.filePath("x.csv"));
-        const QList<QByteArray> lines = readAll(dir.filePath("x.csv")).split('\n');
-        QCOMPARE(lines.size(), 2);
-        QCOMPARE(lines.at(1), QByteArray("2025-03-05;Kører;;600;0,50;0,50"));
-        QVERIFY(!m_fixture->services()->isPopoverPinned());
-    }
-
-    // A running task counts its banked time in the total and its current time in billing.
-    void statsOverview_data()
-    {
-        QTest::addColumn<qint64>("stored");
-        QTest::addColumn<qint64>("runningFor");
-        QTest::addColumn<QString>("values");
-        QTest::newRow("running") << qint64(600) << qint64(1200) << "0:10|0.5 t|1|0.2 t";
-        QTest::newRow("hours past a hundred") << qint64(360000 + 59) << qint64(0) << "100:00|100.0 t|1|100.0 t";
-    }
-    void statsOverview()
-    {
-        QFETCH(qint64, stored);
-        QFETCH(qint64, runningFor);
-        QFETCH(QString, values);
-        Task *task = m_fixture->addTask("T", now(), stored);
-        if (runningFor > 0) {
-            m_clock->set(now() - double(runningFor));
-            task->start();
-            m_clock->set(now());
-        }
-        QCOMPARE(fields(openModel<StatsTabModel>().overview(), {"value"}).join('|'), values);
-    }
-
-    void statsPeriods_data()
-    {
-        QTest::addColumn<QString>("period");
-        QTest::addColumn<int>("workDays");
-        // Tasks on 28 Feb, 2 Mar (Sunday), 3 Mar (Monday), 5 Mar, 1 Apr. The week begins on
-        // the system locale's first day (CTest runs this under Monday and Sunday locales).
-        const bool sundayFirst = QLocale::system().firstDayOfWeek() == Qt::Sunday;
-        QTest::newRow("week from its first day, later weeks too") << "thisWeek" << (sundayFirst ? 4 : 3);
-        QTest::newRow("month") << "thisMonth" << 4;
-        QTest::newRow("all time") << "allTime" << 5;
-    }
-    void statsPeriods()
-    {
-        QFETCH(QString, period);
-        QFETCH(int, workDays);
-        for (const QDate &d : {QDate(2025, 2, 28), QDate(2025, 3, 2), QDate(2025, 3, 3), QDate(2025, 3, 5),
-                               QDate(2025, 4, 1)})
-            m_fixture->addTask("T", localTime(d.year(), d.month(), d.day()), 60);
-        auto &model = openModel<StatsTabModel>();
-        model.setStatsPeriod(period);
-        QCOMPARE(model.workDays(), workDays);
     }
 
     void dayColumnsAndProjectRows()
@@ -311,6 +247,7 @@ private slots:
             m_fixture->addTask("T", now(), 480, QStringLiteral("ABC"));
         auto &model = openModel<StatsTabModel>();
         QVERIFY(model.showsDayLabels());
+        QCOMPARE(fields(model.overview(), {"value"}), (QStringList{"8:24", "8.8 t", "3", "2.8 t"}));
         QCOMPARE(fields(model.dayColumns(), {"hours", "height", "weekday", "date"}),
                  (QStringList{"2.0|40|man.|3/3", "4.0|80|tir.|4/3", "2.4|48|ons.|5/3"}));
         QCOMPARE(fields(model.projectRows(), {"code", "count", "hours", "billable", "fraction"}),
