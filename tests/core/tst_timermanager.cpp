@@ -111,6 +111,7 @@ private slots:
         QTest::newRow("sync takes the first running in list order, not the earliest started")
             << Steps{{"run B", "run A", "sync"}, "A", true, "AB"};
         QTest::newRow("start leaves a foreign runner") << Steps{{"run B", "start A"}, "A", true, "AB"};
+        QTest::newRow("sync after the runner stopped elsewhere") << Steps{{"start A", "halt A", "sync"}, "", false, ""};
     }
     void timerPresence()
     {
@@ -122,6 +123,7 @@ private slots:
             else if (step.startsWith("stop ")) m_manager->stop(task, m_store.get());
             else if (step.startsWith("toggle ")) m_manager->toggle(task, all, m_store.get());
             else if (step.startsWith("run ")) task->start();
+            else if (step.startsWith("halt ")) task->stop();
             else if (step == "stopAll") m_manager->stopAll(all, m_store.get());
             else if (step == "sync") m_manager->syncActiveTask(all);
             else QFAIL(qPrintable("unknown step " + step));
