@@ -6,7 +6,6 @@
 #include "cli/StatusLine.h"
 #include "records/Store.h"
 #include "timecalc/Calendar.h"
-#include "timecalc/Clock.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -18,7 +17,6 @@
 #include <QtTest>
 
 #include <csignal>
-#include <optional>
 
 namespace {
 const QString hostile = QStringLiteral("<b>x</b> & %{F#f00}");
@@ -328,14 +326,7 @@ public slots:
 
 int main(int argc, char *argv[])
 {
-    PrivateBus bus;
-    if (!bus.isRunning()) {
-        qCritical("%s", qPrintable(bus.error()));
-        return 1;
-    }
-    QCoreApplication app(argc, argv);
-    CliTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runOnPrivateBus<QCoreApplication, CliTest>(argc, argv);
 }
 
 #include "tst_cli.moc"

@@ -181,14 +181,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    PrivateBus bus;
-    if (!bus.isRunning()) {
-        qCritical("%s", qPrintable(bus.error()));
-        return 1;
-    }
-    QCoreApplication app(argc, argv);
-    TestAwaySources test(bus.address());
-    return QTest::qExec(&test, argc, argv);
+    return runOnPrivateBus<QCoreApplication, TestAwaySources>(argc, argv);
 }
 
 #include "tst_awaysources.moc"

@@ -260,14 +260,7 @@ private:
 
 int main(int argc, char *argv[])
 {
-    PrivateBus bus;
-    if (!bus.isRunning()) {
-        qCritical("%s", qPrintable(bus.error()));
-        return 1;
-    }
-    QApplication app(argc, argv); // the menu is a widget
-    TestStatusItem test(bus.address());
-    return QTest::qExec(&test, argc, argv);
+    return runOnPrivateBus<QApplication, TestStatusItem>(argc, argv); // the menu is a widget
 }
 
 #include "tst_statusitem.moc"

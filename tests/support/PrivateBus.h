@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QProcess>
+#include <QTest>
+
+#include <type_traits>
 
 class PrivateBus
 {
@@ -19,3 +22,23 @@ private:
     QProcess m_daemon;
     QString m_address;
 };
+
+// A test's main(): the bus first, so that Qt's session connection goes to it, then the
+// application object of type App, then the test (given the bus's address when it takes one).
+template<typename App, typename Test>
+int runOnPrivateBus(int argc, char *argv[])
+{
+    PrivateBus bus;
+    if (!bus.isRunning()) {
+        qCritical("%s", qPrintable(bus.error()));
+        return 1;
+    }
+    App app(argc, argv);
+    if constexpr (std::is_constructible_v<Test, QString>) {
+        Test test(bus.address());
+        return QTest::qExec(&test, argc, argv);
+    } else {
+        Test test;
+        return QTest::qExec(&test, argc, argv);
+    }
+}
