@@ -84,7 +84,7 @@ int status(BusClient &bus, const Command &command)
     if (command.follow) {
         std::string last;
         bool printed = false;
-        const auto result = bus.follow([&](const TrackerStatus *status) {
+        bus.follow([&](const TrackerStatus *status) {
             std::string line = statusLine(status, command.format);
             if (printed && line == last)
                 return;
@@ -92,7 +92,8 @@ int status(BusClient &bus, const Command &command)
             last = std::move(line);
             printed = true;
         });
-        return fail(bus.message(), result == BusClient::Result::Ok ? 0 : refused);
+        // It returns only when the bus failed.
+        return fail(bus.message());
     }
     TrackerStatus now;
     const auto result = bus.readStatus(&now);
