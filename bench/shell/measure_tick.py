@@ -48,6 +48,7 @@ class Host:
         self.bus = bus
         self.fetch = fetch
         self.counts = {}
+        self.items = {}
         bus.add_signal_receiver(self.on_signal, dbus_interface=ITEM, member_keyword="member",
                                 sender_keyword="sender")
 
@@ -55,7 +56,10 @@ class Host:
         self.counts[member] = self.counts.get(member, 0) + 1
         prop = self.FETCH.get(member)
         if prop and self.fetch:
-            self.bus.get_object(sender, "/StatusNotifierItem").Get(
+            # As panels do: one proxy per item, not introspected again for every fetch.
+            if sender not in self.items:
+                self.items[sender] = self.bus.get_object(sender, "/StatusNotifierItem", introspect=False)
+            self.items[sender].Get(
                 ITEM, prop, dbus_interface=dbus.PROPERTIES_IFACE,
                 reply_handler=lambda *_: None, error_handler=lambda *_: None)
 

@@ -11,6 +11,7 @@
 #include "platform/IconFont.h"
 #include "platform/PopoverLoader.h"
 #include "platform/SingleInstance.h"
+#include "platform/BusLoop.h"
 #include "platform/StatusItem.h"
 #include "platform/StatusMenu.h"
 #include "platform/SystemTray.h"
@@ -124,6 +125,7 @@ TimeTrackerApp::~TimeTrackerApp()
     m_menu.reset();
     m_popover.reset();
     m_label.reset();
+    m_bus.reset();
     m_context.reset();
 }
 
@@ -162,7 +164,16 @@ bool TimeTrackerApp::start()
                                              m_context->preferences());
     connect(m_label.get(), &MenuBarLabel::presentationChanged, this, &TimeTrackerApp::showPresentation);
 
-    m_statusItem = std::make_unique<StatusItem>(m_tray);
+    m_bus = std::make_unique<BusLoop>();
+    if (QString busError; !m_bus->open(&busError))
+        std::fprintf(stderr, "Cannot connect to the session bus: %s\n", qPrintable(busError));
+    m_statusItem = std::make_unique<StatusItem>(m_bus.get(), m_tray);
+    // Where the panel draws our label, the bus thread keeps its clock: the GUI thread
+    // sleeps while its screens are hidden. A tray icon's tooltip is ours to tick.
+    m_context->timerManager()->setViewsShown(false);
+    connect(m_statusItem.get(), &StatusItem::backendChanged, this, [this](StatusItem::Backend backend) {
+        m_context->timerManager()->setTicksWhileHidden(backend != StatusItem::Backend::StatusNotifier);
+    });
     connect(m_statusItem.get(), &StatusItem::activated, this, [this](QPoint anchor) {
         if (!anchor.isNull())
             m_lastAnchor = anchor;
@@ -192,7 +203,7 @@ bool TimeTrackerApp::start()
         [this] { togglePopover(); },
     };
     m_service = std::make_unique<TrackerService>(m_context.get(), m_label.get(), std::move(popover));
-    if (QString busError; !m_service->publish(&busError))
+    if (QString busError; !m_service->publish(m_bus.get(), &busError))
         std::fprintf(stderr, "Scripts cannot reach Timeglas on the session bus: %s\n", qPrintable(busError));
     return true;
 }
@@ -223,7 +234,8 @@ void TimeTrackerApp::showPresentation(const LabelPresentation &presentation)
                 AppIdentity::symbolicIconName(m_iconName == QLatin1String("hourglass")), *m_iconThemePath);
         }
     }
-    m_statusItem->setPresentation(m_icon, presentation.text, presentation.toolTip, presentation.warning);
+    m_statusItem->setPresentation(m_icon, presentation.text, presentation.toolTip, presentation.warning,
+                                  presentation.clock);
 }
 
 void TimeTrackerApp::stopRunningTasks()

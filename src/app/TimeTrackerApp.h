@@ -11,6 +11,7 @@
 class AwayNotifier;
 class AwaySources;
 class AppContext;
+class BusLoop;
 class MenuBarLabel;
 class PopoverLoader;
 class StatusItem;
@@ -45,6 +46,8 @@ private:
 
     TrayFactory *m_tray;
     std::unique_ptr<AppContext> m_context;
+    // The status item and the tracker's interface live on it: it goes after them.
+    std::unique_ptr<BusLoop> m_bus;
     std::unique_ptr<MenuBarLabel> m_label;
     std::unique_ptr<PopoverLoader> m_popover;
     std::unique_ptr<StatusItem> m_statusItem;

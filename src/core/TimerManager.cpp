@@ -68,9 +68,25 @@ void TimerManager::setViewsShown(bool shown)
     if (m_viewsShown == shown)
         return;
     m_viewsShown = shown;
+    followTimer();
     // Whatever moved on while they were hidden shows at once.
     if (shown)
         emit viewTick();
+}
+
+void TimerManager::setTicksWhileHidden(bool ticks)
+{
+    m_ticksWhileHidden = ticks;
+    followTimer();
+}
+
+void TimerManager::followTimer()
+{
+    const bool wanted = m_activeTaskID && (m_viewsShown || m_ticksWhileHidden);
+    if (!wanted)
+        stopTimer();
+    else if (!m_timer)
+        startTimer();
 }
 
 void TimerManager::start(Task *task, const QList<Task *> &tasks, Store *context)
@@ -85,7 +101,8 @@ void TimerManager::start(Task *task, const QList<Task *> &tasks, Store *context)
     }
     task->start();
     setActiveTaskID(task->id());
-    startTimer();
+    stopTimer(); // the seconds count from this start
+    followTimer();
     saveOrReport(context, "Failed to save after starting task: ");
 }
 
@@ -121,8 +138,10 @@ void TimerManager::syncActiveTask(const QList<Task *> &tasks)
 {
     for (Task *t : tasks) {
         if (t->isRunning()) {
+            if (m_activeTaskID != t->id())
+                stopTimer(); // another task: its seconds set the beat
             setActiveTaskID(t->id());
-            startTimer();
+            followTimer();
             return;
         }
     }

@@ -47,7 +47,12 @@ public:
     bool viewsShown() const { return m_viewsShown; }
     void setViewsShown(bool shown);
 
-    // Whether the one-second repeating timer exists.
+    // Whether the tick runs while the screens are hidden. Only a label drawn here needs it
+    // (a tray icon's tooltip): where the bus carries the label, the bus's thread keeps the
+    // clock and the label wakes itself for anything else. Yes unless told otherwise.
+    void setTicksWhileHidden(bool ticks);
+
+    // Whether the one-second repeating timer exists: a task runs and somebody draws its clock.
     bool hasTimer() const { return !m_timer.isNull(); }
 
     // What runs is decided here: the screens start and stop tasks only through these (time
@@ -77,8 +82,10 @@ signals:
 
 private:
     void setActiveTaskID(std::optional<QString> id);
+    // Starts the timer afresh (in step with a task just started) or ends it, as the tick is needed.
     void startTimer();
     void stopTimer();
+    void followTimer();
     std::optional<QString> saveOrReport(Store *context, const char *prefix);
 
     double m_selectedDate;
@@ -86,6 +93,7 @@ private:
     bool m_showBillableTime = true;
     qint64 m_tick = 0;
     bool m_viewsShown = true;
+    bool m_ticksWhileHidden = true;
     // Owned by this manager, so it can never outlive it or call into a dead one.
     QPointer<QTimer> m_timer;
     LineSink m_output;

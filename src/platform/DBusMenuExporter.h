@@ -1,55 +1,20 @@
 // A QMenu on the session bus in the com.canonical.dbusmenu protocol, which is how panels
 // draw a status item's menu themselves. Flat menus only: entries and separators.
+//
+// Served on the bus thread from a copy of the entries, taken whenever the menu changes; a
+// click crosses over to the GUI thread, where the action is triggered.
 #pragma once
 
-#include <QDBusConnection>
-#include <QDBusVariant>
 #include <QList>
-#include <QMetaType>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QVariantMap>
 
+class BusLoop;
 class QAction;
-class QDBusArgument;
 class QMenu;
-class DBusMenuAdaptor;
-
-// One entry with its children, as GetLayout answers: (ia{sv}av).
-struct DBusMenuLayoutItem
-{
-    int id = 0;
-    QVariantMap properties;
-    QList<DBusMenuLayoutItem> children;
-};
-
-// One entry's properties, as GetGroupProperties answers: (ia{sv}).
-struct DBusMenuItem
-{
-    int id = 0;
-    QVariantMap properties;
-};
-
-// One event of EventGroup: (isvu).
-struct DBusMenuEvent
-{
-    int id = 0;
-    QString eventId;
-    QDBusVariant data; // read by no entry of ours
-    uint timestamp = 0;
-};
-
-Q_DECLARE_METATYPE(DBusMenuLayoutItem)
-Q_DECLARE_METATYPE(DBusMenuItem)
-Q_DECLARE_METATYPE(DBusMenuEvent)
-
-QDBusArgument &operator<<(QDBusArgument &argument, const DBusMenuLayoutItem &item);
-const QDBusArgument &operator>>(const QDBusArgument &argument, DBusMenuLayoutItem &item);
-QDBusArgument &operator<<(QDBusArgument &argument, const DBusMenuItem &item);
-const QDBusArgument &operator>>(const QDBusArgument &argument, DBusMenuItem &item);
-QDBusArgument &operator<<(QDBusArgument &argument, const DBusMenuEvent &event);
-const QDBusArgument &operator>>(const QDBusArgument &argument, DBusMenuEvent &event);
+struct sd_bus_slot;
 
 class DBusMenuExporter : public QObject
 {
@@ -58,29 +23,41 @@ class DBusMenuExporter : public QObject
 public:
     static constexpr auto menuPath = "/MenuBar";
 
+    // One entry as panels see it; ids count from 1 in the menu's order, 0 is the menu itself.
+    struct Entry
+    {
+        QString label; // with the access key marked the protocol's way
+        bool separator = false;
+        bool enabled = true;
+        bool visible = true;
+        // The properties that differ from the protocol's defaults, which is all that is sent.
+        QVariantMap properties() const;
+        bool operator==(const Entry &) const = default;
+    };
+
     // Exports `menu` (not owned) as it is now and as it changes.
-    DBusMenuExporter(QMenu *menu, const QDBusConnection &bus, QObject *parent = nullptr);
+    DBusMenuExporter(QMenu *menu, BusLoop *loop, QObject *parent = nullptr);
     ~DBusMenuExporter() override;
 
     // Puts the menu on the bus at menuPath; false when the bus refused.
     bool publish();
-    bool isPublished() const { return m_published; }
+    bool isPublished() const { return m_object != nullptr; }
 
-    // The entry and its properties as a panel sees them; id 0 is the menu itself.
-    DBusMenuLayoutItem layout(int parentId, int depth, const QStringList &names) const;
-    QVariantMap properties(int id, const QStringList &names = {}) const;
-    // Runs an event from the panel; false for an unknown entry.
+    // The entries as the menu has them now.
+    QList<Entry> entries() const;
+    // Runs a click from the panel; false for an unknown entry.
     bool event(int id, const QString &eventId);
-    uint revision() const { return m_revision; }
 
 private:
-    friend class DBusMenuAdaptor;
-    QAction *actionFor(int id) const;
+    friend struct DBusMenuCalls;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Hands the entries to the bus thread under a new revision.
+    void republish();
 
     QPointer<QMenu> m_menu;
-    QDBusConnection m_bus;
-    DBusMenuAdaptor *m_adaptor;
-    bool m_published = false;
+    BusLoop *m_loop;
+    sd_bus_slot *m_object = nullptr;
+    // Bus thread: what panels are told.
+    QList<Entry> m_shown;
     uint m_revision = 1;
 };

@@ -20,8 +20,8 @@ namespace {
 constexpr int hostQueryTimeoutMs = 1000;
 } // namespace
 
-StatusItem::StatusItem(TrayFactory *tray, QObject *parent)
-    : QObject(parent), m_bus(QDBusConnection::sessionBus()), m_trayFactory(tray)
+StatusItem::StatusItem(BusLoop *loop, TrayFactory *tray, QObject *parent)
+    : QObject(parent), m_bus(QDBusConnection::sessionBus()), m_loop(loop), m_trayFactory(tray)
 {
 }
 
@@ -54,16 +54,17 @@ bool StatusItem::show()
 }
 
 void StatusItem::setPresentation(const QIcon &icon, const QString &text, const QString &toolTip,
-                                 const QString &warning)
+                                 const QString &warning, const std::optional<LabelClock> &clock)
 {
     const bool iconChanged = icon.cacheKey() != m_icon.cacheKey();
     m_icon = icon;
     m_text = text;
     m_toolTip = toolTip;
     m_warning = warning;
+    m_clock = clock;
     if (m_item) {
         m_item->setIcon(icon);
-        m_item->setText(text, toolTip, warning);
+        m_item->setText(text, toolTip, warning, clock);
     }
     if (m_tray) {
         if (iconChanged)
@@ -102,9 +103,9 @@ void StatusItem::setMenu(QMenu *menu)
 bool StatusItem::useStatusNotifier()
 {
     if (!m_item) {
-        m_item = new StatusNotifierItem(m_bus, this);
+        m_item = new StatusNotifierItem(m_loop, this);
         m_item->setIcon(m_icon);
-        m_item->setText(m_text, m_toolTip, m_warning);
+        m_item->setText(m_text, m_toolTip, m_warning, m_clock);
         m_item->setIconName(m_iconName, m_iconThemePath);
         m_item->setMenu(m_menu);
         connect(m_item, &StatusNotifierItem::activated, this, &StatusItem::activated);
@@ -115,7 +116,7 @@ bool StatusItem::useStatusNotifier()
         });
     }
     if (!m_item->publish()) {
-        qCWarning(panelLog, "Cannot put the status item on the session bus: %s", qPrintable(m_bus.lastError().message()));
+        qCWarning(panelLog, "Cannot put the status item on the session bus");
         return false;
     }
     m_item->registerWithWatcher();

@@ -1,6 +1,8 @@
 // The app's item in the panel: our StatusNotifierItem with its text label, else a tray icon with the text as tooltip.
 #pragma once
 
+#include "core/MenuBarLabel.h"
+
 #include <QDBusConnection>
 #include <QIcon>
 #include <QObject>
@@ -8,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 
+class BusLoop;
 class QDBusServiceWatcher;
 class QMenu;
 class StatusNotifierItem;
@@ -22,8 +25,9 @@ public:
     enum class Backend { None, StatusNotifier, SystemTray };
     Q_ENUM(Backend)
 
-    // `tray` makes tray icons where no watcher is; without one there is no fallback.
-    explicit StatusItem(TrayFactory *tray = nullptr, QObject *parent = nullptr);
+    // The item lives on `loop`'s connection (open, and outliving the item); `tray` makes tray
+    // icons where no watcher is; without one there is no fallback.
+    explicit StatusItem(BusLoop *loop, TrayFactory *tray = nullptr, QObject *parent = nullptr);
     ~StatusItem() override;
 
     // Puts the item in the panel; false when no panel shows it (then show the popover once).
@@ -31,8 +35,9 @@ public:
     bool show();
     // The icon, and the label next to it; an empty text leaves the icon alone. The tooltip
     // (plain text) and the warning under it (a save that fails, say) show on hover only.
+    // While a task runs, its clock: the panel's label moves on with it by itself.
     void setPresentation(const QIcon &icon, const QString &text, const QString &toolTip = QString(),
-                         const QString &warning = QString());
+                         const QString &warning = QString(), const std::optional<LabelClock> &clock = std::nullopt);
     // The themed icon panels may draw instead of the pixmaps; empty for none.
     void setIconName(const QString &name, const QString &themePath = QString());
     // The right-click menu (not owned), in whichever panel shows the item.
@@ -58,7 +63,8 @@ private:
     void onWatcherOwnerChanged(const QString &service, const QString &oldOwner, const QString &newOwner);
     QPoint trayAnchor() const;
 
-    QDBusConnection m_bus;
+    QDBusConnection m_bus; // to follow the watcher
+    BusLoop *m_loop;
     StatusNotifierItem *m_item = nullptr;
     QDBusServiceWatcher *m_watcher = nullptr;
     TrayFactory *m_trayFactory;
@@ -69,6 +75,7 @@ private:
     QString m_text;
     QString m_toolTip;
     QString m_warning;
+    std::optional<LabelClock> m_clock;
     // Tray tooltips are shown as rich text whenever they look like it: ours never do.
     QString trayToolTip() const;
     QString m_iconName;

@@ -1,42 +1,28 @@
 #include "platform/StatusNotifierItem.h"
 
 #include "platform/AppIdentity.h"
+#include "platform/BusLoop.h"
 #include "platform/DBusMenuExporter.h"
+#include "timecalc/Clock.h"
 
 #include <QCoreApplication>
-#include <QDBusAbstractAdaptor>
-#include <QDBusArgument>
-#include <QDBusMetaType>
-#include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QImage>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QPixmap>
 #include <QtEndian>
 
 #include <algorithm>
 #include <atomic>
-
-#include <QLoggingCategory>
+#include <systemd/sd-bus.h>
 
 Q_LOGGING_CATEGORY(menuLog, "timeglas.panel.menu")
 
 namespace {
-const QString programName = QStringLiteral("Timeglas");
+constexpr auto programName = "Timeglas";
+constexpr auto noMenu = "/NO_DBUSMENU"; // the protocol's way of saying there is none
 // The sizes panels draw status icons at; each picks the one closest to its own.
 constexpr int iconSizes[] = {16, 22, 24, 32, 48};
-
-void registerBusTypes()
-{
-    static const bool once = [] {
-        qDBusRegisterMetaType<SniPixmap>();
-        qDBusRegisterMetaType<QList<SniPixmap>>();
-        qDBusRegisterMetaType<SniToolTip>();
-        return true;
-    }();
-    Q_UNUSED(once);
-}
 
 QString nextServiceName()
 {
@@ -45,179 +31,234 @@ QString nextServiceName()
         .arg(QCoreApplication::applicationPid())
         .arg(++counter);
 }
+
+int appendPixmaps(sd_bus_message *m, const QList<SniPixmap> &pixmaps)
+{
+    int r = sd_bus_message_open_container(m, 'a', "(iiay)");
+    for (const SniPixmap &pixmap : pixmaps) {
+        if (r >= 0)
+            r = sd_bus_message_open_container(m, 'r', "iiay");
+        if (r >= 0)
+            r = sd_bus_message_append(m, "ii", pixmap.width, pixmap.height);
+        if (r >= 0)
+            r = sd_bus_message_append_array(m, 'y', pixmap.argb.constData(), size_t(pixmap.argb.size()));
+        if (r >= 0)
+            r = sd_bus_message_close_container(m);
+    }
+    return r < 0 ? r : sd_bus_message_close_container(m);
+}
+
+int appendString(sd_bus_message *m, const QString &text)
+{
+    return sd_bus_message_append(m, "s", text.toUtf8().constData());
+}
+
+int replyEmpty(sd_bus_message *call)
+{
+    return sd_bus_reply_method_return(call, "");
+}
 } // namespace
 
-QDBusArgument &operator<<(QDBusArgument &argument, const SniPixmap &pixmap)
+// The protocol's calls, on the bus thread.
+struct StatusNotifierCalls
 {
-    argument.beginStructure();
-    argument << pixmap.width << pixmap.height << pixmap.argb;
-    argument.endStructure();
-    return argument;
-}
+    static StatusNotifierItem *item(void *self) { return static_cast<StatusNotifierItem *>(self); }
 
-const QDBusArgument &operator>>(const QDBusArgument &argument, SniPixmap &pixmap)
-{
-    argument.beginStructure();
-    argument >> pixmap.width >> pixmap.height >> pixmap.argb;
-    argument.endStructure();
-    return argument;
-}
-
-QDBusArgument &operator<<(QDBusArgument &argument, const SniToolTip &toolTip)
-{
-    argument.beginStructure();
-    argument << toolTip.iconName << toolTip.pixmaps << toolTip.title << toolTip.description;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument &operator>>(const QDBusArgument &argument, SniToolTip &toolTip)
-{
-    argument.beginStructure();
-    argument >> toolTip.iconName >> toolTip.pixmaps >> toolTip.title >> toolTip.description;
-    argument.endStructure();
-    return argument;
-}
-
-// What panels see. The XML is written out because hosts read the types from it, and
-// QtDBus cannot describe our structures by itself.
-class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierItem")
-    Q_CLASSINFO("D-Bus Introspection", ""
-        "<interface name=\"org.kde.StatusNotifierItem\">\n"
-        "  <property name=\"Category\" type=\"s\" access=\"read\"/>\n"
-        "  <property name=\"Id\" type=\"s\" access=\"read\"/>\n"
-        "  <property name=\"Title\" type=\"s\" access=\"read\"/>\n"
-        "  <property name=\"Status\" type=\"s\" access=\"read\"/>\n"
-        "  <property name=\"WindowId\" type=\"i\" access=\"read\"/>\n"
-        "  <property name=\"IconThemePath\" type=\"s\" access=\"read\"/>\n"
-        "  <property name=\"IconName\" type=\"s\" access=\"read\"/>\n"
-        "  <property name=\"IconPixmap\" type=\"a(iiay)\" access=\"read\"/>\n"
-        "  <property name=\"OverlayIconName\" type=\"s\" access=\"read\"/>\n"
-        "  <property name=\"OverlayIconPixmap\" type=\"a(iiay)\" access=\"read\"/>\n"
-        "  <property name=\"AttentionIconName\" type=\"s\" access=\"read\"/>\n"
-        "  <property name=\"AttentionIconPixmap\" type=\"a(iiay)\" access=\"read\"/>\n"
-        "  <property name=\"AttentionMovieName\" type=\"s\" access=\"read\"/>\n"
-        "  <property name=\"ToolTip\" type=\"(sa(iiay)ss)\" access=\"read\"/>\n"
-        "  <property name=\"ItemIsMenu\" type=\"b\" access=\"read\"/>\n"
-        "  <property name=\"Menu\" type=\"o\" access=\"read\"/>\n"
-        "  <property name=\"XAyatanaLabel\" type=\"s\" access=\"read\"/>\n"
-        "  <property name=\"XAyatanaLabelGuide\" type=\"s\" access=\"read\"/>\n"
-        "  <method name=\"Activate\">\n"
-        "    <arg name=\"x\" type=\"i\" direction=\"in\"/>\n"
-        "    <arg name=\"y\" type=\"i\" direction=\"in\"/>\n"
-        "  </method>\n"
-        "  <method name=\"SecondaryActivate\">\n"
-        "    <arg name=\"x\" type=\"i\" direction=\"in\"/>\n"
-        "    <arg name=\"y\" type=\"i\" direction=\"in\"/>\n"
-        "  </method>\n"
-        "  <method name=\"ContextMenu\">\n"
-        "    <arg name=\"x\" type=\"i\" direction=\"in\"/>\n"
-        "    <arg name=\"y\" type=\"i\" direction=\"in\"/>\n"
-        "  </method>\n"
-        "  <method name=\"Scroll\">\n"
-        "    <arg name=\"delta\" type=\"i\" direction=\"in\"/>\n"
-        "    <arg name=\"orientation\" type=\"s\" direction=\"in\"/>\n"
-        "  </method>\n"
-        "  <signal name=\"NewTitle\"/>\n"
-        "  <signal name=\"NewIcon\"/>\n"
-        "  <signal name=\"NewAttentionIcon\"/>\n"
-        "  <signal name=\"NewOverlayIcon\"/>\n"
-        "  <signal name=\"NewToolTip\"/>\n"
-        "  <signal name=\"NewStatus\">\n"
-        "    <arg name=\"status\" type=\"s\"/>\n"
-        "  </signal>\n"
-        "  <signal name=\"XAyatanaNewLabel\">\n"
-        "    <arg name=\"label\" type=\"s\"/>\n"
-        "    <arg name=\"guide\" type=\"s\"/>\n"
-        "  </signal>\n"
-        "</interface>\n")
-    Q_PROPERTY(QString Category READ category)
-    Q_PROPERTY(QString Id READ id)
-    Q_PROPERTY(QString Title READ title)
-    Q_PROPERTY(QString Status READ status)
-    Q_PROPERTY(int WindowId READ windowId)
-    Q_PROPERTY(QString IconThemePath READ iconThemePath)
-    Q_PROPERTY(QString IconName READ iconName)
-    Q_PROPERTY(QList<SniPixmap> IconPixmap READ iconPixmap)
-    Q_PROPERTY(QString OverlayIconName READ none)
-    Q_PROPERTY(QList<SniPixmap> OverlayIconPixmap READ noPixmaps)
-    Q_PROPERTY(QString AttentionIconName READ none)
-    Q_PROPERTY(QList<SniPixmap> AttentionIconPixmap READ noPixmaps)
-    Q_PROPERTY(QString AttentionMovieName READ none)
-    Q_PROPERTY(SniToolTip ToolTip READ toolTip)
-    Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
-    Q_PROPERTY(QDBusObjectPath Menu READ menu)
-    Q_PROPERTY(QString XAyatanaLabel READ label)
-    Q_PROPERTY(QString XAyatanaLabelGuide READ guide)
-
-public:
-    explicit StatusNotifierItemAdaptor(StatusNotifierItem *item)
-        : QDBusAbstractAdaptor(item), m_item(item)
+    static QString label(const StatusNotifierItem::Shown &shown)
     {
+        return shown.clock ? shown.clock->textAt(timecalc::Clock::nowSeconds()) : shown.text;
     }
 
-    QString category() const { return QStringLiteral("ApplicationStatus"); }
-    QString id() const { return AppIdentity::id(); }
-    QString title() const { return m_item->title(); }
-    QString status() const { return QStringLiteral("Active"); }
-    int windowId() const { return 0; }
-    QString none() const { return QString(); }
-    QString iconThemePath() const { return m_item->iconThemePath(); }
-    QString iconName() const { return m_item->iconName(); }
-    QList<SniPixmap> iconPixmap() const { return m_item->iconPixmaps(); }
-    QList<SniPixmap> noPixmaps() const { return {}; }
-    SniToolTip toolTip() const { return m_item->toolTip(); }
-    // A click is ours to handle (it opens the popover), not the panel's to draw a menu for.
-    bool itemIsMenu() const { return false; }
-    QDBusObjectPath menu() const { return QDBusObjectPath(m_item->menuPath()); }
-    QString label() const { return m_item->text(); }
-    QString guide() const { return StatusNotifierItem::guideFor(m_item->text()); }
+    static int property(sd_bus *, const char *, const char *, const char *property, sd_bus_message *reply, void *self,
+                        sd_bus_error *)
+    {
+        const StatusNotifierItem::Shown &shown = item(self)->m_shown;
+        const QByteArray name(property);
+        if (name == "IconPixmap")
+            return appendPixmaps(reply, shown.pixmaps);
+        if (name == "OverlayIconPixmap" || name == "AttentionIconPixmap")
+            return appendPixmaps(reply, {});
+        if (name == "WindowId")
+            return sd_bus_message_append(reply, "i", 0);
+        // A click is ours to handle (it opens the popover), not the panel's to draw a menu for.
+        if (name == "ItemIsMenu")
+            return sd_bus_message_append(reply, "b", 0);
+        if (name == "Menu")
+            return sd_bus_message_append(reply, "o", shown.menuPath.toUtf8().constData());
+        if (name == "ToolTip") {
+            int r = sd_bus_message_open_container(reply, 'r', "sa(iiay)ss");
+            if (r >= 0)
+                r = sd_bus_message_append(reply, "s", "");
+            if (r >= 0)
+                r = appendPixmaps(reply, {});
+            if (r >= 0)
+                r = sd_bus_message_append(reply, "s", programName);
+            if (r >= 0)
+                r = appendString(reply, shown.toolTip);
+            return r < 0 ? r : sd_bus_message_close_container(reply);
+        }
+        const QString text = name == "Category"          ? QStringLiteral("ApplicationStatus")
+                             : name == "Id"              ? AppIdentity::id()
+                             : name == "Title"           ? QString::fromLatin1(programName)
+                             : name == "Status"          ? QStringLiteral("Active")
+                             : name == "IconThemePath"   ? shown.iconThemePath
+                             : name == "IconName"        ? shown.iconName
+                             : name == "XAyatanaLabel"   ? label(shown)
+                             : name == "XAyatanaLabelGuide" ? StatusNotifierItem::guideFor(label(shown))
+                                                            : QString();
+        return appendString(reply, text);
+    }
 
-public slots:
-    void Activate(int x, int y) { emit m_item->activated(QPoint(x, y)); }
-    // Panels that do not draw the menu themselves ask us to show it here.
-    void ContextMenu(int x, int y) { m_item->showContextMenu(QPoint(x, y)); }
-    void SecondaryActivate(int, int) {}
-    void Scroll(int, const QString &) {}
+    // Activate and ContextMenu: what the panel asks for happens on the GUI thread.
+    static int click(sd_bus_message *call, void *self, sd_bus_error *)
+    {
+        int x = 0, y = 0;
+        if (const int r = sd_bus_message_read(call, "ii", &x, &y); r < 0)
+            return r;
+        StatusNotifierItem *it = item(self);
+        const bool context = std::string_view(sd_bus_message_get_member(call)) == "ContextMenu";
+        return it->m_loop->answerFromGui(call, it, [it, context, at = QPoint(x, y)]() -> BusLoop::Reply {
+            if (context)
+                it->showContextMenu(at);
+            else
+                emit it->activated(at);
+            return replyEmpty;
+        });
+    }
 
-private:
-    StatusNotifierItem *m_item;
+    // SecondaryActivate and Scroll: nothing of ours.
+    static int ignore(sd_bus_message *call, void *, sd_bus_error *) { return replyEmpty(call); }
+
+    static int registeredReply(sd_bus_message *reply, void *self, sd_bus_error *)
+    {
+        StatusNotifierItem *it = item(self);
+        const sd_bus_error *error = sd_bus_message_get_error(reply);
+        const QString message = error ? QString::fromUtf8(error->message ? error->message : error->name) : QString();
+        QMetaObject::invokeMethod(
+            it,
+            [it, failed = error != nullptr, message, attempt = it->m_busAttempt] {
+                // A watcher that quit while our call was on its way fails it, after its
+                // successor may already have taken us; only the latest answer counts.
+                if (attempt != it->m_registrations)
+                    return;
+                if (failed)
+                    emit it->registrationFailed(message);
+                else
+                    emit it->registered();
+            },
+            Qt::QueuedConnection);
+        return 0;
+    }
 };
 
-StatusNotifierItem::StatusNotifierItem(const QDBusConnection &bus, QObject *parent)
-    : QObject(parent), m_bus(bus), m_serviceName(nextServiceName())
+StatusNotifierItem::StatusNotifierItem(BusLoop *loop, QObject *parent)
+    : QObject(parent), m_loop(loop), m_serviceName(nextServiceName())
 {
-    registerBusTypes();
-    m_adaptor = new StatusNotifierItemAdaptor(this);
+    m_posted.menuPath = QString::fromLatin1(noMenu);
 }
 
 StatusNotifierItem::~StatusNotifierItem()
 {
-    if (m_published) {
-        m_bus.unregisterService(m_serviceName);
-        m_bus.unregisterObject(QLatin1String(itemPath));
-    }
+    delete m_menuExporter;
+    if (!m_published)
+        return;
+    m_loop->run([this](sd_bus *bus) {
+        m_loop->removeTickListeners(this);
+        sd_bus_slot_unref(std::exchange(m_registration, nullptr));
+        sd_bus_slot_unref(std::exchange(m_object, nullptr));
+        sd_bus_release_name_async(bus, nullptr, m_serviceName.toUtf8().constData(), nullptr, nullptr);
+        return 0;
+    });
 }
 
 bool StatusNotifierItem::publish()
 {
+    static const sd_bus_vtable vtable[] = {
+        SD_BUS_VTABLE_START(0),
+        SD_BUS_PROPERTY("Category", "s", &StatusNotifierCalls::property, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+        SD_BUS_PROPERTY("Id", "s", &StatusNotifierCalls::property, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+        SD_BUS_PROPERTY("Title", "s", &StatusNotifierCalls::property, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+        SD_BUS_PROPERTY("Status", "s", &StatusNotifierCalls::property, 0, 0),
+        SD_BUS_PROPERTY("WindowId", "i", &StatusNotifierCalls::property, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+        SD_BUS_PROPERTY("IconThemePath", "s", &StatusNotifierCalls::property, 0, 0),
+        SD_BUS_PROPERTY("IconName", "s", &StatusNotifierCalls::property, 0, 0),
+        SD_BUS_PROPERTY("IconPixmap", "a(iiay)", &StatusNotifierCalls::property, 0, 0),
+        SD_BUS_PROPERTY("OverlayIconName", "s", &StatusNotifierCalls::property, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+        SD_BUS_PROPERTY("OverlayIconPixmap", "a(iiay)", &StatusNotifierCalls::property, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+        SD_BUS_PROPERTY("AttentionIconName", "s", &StatusNotifierCalls::property, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+        SD_BUS_PROPERTY("AttentionIconPixmap", "a(iiay)", &StatusNotifierCalls::property, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+        SD_BUS_PROPERTY("AttentionMovieName", "s", &StatusNotifierCalls::property, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+        SD_BUS_PROPERTY("ToolTip", "(sa(iiay)ss)", &StatusNotifierCalls::property, 0, 0),
+        SD_BUS_PROPERTY("ItemIsMenu", "b", &StatusNotifierCalls::property, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+        SD_BUS_PROPERTY("Menu", "o", &StatusNotifierCalls::property, 0, 0),
+        SD_BUS_PROPERTY("XAyatanaLabel", "s", &StatusNotifierCalls::property, 0, 0),
+        SD_BUS_PROPERTY("XAyatanaLabelGuide", "s", &StatusNotifierCalls::property, 0, 0),
+        SD_BUS_METHOD_WITH_NAMES("Activate", "ii", SD_BUS_PARAM(x) SD_BUS_PARAM(y), "", , &StatusNotifierCalls::click, 0),
+        SD_BUS_METHOD_WITH_NAMES("SecondaryActivate", "ii", SD_BUS_PARAM(x) SD_BUS_PARAM(y), "", ,
+                                 &StatusNotifierCalls::ignore, 0),
+        SD_BUS_METHOD_WITH_NAMES("ContextMenu", "ii", SD_BUS_PARAM(x) SD_BUS_PARAM(y), "", ,
+                                 &StatusNotifierCalls::click, 0),
+        SD_BUS_METHOD_WITH_NAMES("Scroll", "is", SD_BUS_PARAM(delta) SD_BUS_PARAM(orientation), "", ,
+                                 &StatusNotifierCalls::ignore, 0),
+        SD_BUS_SIGNAL("NewTitle", "", 0),
+        SD_BUS_SIGNAL("NewIcon", "", 0),
+        SD_BUS_SIGNAL("NewAttentionIcon", "", 0),
+        SD_BUS_SIGNAL("NewOverlayIcon", "", 0),
+        SD_BUS_SIGNAL("NewToolTip", "", 0),
+        SD_BUS_SIGNAL_WITH_NAMES("NewStatus", "s", SD_BUS_PARAM(status), 0),
+        SD_BUS_SIGNAL_WITH_NAMES("XAyatanaNewLabel", "ss", SD_BUS_PARAM(label) SD_BUS_PARAM(guide), 0),
+        SD_BUS_VTABLE_END,
+    };
     if (m_published)
         return true;
-    if (!m_bus.isConnected())
+    if (!m_loop->isOpen())
         return false;
-    if (!m_bus.registerObject(QLatin1String(itemPath), this, QDBusConnection::ExportAdaptors))
-        return false;
-    if (m_menuExporter && !m_menuExporter->publish())
-        qCWarning(menuLog, "Cannot put the status item's menu on the session bus");
-    if (!m_bus.registerService(m_serviceName)) {
-        m_bus.unregisterObject(QLatin1String(itemPath));
-        return false;
+    if (m_menuExporter) {
+        if (m_menuExporter->publish())
+            m_posted.menuPath = QString::fromLatin1(DBusMenuExporter::menuPath);
+        else
+            qCWarning(menuLog, "Cannot put the status item's menu on the session bus");
     }
+    const int r = m_loop->run([this, shown = m_posted](sd_bus *bus) {
+        int r = sd_bus_add_object_vtable(bus, &m_object, itemPath, itemInterface, vtable, this);
+        if (r >= 0)
+            r = sd_bus_request_name(bus, m_serviceName.toUtf8().constData(), 0);
+        if (r < 0) {
+            m_object = sd_bus_slot_unref(m_object);
+            return r;
+        }
+        m_shown = shown;
+        m_label = StatusNotifierCalls::label(shown);
+        m_loop->addTickListener(this, [this](sd_bus *bus, const BusLoop::Reading &clock) {
+            if (m_shown.clock)
+                sendLabel(bus, clock.text);
+        });
+        return 0;
+    });
+    if (r < 0)
+        return false;
     m_published = true;
+    m_loop->setClock(m_posted.clock);
     return true;
+}
+
+void StatusNotifierItem::registerWithWatcher()
+{
+    const int attempt = ++m_registrations;
+    // Asynchronous: the watcher calls back into this item before it answers.
+    m_loop->post([this, attempt](sd_bus *bus) {
+        m_busAttempt = attempt;
+        sd_bus_slot_unref(std::exchange(m_registration, nullptr));
+        const int r = sd_bus_call_method_async(bus, &m_registration, watcherService, watcherPath, watcherService,
+                                               "RegisterStatusNotifierItem", &StatusNotifierCalls::registeredReply,
+                                               this, "s", m_serviceName.toUtf8().constData());
+        if (r < 0) {
+            QMetaObject::invokeMethod(this, [this, attempt, r] {
+                if (attempt == m_registrations)
+                    emit registrationFailed(QString::fromLocal8Bit(std::strerror(-r)));
+            }, Qt::QueuedConnection);
+        }
+    });
 }
 
 void StatusNotifierItem::setMenu(QMenu *menu)
@@ -227,18 +268,17 @@ void StatusNotifierItem::setMenu(QMenu *menu)
     delete m_menuExporter;
     m_menuExporter = nullptr;
     m_menu = menu;
+    m_posted.menuPath = QString::fromLatin1(noMenu);
     if (menu) {
-        m_menuExporter = new DBusMenuExporter(menu, m_bus, this);
-        if (m_published && !m_menuExporter->publish())
-            qCWarning(menuLog, "Cannot put the status item's menu on the session bus");
+        m_menuExporter = new DBusMenuExporter(menu, m_loop, this);
+        if (m_published) {
+            if (m_menuExporter->publish())
+                m_posted.menuPath = QString::fromLatin1(DBusMenuExporter::menuPath);
+            else
+                qCWarning(menuLog, "Cannot put the status item's menu on the session bus");
+        }
     }
-}
-
-QString StatusNotifierItem::menuPath() const
-{
-    // The protocol's way of saying there is no menu.
-    return m_menuExporter && m_menuExporter->isPublished() ? QString::fromLatin1(DBusMenuExporter::menuPath)
-                                                           : QStringLiteral("/NO_DBUSMENU");
+    republish();
 }
 
 void StatusNotifierItem::showContextMenu(QPoint at)
@@ -253,11 +293,9 @@ void StatusNotifierItem::showContextMenu(QPoint at)
 
 void StatusNotifierItem::setIconName(const QString &name, const QString &themePath)
 {
-    if (name == m_iconName && themePath == m_iconThemePath)
-        return;
-    m_iconName = name;
-    m_iconThemePath = themePath;
-    sendSignal(QStringLiteral("NewIcon"));
+    m_posted.iconName = name;
+    m_posted.iconThemePath = themePath;
+    republish();
 }
 
 QString StatusNotifierItem::guideFor(const QString &text)
@@ -270,49 +308,6 @@ QString StatusNotifierItem::guideFor(const QString &text)
     return guide;
 }
 
-void StatusNotifierItem::registerWithWatcher()
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(watcherService), QLatin1String(watcherPath),
-                                                       QLatin1String(watcherService),
-                                                       QStringLiteral("RegisterStatusNotifierItem"));
-    call << m_serviceName;
-    // Asynchronous: the watcher calls back into this item before it answers, and a
-    // blocking call here would keep that call waiting until it timed out.
-    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
-    const int attempt = ++m_registrations;
-    connect(pending, &QDBusPendingCallWatcher::finished, this, [this, attempt](QDBusPendingCallWatcher *call) {
-        call->deleteLater();
-        // A watcher that quit while our call was on its way fails it, after its
-        // successor may already have taken us; only the latest answer counts.
-        if (attempt != m_registrations)
-            return;
-        const QDBusPendingReply<> reply = *call;
-        if (reply.isError())
-            emit registrationFailed(reply.error().message());
-        else
-            emit registered();
-    });
-}
-
-void StatusNotifierItem::sendSignal(const QString &name, const QVariantList &arguments)
-{
-    if (!m_published)
-        return;
-    QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(itemPath), QLatin1String(itemInterface), name);
-    signal.setArguments(arguments);
-    m_bus.send(signal);
-}
-
-QString StatusNotifierItem::title() const
-{
-    return programName;
-}
-
-SniToolTip StatusNotifierItem::toolTip() const
-{
-    return SniToolTip{QString(), {}, programName, toolTipBody(m_toolTip, m_warning)};
-}
-
 QString StatusNotifierItem::toolTipBody(const QString &toolTip, const QString &warning)
 {
     QStringList lines;
@@ -322,30 +317,54 @@ QString StatusNotifierItem::toolTipBody(const QString &toolTip, const QString &w
     return lines.join(QStringLiteral("<br/>"));
 }
 
-void StatusNotifierItem::setText(const QString &text, const QString &toolTip, const QString &warning)
+void StatusNotifierItem::setText(const QString &text, const QString &toolTip, const QString &warning,
+                                 const std::optional<LabelClock> &clock)
 {
-    if (toolTip != m_toolTip || warning != m_warning) {
-        m_toolTip = toolTip;
-        m_warning = warning;
-        sendSignal(QStringLiteral("NewToolTip"));
-    }
-    if (text != m_text) {
-        m_text = text;
-        sendSignal(QStringLiteral("XAyatanaNewLabel"), {m_text, guideFor(m_text)});
-    }
+    m_posted.text = clock ? QString() : text;
+    m_posted.clock = clock;
+    m_posted.toolTip = toolTipBody(toolTip, warning);
+    republish();
 }
 
 void StatusNotifierItem::setIcon(const QIcon &icon)
 {
-    // The label calls this every second with the same icon; only a new one is drawn.
+    // The label calls this with the same icon on every change; only a new one is drawn.
     if (icon.cacheKey() == m_iconKey)
         return;
     m_iconKey = icon.cacheKey();
-    QList<SniPixmap> pixmaps = toPixmaps(icon);
-    if (pixmaps == m_pixmaps)
+    m_posted.pixmaps = toPixmaps(icon);
+    republish();
+}
+
+void StatusNotifierItem::republish()
+{
+    if (!m_published || m_posted == m_sentToBus)
         return;
-    m_pixmaps = std::move(pixmaps);
-    sendSignal(QStringLiteral("NewIcon"));
+    m_sentToBus = m_posted;
+    m_loop->post([this, next = m_posted](sd_bus *bus) { show(bus, next, timecalc::Clock::nowSeconds()); });
+    m_loop->setClock(m_posted.clock);
+}
+
+void StatusNotifierItem::show(sd_bus *bus, Shown next, double now)
+{
+    const bool icon = next.pixmaps != m_shown.pixmaps || next.iconName != m_shown.iconName
+                      || next.iconThemePath != m_shown.iconThemePath;
+    const bool toolTip = next.toolTip != m_shown.toolTip;
+    m_shown = std::move(next);
+    if (icon)
+        sd_bus_emit_signal(bus, itemPath, itemInterface, "NewIcon", "");
+    if (toolTip)
+        sd_bus_emit_signal(bus, itemPath, itemInterface, "NewToolTip", "");
+    sendLabel(bus, m_shown.clock ? m_shown.clock->textAt(now) : m_shown.text);
+}
+
+void StatusNotifierItem::sendLabel(sd_bus *bus, const QString &label)
+{
+    if (label == m_label)
+        return;
+    m_label = label;
+    sd_bus_emit_signal(bus, itemPath, itemInterface, "XAyatanaNewLabel", "ss", m_label.toUtf8().constData(),
+                       guideFor(m_label).toUtf8().constData());
 }
 
 QList<SniPixmap> StatusNotifierItem::toPixmaps(const QIcon &icon)
@@ -377,4 +396,3 @@ QList<SniPixmap> StatusNotifierItem::toPixmaps(const QIcon &icon)
     return result;
 }
 
-#include "StatusNotifierItem.moc"

@@ -4,14 +4,14 @@
 #include "core/TrackerCommands.h"
 #include "platform/AppContext.h"
 #include "platform/AppIdentity.h"
+#include "platform/BusLoop.h"
 #include "records/Store.h"
-
-#include <QSocketNotifier>
-#include <QTimer>
+#include "timecalc/Clock.h"
 
 #include <cerrno>
 #include <cstring>
-#include <poll.h>
+#include <string_view>
+#include <vector>
 #include <systemd/sd-bus.h>
 
 namespace {
@@ -33,19 +33,24 @@ struct TrackerServiceCalls
 {
     static int property(sd_bus *, const char *, const char *, const char *property, sd_bus_message *reply, void *self,
                         sd_bus_error *);
+    // A property's D-Bus type, and its value in `s`.
+    static const char *typeOf(const char *property);
+    static int appendValue(sd_bus_message *m, const TrackerService::State &s, const char *property);
     static int start(sd_bus_message *call, void *self, sd_bus_error *);
     static int stop(sd_bus_message *call, void *self, sd_bus_error *);
     static int popoverCall(sd_bus_message *call, void *self, sd_bus_error *);
-    // Replies to `call`: with `id` (when given), or with the error that saves are failing.
-    static int replySaved(TrackerService *service, sd_bus_message *call, const QString *id);
+    // The reply: with `id` (when given), or the error that saves are failing.
+    static BusLoop::Reply replySaved(TrackerService *service, const std::optional<QString> &id);
+    static BusLoop::Reply replyError(const char *name, const QString &message);
 };
 
 TrackerService::TrackerService(AppContext *context, MenuBarLabel *label, PopoverControl popover, QObject *parent)
     : QObject(parent), m_context(context), m_label(label), m_popover(std::move(popover))
 {
-    m_state = stateNow();
-    // The label's tick and every change it shows; a task change it does not show (another
-    // task of the same name, say) still moves the running task's id.
+    m_posted = m_wanted = m_sent = stateNow();
+    m_postedClock = m_clock = label->presentation().clock;
+    // Every change the label shows; a task change it does not show (another task of the
+    // same name, say) still moves the running task's id.
     connect(label, &MenuBarLabel::presentationChanged, this, &TrackerService::refresh);
     connect(context->store(), &Store::changed, this, [this](Record::Kind kind) {
         if (kind == Record::Kind::Task)
@@ -55,13 +60,17 @@ TrackerService::TrackerService(AppContext *context, MenuBarLabel *label, Popover
 
 TrackerService::~TrackerService()
 {
-    delete m_reads;
-    delete m_writes;
-    sd_bus_slot_unref(m_object);
-    sd_bus_flush_close_unref(m_bus);
+    if (!m_loop)
+        return;
+    m_loop->run([this](sd_bus *bus) {
+        m_loop->removeTickListeners(this);
+        sd_bus_slot_unref(std::exchange(m_object, nullptr));
+        sd_bus_release_name_async(bus, nullptr, AppIdentity::id().toUtf8().constData(), nullptr, nullptr);
+        return 0;
+    });
 }
 
-bool TrackerService::publish(QString *error)
+bool TrackerService::publish(BusLoop *loop, QString *error)
 {
     static const sd_bus_vtable vtable[] = {
         SD_BUS_VTABLE_START(0),
@@ -81,47 +90,25 @@ bool TrackerService::publish(QString *error)
         SD_BUS_METHOD("TogglePopover", "", "", &TrackerServiceCalls::popoverCall, SD_BUS_VTABLE_UNPRIVILEGED),
         SD_BUS_VTABLE_END,
     };
-    int r = sd_bus_open_user(&m_bus);
-    if (r >= 0)
-        r = sd_bus_add_object_vtable(m_bus, &m_object, objectPath, interfaceName, vtable, this);
-    if (r >= 0)
-        r = sd_bus_request_name(m_bus, AppIdentity::id().toUtf8().constData(), 0);
+    m_loop = loop;
+    const int r = loop->run([this](sd_bus *bus) {
+        int r = sd_bus_add_object_vtable(bus, &m_object, objectPath, interfaceName, vtable, this);
+        if (r >= 0)
+            r = sd_bus_request_name(bus, AppIdentity::id().toUtf8().constData(), 0);
+        if (r < 0)
+            m_object = sd_bus_slot_unref(m_object);
+        else
+            m_loop->addTickListener(this, [this](sd_bus *bus, const BusLoop::Reading &clock) { tick(bus, clock); });
+        return r;
+    });
     if (r < 0) {
         *error = r == -EEXIST ? QStringLiteral("the name %1 is taken").arg(AppIdentity::id()) : systemError(r);
-        sd_bus_slot_unref(std::exchange(m_object, nullptr));
-        m_bus = sd_bus_flush_close_unref(m_bus);
+        m_loop = nullptr;
         return false;
     }
-    m_reads = new QSocketNotifier(sd_bus_get_fd(m_bus), QSocketNotifier::Read, this);
-    connect(m_reads, &QSocketNotifier::activated, this, &TrackerService::serve);
-    m_writes = new QSocketNotifier(sd_bus_get_fd(m_bus), QSocketNotifier::Write, this);
-    m_writes->setEnabled(false);
-    connect(m_writes, &QSocketNotifier::activated, this, &TrackerService::serve);
-    // Calls that came in while the name was asked for wait in sd-bus's queue, where the socket
-    // does not show them: they are served once the event loop runs, when the program is whole.
-    QTimer::singleShot(0, this, &TrackerService::serve);
+
+    loop->setClock(m_postedClock);
     return true;
-}
-
-void TrackerService::serve()
-{
-    int r;
-    while ((r = sd_bus_process(m_bus, nullptr)) > 0) {
-    }
-    if (r < 0) {
-        // The bus went away (the session is ending): nothing more to serve.
-        m_reads->setEnabled(false);
-        m_writes->setEnabled(false);
-        return;
-    }
-    watchWrites();
-}
-
-void TrackerService::watchWrites()
-{
-    // A message waits in sd-bus's queue only when the socket was full.
-    const int events = sd_bus_get_events(m_bus);
-    m_writes->setEnabled(events > 0 && (events & POLLOUT));
 }
 
 TrackerService::State TrackerService::stateNow() const
@@ -144,47 +131,128 @@ TrackerService::State TrackerService::stateNow() const
 
 void TrackerService::refresh()
 {
-    const State now = stateNow();
-    const char *changed[9];
-    int n = 0;
-    const auto note = [&](bool differs, const char *name) {
-        if (differs)
-            changed[n++] = name;
-    };
-    note(now.label != m_state.label, "Label");
-    note(now.running != m_state.running, "Running");
-    note(now.taskId != m_state.taskId, "TaskId");
-    note(now.taskName != m_state.taskName, "TaskName");
-    note(now.seconds != m_state.seconds, "Seconds");
-    note(now.todayHours != m_state.todayHours, "TodayHours");
-    note(now.toolTip != m_state.toolTip, "ToolTip");
-    note(now.saveError != m_state.saveError, "SaveError");
-    changed[n] = nullptr;
-    m_state = now;
-    if (n == 0 || !m_bus)
+    State now = stateNow();
+    const std::optional<LabelClock> clock = m_label->presentation().clock;
+    if (clock) {
+        // The bus thread reads the clock itself, each second.
+        now.label.clear();
+        now.seconds = 0;
+    }
+    if (now == m_posted && clock == m_postedClock)
         return;
-    sd_bus_emit_properties_changed_strv(m_bus, objectPath, interfaceName, const_cast<char **>(changed));
-    watchWrites();
+    m_posted = now;
+    m_postedClock = clock;
+    if (!m_loop)
+        return;
+    m_loop->post([this, now, clock](sd_bus *bus) {
+        m_wanted = now;
+        m_clock = clock;
+        publishChanges(bus, timecalc::Clock::nowSeconds());
+    });
+    m_loop->setClock(clock);
 }
 
-int TrackerServiceCalls::property(sd_bus *, const char *, const char *, const char *property,
-                                  sd_bus_message *reply, void *self, sd_bus_error *)
+void TrackerService::publishChanges(sd_bus *bus, double now)
 {
-    const TrackerService::State &s = static_cast<TrackerService *>(self)->m_state;
-    const QByteArray name(property);
+    State next = m_wanted;
+    if (m_clock) {
+        next.label = m_clock->textAt(now);
+        next.seconds = m_clock->secondsAt(now);
+    }
+    std::vector<const char *> changed;
+    const auto note = [&](bool differs, const char *name) {
+        if (differs)
+            changed.push_back(name);
+    };
+    note(next.label != m_sent.label, "Label");
+    note(next.running != m_sent.running, "Running");
+    note(next.taskId != m_sent.taskId, "TaskId");
+    note(next.taskName != m_sent.taskName, "TaskName");
+    note(next.seconds != m_sent.seconds, "Seconds");
+    note(next.todayHours != m_sent.todayHours, "TodayHours");
+    note(next.toolTip != m_sent.toolTip, "ToolTip");
+    note(next.saveError != m_sent.saveError, "SaveError");
+    m_sent = std::move(next);
+    emitChanged(bus, changed);
+}
+
+void TrackerService::tick(sd_bus *bus, const BusLoop::Reading &clock)
+{
+    if (!m_clock)
+        return;
+    std::vector<const char *> changed;
+    if (clock.text != m_sent.label) {
+        m_sent.label = clock.text;
+        changed.push_back("Label");
+    }
+    if (clock.seconds != m_sent.seconds) {
+        m_sent.seconds = clock.seconds;
+        changed.push_back("Seconds");
+    }
+    emitChanged(bus, changed);
+}
+
+void TrackerService::emitChanged(sd_bus *bus, const std::vector<const char *> &names)
+{
+    if (names.empty() || !m_object)
+        return;
+    // Built here rather than by sd-bus from the getters: it is sent each second.
+    sd_bus_message *signal = nullptr;
+    int r = sd_bus_message_new_signal(bus, &signal, objectPath, "org.freedesktop.DBus.Properties", "PropertiesChanged");
+    if (r >= 0)
+        r = sd_bus_message_append(signal, "s", interfaceName);
+    if (r >= 0)
+        r = sd_bus_message_open_container(signal, 'a', "{sv}");
+    for (const char *name : names) {
+        if (r >= 0)
+            r = sd_bus_message_open_container(signal, 'e', "sv");
+        if (r >= 0)
+            r = sd_bus_message_append(signal, "s", name);
+        if (r >= 0)
+            r = sd_bus_message_open_container(signal, 'v', TrackerServiceCalls::typeOf(name));
+        if (r >= 0)
+            r = TrackerServiceCalls::appendValue(signal, m_sent, name);
+        if (r >= 0)
+            r = sd_bus_message_close_container(signal);
+        if (r >= 0)
+            r = sd_bus_message_close_container(signal);
+    }
+    if (r >= 0)
+        r = sd_bus_message_close_container(signal);
+    if (r >= 0)
+        r = sd_bus_message_append_strv(signal, nullptr);
+    if (r >= 0)
+        sd_bus_send(bus, signal, nullptr);
+    sd_bus_message_unref(signal);
+}
+
+const char *TrackerServiceCalls::typeOf(const char *property)
+{
+    return std::strcmp(property, "Running") == 0 ? "b" : std::strcmp(property, "Seconds") == 0 ? "x" : "s";
+}
+
+int TrackerServiceCalls::appendValue(sd_bus_message *m, const TrackerService::State &s, const char *property)
+{
+    const std::string_view name(property);
     if (name == "Running") {
         const int running = s.running;
-        return sd_bus_message_append(reply, "b", running);
+        return sd_bus_message_append(m, "b", running);
     }
     if (name == "Seconds")
-        return sd_bus_message_append(reply, "x", static_cast<int64_t>(s.seconds));
+        return sd_bus_message_append(m, "x", static_cast<int64_t>(s.seconds));
     const QString &text = name == "Label"        ? s.label
                           : name == "TaskId"     ? s.taskId
                           : name == "TaskName"   ? s.taskName
                           : name == "TodayHours" ? s.todayHours
                           : name == "ToolTip"    ? s.toolTip
                                                  : s.saveError;
-    return appendString(reply, text);
+    return appendString(m, text);
+}
+
+int TrackerServiceCalls::property(sd_bus *, const char *, const char *, const char *property,
+                                  sd_bus_message *reply, void *self, sd_bus_error *)
+{
+    return appendValue(reply, static_cast<TrackerService *>(self)->m_sent, property);
 }
 
 int TrackerServiceCalls::start(sd_bus_message *call, void *self, sd_bus_error *)
@@ -193,44 +261,55 @@ int TrackerServiceCalls::start(sd_bus_message *call, void *self, sd_bus_error *)
     const char *name = nullptr;
     if (const int r = sd_bus_message_read(call, "s", &name); r < 0)
         return r;
-    AppContext *context = service->m_context;
-    const auto outcome = TrackerCommands::startOnToday(*context->store(), *context->timerManager(),
-                                                       *context->preferences(), QString::fromUtf8(name));
-    if (outcome.refusal == TrackerCommands::Refusal::DayClosed) {
-        return sd_bus_reply_method_errorf(call, errorDayClosed, "%s",
-                                          TrackerService::tr("I dag er lukket: der kan ikke startes opgaver på en lukket dag.")
-                                              .toUtf8()
-                                              .constData());
-    }
-    const QString id = outcome.task->idString();
-    return replySaved(service, call, &id);
+    return service->m_loop->answerFromGui(call, service, [service, name = QString::fromUtf8(name)]() -> BusLoop::Reply {
+        AppContext *context = service->m_context;
+        const auto outcome = TrackerCommands::startOnToday(*context->store(), *context->timerManager(),
+                                                           *context->preferences(), name);
+        if (outcome.refusal == TrackerCommands::Refusal::DayClosed)
+            return replyError(errorDayClosed, TrackerService::tr("I dag er lukket: der kan ikke startes opgaver på en lukket dag."));
+        return replySaved(service, outcome.task->idString());
+    });
 }
 
 int TrackerServiceCalls::stop(sd_bus_message *call, void *self, sd_bus_error *)
 {
     auto *service = static_cast<TrackerService *>(self);
-    TrackerCommands::stopRunning(*service->m_context->store(), *service->m_context->timerManager());
-    return replySaved(service, call, nullptr);
+    return service->m_loop->answerFromGui(call, service, [service]() -> BusLoop::Reply {
+        TrackerCommands::stopRunning(*service->m_context->store(), *service->m_context->timerManager());
+        return replySaved(service, std::nullopt);
+    });
 }
 
-int TrackerServiceCalls::replySaved(TrackerService *service, sd_bus_message *call, const QString *id)
+BusLoop::Reply TrackerServiceCalls::replySaved(TrackerService *service, const std::optional<QString> &id)
 {
     // A save that did not reach the disk is the caller's error, never a silent success.
     const QString error = service->m_context->store()->saveError();
     if (!error.isEmpty())
-        return sd_bus_reply_method_errorf(call, errorNotSaved, "%s", MenuBarLabel::saveWarning(error).toUtf8().constData());
-    return id ? sd_bus_reply_method_return(call, "s", id->toUtf8().constData()) : sd_bus_reply_method_return(call, "");
+        return replyError(errorNotSaved, MenuBarLabel::saveWarning(error));
+    if (!id)
+        return [](sd_bus_message *call) { return sd_bus_reply_method_return(call, ""); };
+    return [id = id->toUtf8()](sd_bus_message *call) { return sd_bus_reply_method_return(call, "s", id.constData()); };
+}
+
+BusLoop::Reply TrackerServiceCalls::replyError(const char *name, const QString &message)
+{
+    return [name, message = message.toUtf8()](sd_bus_message *call) {
+        return sd_bus_reply_method_errorf(call, name, "%s", message.constData());
+    };
 }
 
 int TrackerServiceCalls::popoverCall(sd_bus_message *call, void *self, sd_bus_error *)
 {
-    const TrackerService::PopoverControl &popover = static_cast<TrackerService *>(self)->m_popover;
-    const char *member = sd_bus_message_get_member(call);
-    if (std::strcmp(member, "OpenPopover") == 0)
-        popover.open();
-    else if (std::strcmp(member, "ClosePopover") == 0)
-        popover.close();
-    else
-        popover.toggle();
-    return sd_bus_reply_method_return(call, "");
+    auto *service = static_cast<TrackerService *>(self);
+    const QByteArray member = sd_bus_message_get_member(call);
+    return service->m_loop->answerFromGui(call, service, [service, member]() -> BusLoop::Reply {
+        const TrackerService::PopoverControl &popover = service->m_popover;
+        if (member == "OpenPopover")
+            popover.open();
+        else if (member == "ClosePopover")
+            popover.close();
+        else
+            popover.toggle();
+        return [](sd_bus_message *call) { return sd_bus_reply_method_return(call, ""); };
+    });
 }

@@ -2,19 +2,21 @@
 // runs as properties, and the verbs (start, stop, the popover) as methods, for scripts,
 // shortcuts and bars.
 //
-// Served on a connection of its own with sd-bus, from the main thread: the label changes
-// every second while a task runs, and a change sent this way is one write, where QtDBus
-// would hand it to its own thread and build it through two layers of marshalling.
+// Served on the bus thread (BusLoop), where the label's clock ticks: what it says is kept
+// there, and the verbs cross over to the GUI thread.
 #pragma once
+
+#include "core/MenuBarLabel.h"
+#include "platform/BusLoop.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 class AppContext;
-class MenuBarLabel;
-class QSocketNotifier;
 struct sd_bus;
 struct sd_bus_slot;
 
@@ -44,23 +46,28 @@ public:
         QString todayHours;
         QString toolTip;
         QString saveError;
+        bool operator==(const State &) const = default;
     };
 
     // Build it after the label: on a change of the tasks the label is brought up to date first.
     TrackerService(AppContext *context, MenuBarLabel *label, PopoverControl popover, QObject *parent = nullptr);
     ~TrackerService() override;
 
-    // Connects to the session bus and takes the application id; false with *error when it
-    // cannot.
-    bool publish(QString *error);
+    // Puts the interface on the loop's (open) connection and takes the application id; false
+    // with *error when it cannot. The loop must outlive the service.
+    bool publish(BusLoop *loop, QString *error);
 
 private:
+    // What the properties say now, the clock's two read at the last evaluation.
     State stateNow() const;
-    // Sends what changed since the last time, in one PropertiesChanged; nothing when nothing did.
+    // Hands a change to the bus thread; nothing when only the clock moved.
     void refresh();
-    // Reads and answers what the bus has for us, and writes what waits to be written.
-    void serve();
-    void watchWrites();
+    // On the bus thread: sends what changed since the last time (the clock read at `now`),
+    // in one PropertiesChanged; nothing when nothing did.
+    void publishChanges(sd_bus *bus, double now);
+    // On the bus thread, each second of the clock: the label and the seconds.
+    void tick(sd_bus *bus, const BusLoop::Reading &clock);
+    void emitChanged(sd_bus *bus, const std::vector<const char *> &names);
 
     // The bus's calls into us.
     friend struct TrackerServiceCalls;
@@ -68,9 +75,13 @@ private:
     AppContext *m_context;
     MenuBarLabel *m_label;
     PopoverControl m_popover;
-    State m_state;
-    sd_bus *m_bus = nullptr;
+    BusLoop *m_loop = nullptr;
+    // GUI thread: what was last handed over.
+    State m_posted;
+    std::optional<LabelClock> m_postedClock;
+    // Bus thread: what should be said, its clock, and what was said.
+    State m_wanted;
+    std::optional<LabelClock> m_clock;
+    State m_sent;
     sd_bus_slot *m_object = nullptr;
-    QSocketNotifier *m_reads = nullptr;
-    QSocketNotifier *m_writes = nullptr;
 };

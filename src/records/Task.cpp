@@ -7,14 +7,11 @@
 
 using namespace timecalc;
 
-namespace {
-qint64 runningInterval(double since)
+qint64 Task::secondsAt(qint64 banked, double since, double now)
 {
-    // A clock set back before the start must not take banked time away.
-    const qint64 elapsed = wholeSeconds(Clock::nowSeconds() - since);
-    return elapsed > 0 ? elapsed : 0;
+    const qint64 elapsed = wholeSeconds(now - since);
+    return saturatingAdd(banked, elapsed > 0 ? elapsed : 0);
 }
-} // namespace
 
 std::unique_ptr<Task> Task::create(const QString &name, double date, qint64 sortOrder,
                                    const std::optional<QString> &projectCode)
@@ -111,7 +108,7 @@ qint64 Task::currentSeconds() const
 {
     if (!m_lastStartTime)
         return m_accumulatedSeconds;
-    return saturatingAdd(m_accumulatedSeconds, runningInterval(*m_lastStartTime));
+    return secondsAt(m_accumulatedSeconds, *m_lastStartTime, Clock::nowSeconds());
 }
 
 void Task::start()
@@ -128,7 +125,7 @@ void Task::stop()
     // Both fields move before anyone hears of either (the end first, which takes the task out
     // of the store's running ones): in between, whoever reads the clock would count the
     // banked interval twice.
-    const qint64 banked = saturatingAdd(m_accumulatedSeconds, runningInterval(*m_lastStartTime));
+    const qint64 banked = secondsAt(m_accumulatedSeconds, *m_lastStartTime, Clock::nowSeconds());
     const bool accumulatedMoved = banked != m_accumulatedSeconds;
     m_accumulatedSeconds = banked;
     m_lastStartTime.reset();

@@ -75,6 +75,9 @@ public:
     // Accumulated seconds plus the whole seconds of the running interval. A clock set
     // back before the start counts the interval as 0: recorded time never shrinks.
     qint64 currentSeconds() const;
+    // The seconds of a task that had `banked` and has run since `since`, at `now`: a clock
+    // set back before the start takes nothing away.
+    static qint64 secondsAt(qint64 banked, double since, double now);
     Q_INVOKABLE qint64 currentSecondsNow() const { return currentSeconds(); }
 
     // Opens a running interval unless one is open.

@@ -112,6 +112,9 @@ private slots:
             << Steps{{"run B", "run A", "sync"}, "A", true, "AB"};
         QTest::newRow("start leaves a foreign runner") << Steps{{"run B", "start A"}, "A", true, "AB"};
         QTest::newRow("sync after the runner stopped elsewhere") << Steps{{"start A", "halt A", "sync"}, "", false, ""};
+        // Where the bus keeps the label's clock, only shown screens need the tick.
+        QTest::newRow("nobody draws the clock") << Steps{{"hidden", "start A"}, "A", false, "A"};
+        QTest::newRow("the screens show again") << Steps{{"hidden", "start A", "shown"}, "A", true, "A"};
     }
     void timerPresence()
     {
@@ -126,6 +129,8 @@ private slots:
             else if (step.startsWith("halt ")) task->stop();
             else if (step == "stopAll") m_manager->stopAll(all, m_store.get());
             else if (step == "sync") m_manager->syncActiveTask(all);
+            else if (step == "hidden") { m_manager->setViewsShown(false); m_manager->setTicksWhileHidden(false); }
+            else if (step == "shown") m_manager->setViewsShown(true);
             else QFAIL(qPrintable("unknown step " + step));
             QVERIFY(timers() <= 1);
             m_clock->advance(1);

@@ -3,9 +3,11 @@
 #include "Panel.h"
 #include "PrivateBus.h"
 #include "platform/AppIdentity.h"
+#include "platform/BusLoop.h"
 #include "platform/StatusItem.h"
 #include "platform/StatusNotifierItem.h"
 #include "platform/TrayIcon.h"
+#include "timecalc/Clock.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -57,7 +59,7 @@ public:
 
 struct ItemOnBus
 {
-    explicit ItemOnBus(const QString &address, QMenu *menu = nullptr) : watcher(address)
+    ItemOnBus(BusLoop *loop, const QString &address, QMenu *menu = nullptr) : watcher(address), item(loop)
     {
         item.setMenu(menu);
         ready = watcher.claim() && item.show();
@@ -76,6 +78,12 @@ public:
     explicit TestStatusItem(const QString &address) : m_address(address), m_panel(address) {}
 
 private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_loop.open(&error), qPrintable(error));
+    }
+
     void followsTheWatcher_data()
     {
         // Steps: a watcher that "watcher"/"hostless" (no panel behind it)/"refusing" claims the name, or one
@@ -102,7 +110,7 @@ private slots:
         QFETCH(int, registrations);
         using Backend = StatusItem::Backend;
         FakeTrayFactory factory(trays == 2);
-        StatusItem item(trays ? &factory : nullptr);
+        StatusItem item(&m_loop, trays ? &factory : nullptr);
         QIcon icon = solidIcon(Qt::red);
         QString shown = QStringLiteral("<img src=\"http://127.0.0.1:9/b.png\"> & <b>x</b>\nÆndringer gemmes ikke: fuld disk");
         item.setPresentation(icon, shown.section(u'\n', 0, 0), QString(), shown.section(u'\n', 1));
@@ -131,7 +139,7 @@ private slots:
                 const FakeWatcher::Registration last = watchers.back()->registrations().constLast();
                 QCOMPARE(last.service, item.serviceName());
                 // The name it gave must lead back to the connection that registered.
-                QCOMPARE(last.sender, QDBusConnection::sessionBus().baseService());
+                QCOMPARE(last.sender, m_loop.uniqueName());
                 QCOMPARE(m_panel.bus().interface()->serviceOwner(last.service).value(), last.sender);
                 QVERIFY(!factory.icon);
             } else if (step == u"=tray") {
@@ -173,7 +181,7 @@ private slots:
         QFETCH(QString, toolTip);
         QFETCH(QString, warning);
         QFETCH(QString, guide);
-        ItemOnBus on(m_address);
+        ItemOnBus on(&m_loop, m_address);
         QVERIFY(on.ready);
         const QString service = on.item.serviceName();
         m_panel.listen(service);
@@ -197,13 +205,30 @@ private slots:
         QCOMPARE(m_panel.itemProperty(service, QStringLiteral("XAyatanaLabel")).toString(), text);
         QCOMPARE(m_panel.itemProperty(service, QStringLiteral("XAyatanaLabelGuide")).toString(), guide);
         QCOMPARE(m_panel.itemProperty(service, QStringLiteral("Title")).toString(), QStringLiteral("Timeglas"));
-        const QVariant toolTipValue = m_panel.itemProperty(service, QStringLiteral("ToolTip"));
-        QVERIFY(toolTipValue.canConvert<QDBusArgument>());
-        const auto sent = qdbus_cast<SniToolTip>(toolTipValue.value<QDBusArgument>());
-        QCOMPARE(sent.title, QStringLiteral("Timeglas"));
+        const QStringList sent = m_panel.toolTip(service);
+        QCOMPARE(sent.value(0), QStringLiteral("Timeglas"));
         // Panels render the description as markup: it must read as the tooltip, and the warning.
-        QCOMPARE(shownAsMarkup(sent.description), QStringList({toolTip, warning}).filter(QRegularExpression(".")).join(u'\n'));
+        QCOMPARE(shownAsMarkup(sent.value(1)), QStringList({toolTip, warning}).filter(QRegularExpression(".")).join(u'\n'));
         QCOMPARE(newIcons(), 3);
+    }
+
+    // A running clock moves the label on by itself, once a second, and nothing else with it.
+    void clockMovesTheLabel()
+    {
+        ItemOnBus on(&m_loop, m_address);
+        QVERIFY(on.ready);
+        const QString service = on.item.serviceName();
+        m_panel.listen(service);
+        const LabelClock clock{59, timecalc::Clock::nowSeconds() - 0.5, QStringLiteral("<b>Møde</b>")};
+        on.item.setPresentation(solidIcon(Qt::red), clock.textAt(timecalc::Clock::nowSeconds()),
+                                QStringLiteral("<b>Møde</b>"), QString(), clock);
+        const auto labels = [&] { return m_panel.received(QStringLiteral("XAyatanaNewLabel")); };
+        QTRY_VERIFY_WITH_TIMEOUT(labels().size() >= 3, 4000);
+        QCOMPARE(labels().mid(0, 3), (QList<QVariantList>{{"00:00:59 · <b>Møde</b>", "88:88:88 · <b>Møde</b>"},
+                                                           {"00:01:00 · <b>Møde</b>", "88:88:88 · <b>Møde</b>"},
+                                                           {"00:01:01 · <b>Møde</b>", "88:88:88 · <b>Møde</b>"}}));
+        QCOMPARE(m_panel.received(QStringLiteral("NewToolTip")).size(), 1);
+        QCOMPARE(m_panel.received(QStringLiteral("NewIcon")).size(), 1);
     }
 
     void inputFromPanel_data()
@@ -232,7 +257,7 @@ private slots:
         menu.addAction(QStringLiteral("Afslut"));
         QString triggered;
         connect(&menu, &QMenu::triggered, this, [&](QAction *a) { triggered += a->text(); });
-        ItemOnBus on(m_address, id >= 0 ? &menu : nullptr);
+        ItemOnBus on(&m_loop, m_address, id >= 0 ? &menu : nullptr);
         QVERIFY(on.ready);
         const QString service = on.item.serviceName();
         QSignalSpy clicks(&on.item, &StatusItem::activated);
@@ -256,6 +281,7 @@ private slots:
 private:
     QString m_address;
     Panel m_panel;
+    BusLoop m_loop;
 };
 
 int main(int argc, char *argv[])

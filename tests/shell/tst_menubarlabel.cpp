@@ -99,6 +99,44 @@ private slots:
         QCOMPARE(p.text, expected);
     }
 
+    // Without the tick, the label wakes itself when today's hours next read differently.
+    void nextChange_data()
+    {
+        QTest::addColumn<bool>("billable");
+        QTest::addColumn<qint64>("banked");
+        QTest::addColumn<qint64>("others"); // another task of today
+        QTest::addColumn<double>("readAfter");
+        QTest::addColumn<QString>("when"); // "morning", "before midnight", "yesterday's task"
+        QTest::addColumn<double>("expectedIn");
+        QTest::newRow("billable: past the threshold") << true << qint64(0) << qint64(0) << 0.0 << "morning" << 301.0;
+        QTest::newRow("billable: the next quarter") << true << qint64(301) << qint64(600) << 0.0 << "morning" << 900.0;
+        QTest::newRow("actual: a tie reads as before") << false << qint64(449) << qint64(0) << 0.0 << "morning" << 2.0;
+        QTest::newRow("actual: read mid-second") << false << qint64(449) << qint64(0) << 0.5 << "morning" << 1.5;
+        QTest::newRow("midnight comes first") << true << qint64(0) << qint64(0) << 0.0 << "before midnight" << 60.0;
+        QTest::newRow("yesterday's task moves nothing of today")
+            << true << qint64(0) << qint64(0) << 0.0 << "yesterday's task" << -1.0;
+    }
+    void nextChange()
+    {
+        QFETCH(bool, billable);
+        QFETCH(qint64, banked);
+        QFETCH(qint64, others);
+        QFETCH(double, readAfter);
+        QFETCH(QString, when);
+        QFETCH(double, expectedIn);
+        const double today = startOfToday();
+        const double tomorrow = *addDays(today, 1);
+        const double start = when == "before midnight" ? tomorrow - 60 : wednesdayMorning;
+        Task *task = add(QStringLiteral("Løbende"), when == "yesterday's task" ? *addDays(today, -1) : today, banked);
+        if (others)
+            add(QStringLiteral("Andet"), today, others);
+        m_clock->set(start);
+        task->start();
+        const double now = start + readAfter;
+        QCOMPARE(MenuBarLabel::nextChange(*m_store, billable, today, tomorrow, now) - now,
+                 expectedIn < 0 ? tomorrow - now : expectedIn);
+    }
+
     // The label follows the day's tasks, the billable preference and the tick by itself,
     // and says so only when its text changed.
     void followsWhatItShows()

@@ -2,8 +2,6 @@
 // live on the caller's own thread.
 #pragma once
 
-#include "platform/DBusMenuExporter.h"
-
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -82,20 +80,62 @@ public:
         return call(service, menuPath(service), menuInterface, QStringLiteral("Event"),
                     {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
     }
+    // The menu's entries, by id, with their properties as GetLayout gives them.
+    QList<std::pair<int, QVariantMap>> menuEntries(const QString &service)
+    {
+        const QDBusMessage reply = call(service, menuPath(service), menuInterface, QStringLiteral("GetLayout"),
+                                        {0, -1, QStringList()});
+        QList<std::pair<int, QVariantMap>> entries;
+        const auto layout = reply.arguments().value(1).value<QDBusArgument>();
+        int id = 0;
+        QVariantMap properties;
+        layout.beginStructure();
+        layout >> id >> properties;
+        layout.beginArray();
+        while (!layout.atEnd()) {
+            QDBusVariant child;
+            layout >> child;
+            const auto entry = child.variant().value<QDBusArgument>();
+            entry.beginStructure();
+            entry >> id >> properties;
+            entry.endStructure();
+            entries.append({id, properties});
+        }
+        layout.endArray();
+        layout.endStructure();
+        return entries;
+    }
     // Clicks the top entry of the item's menu with that label. An entry that ends the program
     // may leave the click without an answer.
     bool clickMenuEntry(const QString &service, const QString &label)
     {
-        const QDBusMessage reply = call(service, menuPath(service), menuInterface, QStringLiteral("GetLayout"),
-                                        {0, -1, QStringList()});
-        const auto layout = qdbus_cast<DBusMenuLayoutItem>(reply.arguments().value(1));
-        for (const DBusMenuLayoutItem &entry : layout.children) {
-            if (entry.properties.value(QStringLiteral("label")).toString() == label) {
-                menuEvent(service, entry.id);
+        for (const auto &[id, properties] : menuEntries(service)) {
+            if (properties.value(QStringLiteral("label")).toString() == label) {
+                menuEvent(service, id);
                 return true;
             }
         }
         return false;
+    }
+    // The tooltip's title and description, as (sa(iiay)ss) carries them.
+    QStringList toolTip(const QString &service)
+    {
+        const auto value = itemProperty(service, QStringLiteral("ToolTip")).value<QDBusArgument>();
+        QString icon, title, description;
+        value.beginStructure();
+        value >> icon;
+        value.beginArray();
+        while (!value.atEnd()) {
+            int width = 0, height = 0;
+            QByteArray pixels;
+            value.beginStructure();
+            value >> width >> height >> pixels;
+            value.endStructure();
+        }
+        value.endArray();
+        value >> title >> description;
+        value.endStructure();
+        return {title, description};
     }
 
 private slots:

@@ -5,6 +5,7 @@
 #include "UiFixture.h"
 #include "platform/AppIdentity.h"
 #include "platform/Autostart.h"
+#include "platform/BusLoop.h"
 #include "platform/DBusMenuExporter.h"
 #include "platform/StatusMenu.h"
 #include "settings/GeneralSettingsTabModel.h"
@@ -65,12 +66,15 @@ int main(int argc, char *argv[])
     ok &= menu.menu()->grab().save(QStringLiteral("/tmp/timeglas-menu.png"));
     menu.menu()->hide();
     qInfo("wrote /tmp/timeglas-menu.png");
-    DBusMenuExporter exporter(menu.menu(), QDBusConnection::sessionBus());
-    for (const DBusMenuLayoutItem &entry : exporter.layout(0, -1, {}).children) {
+    BusLoop bus; // never opened: the entries are read here, not over the bus
+    DBusMenuExporter exporter(menu.menu(), &bus);
+    int id = 0;
+    for (const DBusMenuExporter::Entry &entry : exporter.entries()) {
         QStringList properties;
-        for (auto it = entry.properties.cbegin(); it != entry.properties.cend(); ++it)
+        const QVariantMap all = entry.properties();
+        for (auto it = all.cbegin(); it != all.cend(); ++it)
             properties.append(it.key() + u'=' + it.value().toString());
-        qInfo("dbusmenu entry %d: %s", entry.id, qPrintable(properties.join(QStringLiteral(", "))));
+        qInfo("dbusmenu entry %d: %s", ++id, qPrintable(properties.join(QStringLiteral(", "))));
     }
 
     // The symbolic icons at panel sizes, as a panel recolours them (light on dark, dark on light).
