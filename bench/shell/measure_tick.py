@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """What a running task costs each second, program against program, side by side in one run.
 
-Usage: bench/shell/measure_tick.py BUILD [BUILD ...] [--pairs N] [--seconds S] [--follow] [--no-fetch]
+Usage: bench/shell/measure_tick.py BUILD [BUILD ...] [--pairs N] [--seconds S] [--follow] [--no-fetch] [--together]
        bench/shell/measure_tick.py --status BUILD [--runs N]
 
 For each round, every build in turn (the order alternates, so a machine that drifts hurts
@@ -11,7 +11,8 @@ says has changed (the title, the tooltip, the icon; --no-fetch: it only counts t
 attaches one
 `timeglas status --follow` to a build whose command has it. Prints, per build, the median
 over the rounds of the program's CPU seconds and context switches per minute, and of the
-follower's CPU seconds per minute.
+follower's CPU seconds per minute. --together runs the builds at the same time in each round
+instead (the stand-in panel serves them all): what drifts on the machine then drifts for all.
 
 --status times a one-shot `timeglas status` against a running program: the median wall
 time and CPU time (user + system of the command, from wait4) over --runs runs.
@@ -123,6 +124,42 @@ def measure(build, env, seconds, follow, host):
         proc.wait(20)
 
 
+def measure_together(builds, env, seconds, follow, settle):
+    """All builds at once, over the same seconds: what drifts on the machine drifts for all."""
+    started = [start_program(build, env) for build in builds]
+    followers = []
+    try:
+        time.sleep(settle)
+        for build, (proc, penv) in zip(builds, started):
+            if follow and has_command_line(build):
+                followers.append(subprocess.Popen([os.path.join(build, "src", "timeglas"), "status", "--follow"],
+                                                  env=penv, stdout=subprocess.DEVNULL))
+            else:
+                followers.append(None)
+        time.sleep(2)
+        before = [(cpu_seconds(p.pid), context_switches(p.pid), cpu_seconds(f.pid) if f else 0.0)
+                  for (p, _), f in zip(started, followers)]
+        time.sleep(seconds)
+        per_minute = 60.0 / seconds
+        results = []
+        for (p, _), f, (cpu0, cs0, fcpu0) in zip(started, followers, before):
+            results.append({
+                "cpu": (cpu_seconds(p.pid) - cpu0) * per_minute,
+                "switches": (context_switches(p.pid) - cs0) * per_minute,
+                "follower": (cpu_seconds(f.pid) - fcpu0) * per_minute if f else None,
+                "signals": {},
+            })
+        return results
+    finally:
+        for f in followers:
+            if f:
+                f.terminate()
+                f.wait(10)
+        for p, _ in started:
+            p.terminate()
+            p.wait(20)
+
+
 def time_status(build, env, runs):
     proc, env = start_program(build, env)
     try:
@@ -151,6 +188,11 @@ def main():
     parser.add_argument("--follow", action="store_true")
     parser.add_argument("--no-fetch", action="store_true", help="a panel that only counts the signals")
     parser.add_argument("--status", action="store_true")
+    parser.add_argument("--settle", type=float, default=4,
+                        help="seconds from the start to the measurement (--together; 35 is past the first "
+                             "question for the idle time, which comes 30 s after the task starts)")
+    parser.add_argument("--together", action="store_true",
+                        help="run the builds at the same time in each round, rather than one after the other")
     parser.add_argument("--runs", type=int, default=50)
     args = parser.parse_args()
 
@@ -172,8 +214,9 @@ def main():
         results = {build: [] for build in args.builds}
         for round_ in range(args.pairs):
             order = args.builds if round_ % 2 == 0 else list(reversed(args.builds))
-            for build in order:
-                r = measure(build, env, args.seconds, args.follow, host)
+            together = measure_together(order, env, args.seconds, args.follow, args.settle) if args.together else None
+            for i, build in enumerate(order):
+                r = together[i] if together else measure(build, env, args.seconds, args.follow, host)
                 results[build].append(r)
                 follower = f", follower {r['follower']:.4f} CPU s/min" if r["follower"] is not None else ""
                 print(f"round {round_ + 1} {build}: {r['cpu']:.4f} CPU s/min, {r['switches']:.0f} switches/min"

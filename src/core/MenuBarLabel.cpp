@@ -43,8 +43,13 @@ double LabelClock::nextSecondAfter(double now) const
 
 QString MenuBarLabel::runningText(qint64 seconds, const QString &name)
 {
+    return formatElapsed(seconds) + runningTail(name);
+}
+
+QString MenuBarLabel::runningTail(const QString &name)
+{
     const QString middleDot = QStringLiteral("\u00B7");
-    return formatElapsed(seconds) + u' ' + middleDot + u' ' + (name.isEmpty() ? middleDot : name);
+    return u' ' + middleDot + u' ' + (name.isEmpty() ? middleDot : name);
 }
 
 LabelPresentation MenuBarLabel::running(const Task &task)

@@ -58,6 +58,8 @@ public:
     // The running presentation: clock, spaced middle dot, then the name or a lone middle dot.
     static LabelPresentation running(const Task &task);
     static QString runningText(qint64 seconds, const QString &name);
+    // What follows the clock in the running text: the spaced middle dot and the name.
+    static QString runningTail(const QString &name);
     // The idle presentation for today's total (text only when the total is above 0).
     static LabelPresentation idle(double totalHours);
     // Today's total over tasks dated exactly at today's midnight (`today`, the local

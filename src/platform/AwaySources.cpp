@@ -152,7 +152,8 @@ void AwaySources::setLocked(bool sessionLocked, bool screenSaverActive)
 
 void AwaySources::followWatching()
 {
-    if (m_tracker->isWatching()) {
+    // With no source of the idle time there is nothing to ask, and no reason to wake.
+    if (m_tracker->isWatching() && m_idleSource != IdleSource::None) {
         if (!m_idlePoll.isActive())
             m_idlePoll.start();
         return;
@@ -205,6 +206,7 @@ void AwaySources::askBusForIdle(IdleSource source)
             askBusForIdle(IdleSource::KdeScreenSaver);
         } else {
             m_idleSource = IdleSource::None;
+            m_idlePoll.stop();
             m_tracker->setCanTell(isAvailable());
             qCInfo(awayLog, "No source of the input idle time; only locks and suspends count as away");
         }

@@ -1,6 +1,8 @@
 #include "platform/BusLoop.h"
 
+#include "platform/StatusNotifierItem.h"
 #include "timecalc/Clock.h"
+#include "timecalc/TimeCalc.h"
 
 #include <QMetaObject>
 
@@ -83,6 +85,11 @@ void BusLoop::setClock(const std::optional<LabelClock> &clock)
         if (clock == m_clock)
             return;
         m_clock = clock;
+        if (clock) {
+            const QString tail = MenuBarLabel::runningTail(clock->name);
+            m_tail = tail.toStdString();
+            m_guideTail = StatusNotifierItem::guideFor(tail).toStdString();
+        }
         m_clockChanged = true; // the listeners hear of it at once
     });
 }
@@ -108,10 +115,16 @@ void BusLoop::tick(double now)
     if (!m_clock)
         return;
     m_nextTick = m_clock->nextSecondAfter(now) + 0.001;
-    Reading reading{now, m_clock->secondsAt(now), {}};
-    reading.text = MenuBarLabel::runningText(reading.seconds, m_clock->name);
+    // Drawn into the same buffers each second: nothing to allocate once the first is done.
+    m_reading.now = now;
+    m_reading.seconds = m_clock->secondsAt(now);
+    char digits[24];
+    const int length = timecalc::formatElapsed(digits, m_reading.seconds);
+    m_reading.text.assign(digits, size_t(length)).append(m_tail);
+    std::replace_if(digits, digits + length, [](char c) { return c >= '0' && c <= '9'; }, '8');
+    m_reading.guide.assign(digits, size_t(length)).append(m_guideTail);
     for (const auto &[owner, listener] : m_listeners)
-        listener(m_bus, reading);
+        listener(m_bus, m_reading);
 }
 
 void BusLoop::serve()

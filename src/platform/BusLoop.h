@@ -20,6 +20,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -30,12 +31,14 @@ class BusLoop
 {
 public:
     using Work = std::function<void(sd_bus *)>;
-    // The clock as read at one tick, its text drawn once for everyone.
+    // The clock as read at one tick, its text drawn once for everyone (UTF-8), and the
+    // widest text it grows to while it runs (every digit an 8).
     struct Reading
     {
         double now = 0;
         qint64 seconds = 0;
-        QString text;
+        std::string text;
+        std::string guide;
     };
     // Called on the bus thread when the clock shows a new second (and when it is set).
     using TickListener = std::function<void(sd_bus *, const Reading &)>;
@@ -87,6 +90,9 @@ private:
     // Bus thread only.
     std::vector<std::pair<const void *, TickListener>> m_listeners;
     std::optional<LabelClock> m_clock;
+    std::string m_tail;      // what follows the clock's digits in the text
+    std::string m_guideTail; // and in the guide
+    Reading m_reading;       // its buffers live on from tick to tick
     double m_nextTick = 0;
     bool m_clockChanged = false;
 };

@@ -74,6 +74,11 @@ struct StatusNotifierCalls
     {
         const StatusNotifierItem::Shown &shown = item(self)->m_shown;
         const QByteArray name(property);
+        // The label as panels last heard of it.
+        if (name == "XAyatanaLabel")
+            return sd_bus_message_append(reply, "s", item(self)->m_label.c_str());
+        if (name == "XAyatanaLabelGuide")
+            return sd_bus_message_append(reply, "s", item(self)->m_guide.c_str());
         if (name == "IconPixmap")
             return appendPixmaps(reply, shown.pixmaps);
         if (name == "OverlayIconPixmap" || name == "AttentionIconPixmap")
@@ -103,9 +108,7 @@ struct StatusNotifierCalls
                              : name == "Status"          ? QStringLiteral("Active")
                              : name == "IconThemePath"   ? shown.iconThemePath
                              : name == "IconName"        ? shown.iconName
-                             : name == "XAyatanaLabel"   ? label(shown)
-                             : name == "XAyatanaLabelGuide" ? StatusNotifierItem::guideFor(label(shown))
-                                                            : QString();
+                                                         : QString();
         return appendString(reply, text);
     }
 
@@ -228,10 +231,12 @@ bool StatusNotifierItem::publish()
             return r;
         }
         m_shown = shown;
-        m_label = StatusNotifierCalls::label(shown);
+        const QString label = StatusNotifierCalls::label(shown);
+        m_label = label.toStdString();
+        m_guide = guideFor(label).toStdString();
         m_loop->addTickListener(this, [this](sd_bus *bus, const BusLoop::Reading &clock) {
             if (m_shown.clock)
-                sendLabel(bus, clock.text);
+                sendLabel(bus, clock.text, clock.guide);
         });
         return 0;
     });
@@ -355,16 +360,17 @@ void StatusNotifierItem::show(sd_bus *bus, Shown next, double now)
         sd_bus_emit_signal(bus, itemPath, itemInterface, "NewIcon", "");
     if (toolTip)
         sd_bus_emit_signal(bus, itemPath, itemInterface, "NewToolTip", "");
-    sendLabel(bus, m_shown.clock ? m_shown.clock->textAt(now) : m_shown.text);
+    const QString label = m_shown.clock ? m_shown.clock->textAt(now) : m_shown.text;
+    sendLabel(bus, label.toStdString(), guideFor(label).toStdString());
 }
 
-void StatusNotifierItem::sendLabel(sd_bus *bus, const QString &label)
+void StatusNotifierItem::sendLabel(sd_bus *bus, const std::string &label, const std::string &guide)
 {
     if (label == m_label)
         return;
     m_label = label;
-    sd_bus_emit_signal(bus, itemPath, itemInterface, "XAyatanaNewLabel", "ss", m_label.toUtf8().constData(),
-                       guideFor(m_label).toUtf8().constData());
+    m_guide = guide;
+    sd_bus_emit_signal(bus, itemPath, itemInterface, "XAyatanaNewLabel", "ss", m_label.c_str(), m_guide.c_str());
 }
 
 QList<SniPixmap> StatusNotifierItem::toPixmaps(const QIcon &icon)

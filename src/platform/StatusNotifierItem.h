@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <optional>
+#include <string>
 
 class BusLoop;
 class DBusMenuExporter;
@@ -104,8 +105,8 @@ private:
     void republish();
     // On the bus thread: takes `next` and sends the change signals it calls for.
     void show(sd_bus *bus, Shown next, double now);
-    // On the bus thread: the label, when it moved.
-    void sendLabel(sd_bus *bus, const QString &label);
+    // On the bus thread: the label (UTF-8), when it moved.
+    void sendLabel(sd_bus *bus, const std::string &label, const std::string &guide);
 
     BusLoop *m_loop;
     QString m_serviceName;
@@ -119,7 +120,8 @@ private:
     Shown m_sentToBus;
     // Bus thread.
     Shown m_shown;
-    QString m_label; // as last sent
+    std::string m_label; // as last sent, UTF-8
+    std::string m_guide;
     sd_bus_slot *m_object = nullptr;
     sd_bus_slot *m_registration = nullptr;
     int m_busAttempt = 0;

@@ -35,7 +35,7 @@ struct TrackerServiceCalls
                         sd_bus_error *);
     // A property's D-Bus type, and its value in `s`.
     static const char *typeOf(const char *property);
-    static int appendValue(sd_bus_message *m, const TrackerService::State &s, const char *property);
+    static int appendValue(sd_bus_message *m, const TrackerService *service, const char *property);
     static int start(sd_bus_message *call, void *self, sd_bus_error *);
     static int stop(sd_bus_message *call, void *self, sd_bus_error *);
     static int popoverCall(sd_bus_message *call, void *self, sd_bus_error *);
@@ -48,6 +48,7 @@ TrackerService::TrackerService(AppContext *context, MenuBarLabel *label, Popover
     : QObject(parent), m_context(context), m_label(label), m_popover(std::move(popover))
 {
     m_posted = m_wanted = m_sent = stateNow();
+    m_sentLabel = m_sent.label.toStdString();
     m_postedClock = m_clock = label->presentation().clock;
     // Every change the label shows; a task change it does not show (another task of the
     // same name, say) still moves the running task's id.
@@ -155,16 +156,15 @@ void TrackerService::refresh()
 void TrackerService::publishChanges(sd_bus *bus, double now)
 {
     State next = m_wanted;
-    if (m_clock) {
-        next.label = m_clock->textAt(now);
+    if (m_clock)
         next.seconds = m_clock->secondsAt(now);
-    }
+    std::string label = (m_clock ? m_clock->textAt(now) : next.label).toStdString();
     std::vector<const char *> changed;
     const auto note = [&](bool differs, const char *name) {
         if (differs)
             changed.push_back(name);
     };
-    note(next.label != m_sent.label, "Label");
+    note(label != m_sentLabel, "Label");
     note(next.running != m_sent.running, "Running");
     note(next.taskId != m_sent.taskId, "TaskId");
     note(next.taskName != m_sent.taskName, "TaskName");
@@ -173,6 +173,7 @@ void TrackerService::publishChanges(sd_bus *bus, double now)
     note(next.toolTip != m_sent.toolTip, "ToolTip");
     note(next.saveError != m_sent.saveError, "SaveError");
     m_sent = std::move(next);
+    m_sentLabel = std::move(label);
     emitChanged(bus, changed);
 }
 
@@ -180,19 +181,20 @@ void TrackerService::tick(sd_bus *bus, const BusLoop::Reading &clock)
 {
     if (!m_clock)
         return;
-    std::vector<const char *> changed;
-    if (clock.text != m_sent.label) {
-        m_sent.label = clock.text;
-        changed.push_back("Label");
+    const char *changed[2];
+    size_t n = 0;
+    if (clock.text != m_sentLabel) {
+        m_sentLabel = clock.text;
+        changed[n++] = "Label";
     }
     if (clock.seconds != m_sent.seconds) {
         m_sent.seconds = clock.seconds;
-        changed.push_back("Seconds");
+        changed[n++] = "Seconds";
     }
-    emitChanged(bus, changed);
+    emitChanged(bus, {changed, n});
 }
 
-void TrackerService::emitChanged(sd_bus *bus, const std::vector<const char *> &names)
+void TrackerService::emitChanged(sd_bus *bus, std::span<const char *const> names)
 {
     if (names.empty() || !m_object)
         return;
@@ -211,7 +213,7 @@ void TrackerService::emitChanged(sd_bus *bus, const std::vector<const char *> &n
         if (r >= 0)
             r = sd_bus_message_open_container(signal, 'v', TrackerServiceCalls::typeOf(name));
         if (r >= 0)
-            r = TrackerServiceCalls::appendValue(signal, m_sent, name);
+            r = TrackerServiceCalls::appendValue(signal, this, name);
         if (r >= 0)
             r = sd_bus_message_close_container(signal);
         if (r >= 0)
@@ -231,17 +233,19 @@ const char *TrackerServiceCalls::typeOf(const char *property)
     return std::strcmp(property, "Running") == 0 ? "b" : std::strcmp(property, "Seconds") == 0 ? "x" : "s";
 }
 
-int TrackerServiceCalls::appendValue(sd_bus_message *m, const TrackerService::State &s, const char *property)
+int TrackerServiceCalls::appendValue(sd_bus_message *m, const TrackerService *service, const char *property)
 {
+    const TrackerService::State &s = service->m_sent;
     const std::string_view name(property);
+    if (name == "Label")
+        return sd_bus_message_append(m, "s", service->m_sentLabel.c_str());
     if (name == "Running") {
         const int running = s.running;
         return sd_bus_message_append(m, "b", running);
     }
     if (name == "Seconds")
         return sd_bus_message_append(m, "x", static_cast<int64_t>(s.seconds));
-    const QString &text = name == "Label"        ? s.label
-                          : name == "TaskId"     ? s.taskId
+    const QString &text = name == "TaskId"       ? s.taskId
                           : name == "TaskName"   ? s.taskName
                           : name == "TodayHours" ? s.todayHours
                           : name == "ToolTip"    ? s.toolTip
@@ -252,7 +256,7 @@ int TrackerServiceCalls::appendValue(sd_bus_message *m, const TrackerService::St
 int TrackerServiceCalls::property(sd_bus *, const char *, const char *, const char *property,
                                   sd_bus_message *reply, void *self, sd_bus_error *)
 {
-    return appendValue(reply, static_cast<TrackerService *>(self)->m_sent, property);
+    return appendValue(reply, static_cast<TrackerService *>(self), property);
 }
 
 int TrackerServiceCalls::start(sd_bus_message *call, void *self, sd_bus_error *)

@@ -14,7 +14,8 @@
 
 #include <functional>
 #include <optional>
-#include <vector>
+#include <span>
+#include <string>
 
 class AppContext;
 struct sd_bus;
@@ -67,7 +68,7 @@ private:
     void publishChanges(sd_bus *bus, double now);
     // On the bus thread, each second of the clock: the label and the seconds.
     void tick(sd_bus *bus, const BusLoop::Reading &clock);
-    void emitChanged(sd_bus *bus, const std::vector<const char *> &names);
+    void emitChanged(sd_bus *bus, std::span<const char *const> names);
 
     // The bus's calls into us.
     friend struct TrackerServiceCalls;
@@ -82,6 +83,7 @@ private:
     // Bus thread: what should be said, its clock, and what was said.
     State m_wanted;
     std::optional<LabelClock> m_clock;
-    State m_sent;
+    State m_sent; // its label unused: the label as sent is below
+    std::string m_sentLabel; // UTF-8
     sd_bus_slot *m_object = nullptr;
 };

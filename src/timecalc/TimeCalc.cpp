@@ -1,5 +1,7 @@
 #include "timecalc/TimeCalc.h"
 
+#include <cstdio>
+
 #include "timecalc/NumberText.h"
 
 #include <QStringList>
@@ -33,12 +35,18 @@ double roundToHundredths(double hours)
     return std::round(hours * 100.0) / 100.0;
 }
 
-QString formatElapsed(qint64 seconds)
+int formatElapsed(char *out, qint64 seconds)
 {
     const qint64 h = seconds / 3600;
     const qint64 m = (seconds % 3600) / 60;
     const qint64 s = seconds % 60;
-    return QString::asprintf("%02lld:%02lld:%02lld", h, m, s);
+    return std::snprintf(out, 24, "%02lld:%02lld:%02lld", h, m, s);
+}
+
+QString formatElapsed(qint64 seconds)
+{
+    char text[24];
+    return QString::fromLatin1(text, formatElapsed(text, seconds));
 }
 
 QString formatHoursMinutes(qint64 seconds)

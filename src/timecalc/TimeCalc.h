@@ -17,6 +17,8 @@ double roundToHundredths(double hours);
 
 // "%02d:%02d:%02d" of hours, minutes, seconds; hours are never truncated.
 QString formatElapsed(qint64 seconds);
+// The same into `out` (at least 24 bytes, ASCII, NUL-terminated); its length.
+int formatElapsed(char *out, qint64 seconds);
 // "%d:%02d" of hours and minutes; seconds are dropped.
 QString formatHoursMinutes(qint64 seconds);
 // "%.2f" with "." whatever the locale.
