@@ -8,6 +8,7 @@
 #include <QMenu>
 
 #include <cstdlib>
+#include <span>
 #include <systemd/sd-bus.h>
 
 namespace {
@@ -236,16 +237,7 @@ struct DBusMenuCalls
                 if (!e->event(id, eventId))
                     errors.push_back(id);
             }
-            return [errors](sd_bus_message *call) {
-                sd_bus_message *reply = nullptr;
-                int r = sd_bus_message_new_method_return(call, &reply);
-                if (r >= 0)
-                    r = sd_bus_message_append_array(reply, 'i', errors.data(), errors.size() * sizeof(int));
-                if (r >= 0)
-                    r = sd_bus_send(nullptr, reply, nullptr);
-                sd_bus_message_unref(reply);
-                return r;
-            };
+            return [errors](sd_bus_message *call) { return replyIds(call, {errors}); };
         });
     }
 
@@ -267,12 +259,18 @@ struct DBusMenuCalls
             if (!known(exporter(self), id))
                 errors.push_back(id);
         }
+        return replyIds(call, {{}, errors}); // no entry needs updating
+    }
+
+    // A reply of entry id lists (ai...).
+    static int replyIds(sd_bus_message *call, std::initializer_list<std::span<const int>> lists)
+    {
         sd_bus_message *reply = nullptr;
         int r = sd_bus_message_new_method_return(call, &reply);
-        if (r >= 0)
-            r = sd_bus_message_append_array(reply, 'i', nullptr, 0);
-        if (r >= 0)
-            r = sd_bus_message_append_array(reply, 'i', errors.data(), errors.size() * sizeof(int));
+        for (const std::span<const int> ids : lists) {
+            if (r >= 0)
+                r = sd_bus_message_append_array(reply, 'i', ids.data(), ids.size_bytes());
+        }
         if (r >= 0)
             r = sd_bus_send(nullptr, reply, nullptr);
         sd_bus_message_unref(reply);
