@@ -111,9 +111,9 @@ int BusLoop::answerFromGui(sd_bus_message *call, QObject *context, std::function
 
 void BusLoop::tick(double now)
 {
-    // A millisecond past the turn of the second, so that the reading there has moved on.
     if (!m_clock)
         return;
+    // A millisecond past the turn of the second, so that the reading there has moved on.
     m_nextTick = m_clock->nextSecondAfter(now) + 0.001;
     // Drawn into the same buffers each second: nothing to allocate once the first is done.
     m_reading.now = now;
