@@ -108,7 +108,7 @@ private slots:
         QTest::addColumn<double>("readAfter");
         QTest::addColumn<QString>("when"); // "morning", "before midnight", "yesterday's task"
         QTest::addColumn<double>("expectedIn");
-        QTest::newRow("billable: past the threshold") << true << qint64(0) << qint64(0) << 0.0 << "morning" << 301.0;
+        QTest::newRow("billable: past the threshold") << true << qint64(0) << qint64(0) << 100.5 << "morning" << 200.5;
         QTest::newRow("billable: the next quarter") << true << qint64(301) << qint64(600) << 0.0 << "morning" << 900.0;
         QTest::newRow("actual: a tie reads as before") << false << qint64(449) << qint64(0) << 0.0 << "morning" << 2.0;
         QTest::newRow("actual: read mid-second") << false << qint64(449) << qint64(0) << 0.5 << "morning" << 1.5;
