@@ -53,7 +53,7 @@ struct SampleTask
     qint64 runningFor = 0;
 };
 struct Figures { QList<SampleTask> samples; QString totalTime; double billable; int days; double average; };
-struct Breakdown { QList<SampleTask> samples; QStringList codes; QList<double> hours, billable; QList<qint64> counts; };
+struct Breakdown { QList<SampleTask> samples; QStringList codes; QList<double> hours, billable; QList<qint64> counts; QList<double> bars; };
 namespace {
 struct Period { bool stats; QString period; double now; QLocale locale; QStringList expected; };
 QStringList namesIn(const QList<Task *> &tasks)
@@ -107,14 +107,17 @@ private slots:
     {
         QTest::addColumn<Breakdown>("b");
         QTest::newRow("three tasks of 8 minutes")
-            << Breakdown{{{3, 480, "ABC"}, {4, 480, "ABC"}, {5, 480, "ABC"}}, {"ABC"}, {0.4}, {0.75}, {3}};
+            << Breakdown{{{3, 480, "ABC"}, {4, 480, "ABC"}, {5, 480, "ABC"}}, {"ABC"}, {0.4}, {0.75}, {3}, {1.0}};
         QTest::newRow("most hours first, no code has its key")
             << Breakdown{{{3, 1800, "A"}, {3, 7200, "-"}, {4, 3600, "B"}, {4, 1800, "B"}},
-                         {"Ingen kode", "B", "A"}, {2.0, 1.5, 0.5}, {2.0, 1.5, 0.5}, {1, 2, 1}};
+                         {"Ingen kode", "B", "A"}, {2.0, 1.5, 0.5}, {2.0, 1.5, 0.5}, {1, 2, 1}, {1.0, 0.75, 0.25}};
         QTest::newRow("an empty code is not the missing code")
-            << Breakdown{{{3, 3600, ""}, {3, 1800, "-"}}, {"", "Ingen kode"}, {1.0, 0.5}, {1.0, 0.5}, {1, 1}};
+            << Breakdown{{{3, 3600, ""}, {3, 1800, "-"}}, {"", "Ingen kode"}, {1.0, 0.5}, {1.0, 0.5}, {1, 1}, {1.0, 0.5}};
         QTest::newRow("running task counts its current time")
-            << Breakdown{{{5, 600, "R", 1200}, {5, 1500, "S"}}, {"R", "S"}, {0.5, 1500.0 / 3600.0}, {0.5, 0.5}, {1, 1}};
+            << Breakdown{{{5, 600, "R", 1200}, {5, 1500, "S"}}, {"R", "S"}, {0.5, 1500.0 / 3600.0}, {0.5, 0.5}, {1, 1},
+                         {1.0, 1500.0 / 3600.0 / 0.5}};
+        // The bars are drawn against the longest; with no time at all, none stands up.
+        QTest::newRow("no time anywhere") << Breakdown{{{3, 0, "A"}}, {"A"}, {0.0}, {0.0}, {1}, {0.0}};
     }
 
     void breakdown()
@@ -130,6 +133,7 @@ private slots:
             QCOMPARE(rows[i].billable, b.billable[i]);
             QCOMPARE(rows[i].count, b.counts[i]);
         }
+        QCOMPARE(projectBarFractions(rows), b.bars);
     }
 
     // Days ascending; the longest day is full height, an empty or negative day stays at the floor.

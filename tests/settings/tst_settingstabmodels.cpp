@@ -292,16 +292,20 @@ private slots:
     {
         QTest::addColumn<int>("days");
         QTest::addColumn<int>("bars");
-        QTest::newRow("a week, spaced bars") << 7 << 7;
-        QTest::newRow("slightly more days than pixels") << 341 << 340;
-        QTest::newRow("forty years") << 14610 << 340;
+        QTest::addColumn<qreal>("width");
+        QTest::newRow("a week, spaced bars") << 7 << 7 << 340.0;
+        // 7 slots of 4 px less the 3 px spacing: a pixel is enough for a bar of its own.
+        QTest::newRow("bars exactly a pixel wide") << 7 << 7 << 25.0;
+        QTest::newRow("slightly more days than pixels") << 341 << 340 << 340.0;
+        QTest::newRow("forty years") << 14610 << 340 << 340.0;
     }
     void chartLayout()
     {
         QFETCH(int, days);
         QFETCH(int, bars);
+        QFETCH(qreal, width);
         DayBarChart chart;
-        chart.setSize(QSizeF(340, 80));
+        chart.setSize(QSizeF(width, 80));
         QList<qreal> heights;
         for (int i = 0; i < days; ++i)
             heights.append(4 + (i * 37) % 77);
@@ -315,9 +319,12 @@ private slots:
             next = bar.lastDay + 1;
             QCOMPARE(bar.rect.height(), *std::max_element(heights.begin() + bar.firstDay, heights.begin() + next));
             QCOMPARE(bar.rect.bottom(), 80.0);
-            QVERIFY(bar.rect.left() >= 0 && bar.rect.right() <= 340 + 1e-9 && bar.rect.width() >= 1.0 - 1e-9);
+            QVERIFY(bar.rect.left() >= 0 && bar.rect.right() <= width + 1e-9 && bar.rect.width() >= 1.0 - 1e-9);
             const int hit = chart.indexAt(bar.rect.center().x());
             QVERIFY(hit >= bar.firstDay && hit <= bar.lastDay);
+            // A press in the spacing after a bar is still that bar's.
+            if (bars == days && bar.lastDay + 1 < days)
+                QCOMPARE(chart.indexAt(bar.rect.right() + 1.5), bar.firstDay);
         }
         QCOMPARE(next, days);
     }
