@@ -209,6 +209,7 @@ private slots:
             for (Task *t : store->tasks()) {
                 QCOMPARE(t->id(), ids.at(store->tasks().indexOf(t)));
                 t->setName("efter " + t->id());
+                t->setSortOrder(7);
                 t->stop();
             }
             store->remove(store->tasks().last());
@@ -217,8 +218,9 @@ private slots:
         SqlPeek db(path());
         QStringList expected;
         for (const QString &id : ids.mid(0, 3))
-            expected << id + "|efter " + id + "|NULL";
-        QCOMPARE(db.column("SELECT id || '|' || name || '|' || ifnull(lastStartTime, 'NULL') FROM Task ORDER BY rowid"),
+            expected << id + "|efter " + id + "|NULL|7";
+        QCOMPARE(db.column("SELECT id || '|' || name || '|' || ifnull(lastStartTime, 'NULL') || '|' || sortOrder FROM Task "
+                           "ORDER BY rowid"),
                  expected);
     }
 
