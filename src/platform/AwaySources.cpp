@@ -164,8 +164,6 @@ void AwaySources::followWatching()
 
 void AwaySources::pollIdle()
 {
-    if (m_idleSource == IdleSource::None)
-        return;
     if (m_idleSource == IdleSource::Unknown || m_idleSource == IdleSource::X11) {
         if (const auto idle = x11IdleMilliseconds()) {
             m_idleSource = IdleSource::X11;

@@ -116,7 +116,6 @@ void BusLoop::tick(double now)
     // A millisecond past the turn of the second, so that the reading there has moved on.
     m_nextTick = m_clock->nextSecondAfter(now) + 0.001;
     // Drawn into the same buffers each second: nothing to allocate once the first is done.
-    m_reading.now = now;
     m_reading.seconds = m_clock->secondsAt(now);
     char digits[24];
     const int length = timecalc::formatElapsed(digits, m_reading.seconds);

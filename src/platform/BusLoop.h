@@ -35,7 +35,6 @@ public:
     // widest text it grows to while it runs (every digit an 8).
     struct Reading
     {
-        double now = 0;
         qint64 seconds = 0;
         std::string text;
         std::string guide;
